@@ -5,6 +5,11 @@ if(QV_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
+if(QV_FUZZ)
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
 # Our own code builds warning-free.
 function(qv_warnings target)
   target_compile_options(${target} PRIVATE -Wall -Wextra -Werror)
