@@ -1,0 +1,156 @@
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/posix/Process.h"
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Waits for a condition that only another process can bring about; fails after ten seconds.
+template <typename Condition>
+bool Eventually(Condition condition) {
+    for (int i = 0; i < 1000; ++i) {
+        if (condition())
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return condition();
+}
+
+// A recorder program: writes its pid, current folder and arguments, one a line, to the file
+// named by QV_RECORD (renamed into place, so that a reader never sees half of it).
+constexpr char kRecorder[] =
+    "#!/bin/sh\n"
+    "{ echo \"$$\"; pwd -P; for a in \"$@\"; do echo \"[$a]\"; done; } > \"$QV_RECORD.tmp\"\n"
+    "mv \"$QV_RECORD.tmp\" \"$QV_RECORD\"\n";
+
+class ProcessTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "qv-process-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        m_dir = pattern;
+        m_record = m_dir / "record.txt";
+        ::setenv("QV_RECORD", m_record.c_str(), 1);
+        m_recorder = WriteScript("recorder", kRecorder, 0755);
+        m_previous = qv::InstallProcess(&m_backend);
+    }
+    void TearDown() override {
+        qv::InstallProcess(m_previous);
+        ::unsetenv("QV_RECORD");
+        std::error_code ec;
+        fs::remove_all(m_dir, ec);
+    }
+
+    std::string WriteScript(const std::string& name, const char* text, mode_t mode) {
+        fs::path path = m_dir / name;
+        std::ofstream(path) << text;
+        ::chmod(path.c_str(), mode);
+        return path.string();
+    }
+
+    // The recorder's lines once it has finished: pid, folder, then each argument in brackets.
+    std::vector<std::string> Record() {
+        if (!Eventually([&] { return fs::exists(m_record); }))
+            return {};
+        std::ifstream in(m_record);
+        std::vector<std::string> lines;
+        for (std::string line; std::getline(in, line);)
+            lines.push_back(line);
+        return lines;
+    }
+
+    static bool Reaped(pid_t pid) {
+        std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+        return !stat.is_open();
+    }
+
+    qv::PosixProcess m_backend;
+    qv::IProcess* m_previous = nullptr;
+    fs::path m_dir;
+    fs::path m_record;
+    std::string m_recorder;
+};
+
+TEST_F(ProcessTest, CommandLineIsSplitAtRunsOfBlanks) {
+    ASSERT_TRUE(qv::StartProcess(("  " + m_recorder + "   one two  three ").c_str(), SW_SHOWNA));
+    std::vector<std::string> lines = Record();
+    ASSERT_EQ(lines.size(), 5u);
+    EXPECT_EQ(lines[1], fs::current_path().string());  // the player's folder
+    EXPECT_EQ(lines[2], "[one]");
+    EXPECT_EQ(lines[3], "[two]");
+    EXPECT_EQ(lines[4], "[three]");
+}
+
+TEST_F(ProcessTest, APathWithBlanksArrivesInPieces) {
+    ASSERT_TRUE(qv::StartProcess((m_recorder + " C:\\MIDI\\MY SONG.TXT \"quoted arg\"").c_str(), SW_SHOWNA));
+    std::vector<std::string> lines = Record();
+    ASSERT_EQ(lines.size(), 6u);
+    EXPECT_EQ(lines[2], "[C:\\MIDI\\MY]");
+    EXPECT_EQ(lines[3], "[SONG.TXT]");
+    EXPECT_EQ(lines[4], "[\"quoted]");
+    EXPECT_EQ(lines[5], "[arg\"]");
+}
+
+TEST_F(ProcessTest, ProgramsAreFoundOnThePath) {
+    std::string path = std::string(m_dir) + ":" + (::getenv("PATH") ? ::getenv("PATH") : "");
+    std::string saved = ::getenv("PATH") ? ::getenv("PATH") : "";
+    ::setenv("PATH", path.c_str(), 1);
+    bool started = qv::StartProcess("recorder x", SW_SHOWNA);
+    ::setenv("PATH", saved.c_str(), 1);
+    ASSERT_TRUE(started);
+    std::vector<std::string> lines = Record();
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[2], "[x]");
+}
+
+TEST_F(ProcessTest, FailureToStartIsReported) {
+    std::string notExecutable = WriteScript("plain", kRecorder, 0644);
+    EXPECT_FALSE(qv::StartProcess((m_dir / "no-such-program").c_str(), SW_SHOWNA));
+    EXPECT_FALSE(qv::StartProcess("qv-no-such-program-anywhere arg", SW_SHOWNA));
+    EXPECT_FALSE(qv::StartProcess(notExecutable.c_str(), SW_SHOWNA));
+    EXPECT_FALSE(qv::StartProcess(m_dir.c_str(), SW_SHOWNA));  // a folder
+    EXPECT_FALSE(qv::StartProcess("", SW_SHOWNA));
+    EXPECT_FALSE(qv::StartProcess("    ", SW_SHOWNA));
+    EXPECT_FALSE(qv::StartProcess(nullptr, SW_SHOWNA));
+
+    qv::InstallProcess(nullptr);
+    EXPECT_FALSE(qv::StartProcess(m_recorder.c_str(), SW_SHOWNA));
+    qv::InstallProcess(&m_backend);
+}
+
+TEST_F(ProcessTest, ChildrenAreReapedWithoutStealingOtherExitStatuses) {
+    // A child of the test's own, which it waits for after the player has started one.
+    char* argv[] = {const_cast<char*>("sh"), const_cast<char*>("-c"), const_cast<char*>("sleep 0.2; exit 7"), nullptr};
+    pid_t own = 0;
+    ASSERT_EQ(::posix_spawnp(&own, "sh", nullptr, nullptr, argv, environ), 0);
+
+    ASSERT_TRUE(qv::StartProcess(m_recorder.c_str(), SW_SHOWNA));
+    std::vector<std::string> lines = Record();
+    ASSERT_FALSE(lines.empty());
+    pid_t started = static_cast<pid_t>(std::stol(lines[0]));
+    EXPECT_TRUE(Eventually([&] { return Reaped(started); })) << "child " << started << " left a zombie";
+
+    int status = 0;
+    ASSERT_EQ(::waitpid(own, &status, 0), own);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 7);
+}
+
+}  // namespace
