@@ -1,0 +1,265 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "platform/posix/Version.h"
+#include "platform/posix/VersionBlock.h"
+#include "platform/posix/VersionResource.h"
+#include "tests/version/VersionTestFiles.h"
+
+namespace {
+
+using qvtest::Bytes;
+using qvtest::PeLayout;
+
+class VersionResourceTest : public ::testing::Test {
+protected:
+    void SetUp() override { m_previous = qv::InstallVersion(&m_backend); }
+    void TearDown() override { qv::InstallVersion(m_previous); }
+
+    // Reads the file's block through the seam; empty when it has none.
+    static Bytes ReadBlock(const std::string& path) {
+        std::uint32_t handle = 1;
+        std::uint32_t size = qv::GetFileVersionInfoSizeA(path.c_str(), &handle);
+        EXPECT_EQ(handle, 0u);
+        Bytes block(size);
+        if (size == 0 || !qv::GetFileVersionInfoA(path.c_str(), handle, size, block.data()))
+            block.clear();
+        return block;
+    }
+
+    // The answer must lie inside the block it was asked of.
+    static bool Query(const Bytes& block, const char* path, const std::uint8_t*& value, std::uint32_t& len) {
+        void* p = nullptr;
+        len = 0;
+        if (!qv::VerQueryValueA(block.data(), path, &p, &len))
+            return false;
+        value = static_cast<const std::uint8_t*>(p);
+        EXPECT_GE(value, block.data());
+        EXPECT_LE(value + len, block.data() + block.size());
+        return true;
+    }
+
+    static std::string QueryText(const Bytes& block, const char* path) {
+        const std::uint8_t* value = nullptr;
+        std::uint32_t len = 0;
+        if (!Query(block, path, value, len) || len == 0)
+            return "<none>";
+        return std::string(reinterpret_cast<const char*>(value), len - 1);
+    }
+
+    static qv::VS_FIXEDFILEINFO Fixed(const Bytes& block) {
+        qv::VS_FIXEDFILEINFO fixed{};
+        const std::uint8_t* value = nullptr;
+        std::uint32_t len = 0;
+        if (Query(block, "\\", value, len) && len == sizeof fixed)
+            std::memcpy(&fixed, value, sizeof fixed);
+        return fixed;
+    }
+
+    qv::PosixVersion m_backend;
+    qv::IVersion* m_previous = nullptr;
+    qvtest::TempDir m_dir;
+};
+
+TEST_F(VersionResourceTest, WriterLaysTheRootOutInThePublishedFormat) {
+    Bytes blob = qv::versionblob::Serialize(qvtest::SampleDescription());
+    ASSERT_GE(blob.size(), 92u);
+    EXPECT_EQ(blob[0] | (blob[1] << 8), static_cast<int>(blob.size()));
+    EXPECT_EQ(blob[2] | (blob[3] << 8), 52);  // the fixed block
+    EXPECT_EQ(blob[4] | (blob[5] << 8), 0);   // binary
+    EXPECT_EQ(blob[6], 'V');
+    EXPECT_EQ(blob[7], 0);
+    // "VS_VERSION_INFO" and its terminator end at 38; the fixed block starts on the next boundary.
+    std::uint32_t signature = blob[40] | (blob[41] << 8) | (blob[42] << 16) | (static_cast<std::uint32_t>(blob[43]) << 24);
+    EXPECT_EQ(signature, VS_FFI_SIGNATURE);
+    EXPECT_EQ(blob[46], 1);  // structure version 0x00010000
+}
+
+TEST_F(VersionResourceTest, OwnProgramCarriesTheGeneratedResource) {
+    char path[4096];
+    std::uint32_t n = qv::GetOwnExecutablePath(path, sizeof path);
+    ASSERT_GT(n, 0u);
+    ASSERT_LT(n, sizeof path);
+    Bytes block = ReadBlock(path);
+    ASSERT_FALSE(block.empty());
+    EXPECT_EQ(QueryText(block, "\\StringFileInfo\\041103A4\\ProductName"), "Quavel");
+    EXPECT_EQ(QueryText(block, "\\StringFileInfo\\041103A4\\CompanyName"), "Quavel developers");
+    EXPECT_EQ(QueryText(block, "\\StringFileInfo\\041103A4\\OriginalFilename"), "quavel");
+    qv::VS_FIXEDFILEINFO fixed = Fixed(block);
+    EXPECT_EQ(fixed.dwSignature, VS_FFI_SIGNATURE);
+    EXPECT_EQ(fixed.dwStrucVersion, VS_FFI_STRUCVERSION);
+    EXPECT_EQ(fixed.dwProductVersionMS, 0x00010000u);
+    EXPECT_EQ(fixed.dwProductVersionLS, 0u);
+    EXPECT_EQ(fixed.dwFileOS, VOS_NT_WINDOWS32);
+    EXPECT_EQ(fixed.dwFileType, VFT_APP);
+    const std::uint8_t* value = nullptr;
+    std::uint32_t len = 0;
+    ASSERT_TRUE(Query(block, "\\VarFileInfo\\Translation", value, len));
+    EXPECT_EQ(Bytes(value, value + len), (Bytes{0x11, 0x04, 0xA4, 0x03}));
+
+    // The section holds exactly what the generator wrote (build/res/version beside build/tests).
+    std::filesystem::path generatedPath = std::filesystem::path(path).parent_path().parent_path() / "res/version/version.bin";
+    std::ifstream generated(generatedPath, std::ios::binary);
+    Bytes expected((std::istreambuf_iterator<char>(generated)), std::istreambuf_iterator<char>());
+    ASSERT_FALSE(expected.empty()) << generatedPath;
+    std::ifstream self(path, std::ios::binary);
+    Bytes image((std::istreambuf_iterator<char>(self)), std::istreambuf_iterator<char>());
+    Bytes found;
+    ASSERT_TRUE(qv::ReadVersionResource(qv::SpanByteSource(image), found));
+    EXPECT_EQ(found, expected);
+}
+
+TEST_F(VersionResourceTest, ReadsPeFilesOfBothWidths) {
+    for (bool pe64 : {false, true}) {
+        SCOPED_TRACE(pe64 ? "PE32+" : "PE32");
+        Bytes blob = qv::versionblob::Serialize(qvtest::SampleDescription(3, 14, 15, 92));
+        Bytes block = ReadBlock(m_dir.Write("app.exe", qvtest::MakePe(blob, pe64)));
+        ASSERT_FALSE(block.empty());
+        EXPECT_EQ(QueryText(block, "\\StringFileInfo\\041103A4\\LegalCopyright"), "(C) test");
+        EXPECT_EQ(Fixed(block).dwProductVersionMS, 0x0003000Eu);
+        EXPECT_EQ(Fixed(block).dwProductVersionLS, 0x000F005Cu);
+    }
+}
+
+TEST_F(VersionResourceTest, ReadsElfFilesOfBothWidthsAndByteOrders) {
+    Bytes blob = qv::versionblob::Serialize(qvtest::SampleDescription());
+    for (bool elf64 : {false, true}) {
+        for (bool bigEndian : {false, true}) {
+            SCOPED_TRACE(std::string(elf64 ? "ELF64" : "ELF32") + (bigEndian ? " BE" : " LE"));
+            Bytes found;
+            EXPECT_TRUE(qv::ReadVersionResource(qv::SpanByteSource(qvtest::MakeElf(blob, elf64, bigEndian)), found));
+            EXPECT_EQ(found, blob);
+        }
+    }
+}
+
+TEST_F(VersionResourceTest, FilesWithoutAResourceHaveNone) {
+    Bytes blob = qv::versionblob::Serialize(qvtest::SampleDescription());
+    Bytes otherSection = qvtest::MakeElf(blob, true, false, ".qvversio");
+    Bytes noVersionType = qvtest::MakePe(blob, false);
+    qvtest::Put(noVersionType, PeLayout::kSection + PeLayout::kVersionEntry, 17, 4);
+    Bytes notARoot = blob;
+    notARoot[6] = 'X';  // the key must be VS_VERSION_INFO
+    EXPECT_EQ(ReadBlock(m_dir.Write("a", otherSection)).size(), 0u);
+    EXPECT_EQ(ReadBlock(m_dir.Write("b", noVersionType)).size(), 0u);
+    EXPECT_EQ(ReadBlock(m_dir.Write("c", qvtest::MakePe(notARoot, false))).size(), 0u);
+    EXPECT_EQ(ReadBlock(m_dir.Write("d", Bytes{'M', 'Z'})).size(), 0u);
+    EXPECT_EQ(ReadBlock(m_dir.Write("e", Bytes{})).size(), 0u);
+    EXPECT_EQ(ReadBlock((m_dir.Path() / "missing").string()).size(), 0u);
+    EXPECT_EQ(ReadBlock(m_dir.Path().string()).size(), 0u);  // a folder
+}
+
+TEST_F(VersionResourceTest, LookupsIgnoreCaseAndConvertTextToUtf8) {
+    qv::versionblob::Description d = qvtest::SampleDescription();
+    d.tables[0].strings.push_back({"Comments", "日本語 \xF0\x9F\x8E\xB5"});  // a character beyond U+FFFF
+    d.tables[0].strings.push_back({"Empty", ""});
+    Bytes block = ReadBlock(m_dir.Write("app.exe", qvtest::MakePe(qv::versionblob::Serialize(d), false)));
+    ASSERT_FALSE(block.empty());
+    EXPECT_EQ(QueryText(block, "\\stringfileinfo\\041103a4\\PRODUCTNAME"), "Quavel");
+    EXPECT_EQ(QueryText(block, "\\StringFileInfo\\041103A4\\Comments"), "日本語 \xF0\x9F\x8E\xB5");
+    EXPECT_EQ(QueryText(block, "\\StringFileInfo\\041103A4\\Missing"), "<none>");
+    EXPECT_EQ(QueryText(block, "\\StringFileInfo\\040904B0\\ProductName"), "<none>");
+
+    const std::uint8_t* value = nullptr;
+    std::uint32_t len = 99;
+    EXPECT_TRUE(Query(block, "\\StringFileInfo\\041103A4\\Empty", value, len));
+    EXPECT_EQ(len, 1u);  // just the terminator
+    EXPECT_TRUE(Query(block, "\\StringFileInfo\\041103A4", value, len));
+    EXPECT_EQ(len, 0u);  // a block without a value of its own
+    EXPECT_FALSE(Query(block, "\\StringFileInfo\\041103A4\\ProductName\\More", value, len));
+}
+
+TEST_F(VersionResourceTest, ABufferTooSmallKeepsTheTreeButNoStrings) {
+    Bytes blob = qv::versionblob::Serialize(qvtest::SampleDescription(2));
+    std::string path = m_dir.Write("app.exe", qvtest::MakePe(blob, false));
+    std::uint32_t handle = 0;
+    std::uint32_t size = qv::GetFileVersionInfoSizeA(path.c_str(), &handle);
+    ASSERT_GT(size, blob.size() + 8);
+
+    Bytes block(blob.size() + 8);
+    ASSERT_TRUE(qv::GetFileVersionInfoA(path.c_str(), handle, static_cast<std::uint32_t>(block.size()), block.data()));
+    EXPECT_EQ(Fixed(block).dwProductVersionMS, 0x00020000u);
+    EXPECT_EQ(QueryText(block, "\\StringFileInfo\\041103A4\\ProductName"), "<none>");
+
+    Bytes cut(60);  // the tree is cut inside its fixed block
+    ASSERT_TRUE(qv::GetFileVersionInfoA(path.c_str(), handle, static_cast<std::uint32_t>(cut.size()), cut.data()));
+    EXPECT_EQ(Fixed(cut).dwSignature, 0u);
+
+    Bytes tiny(13);
+    EXPECT_FALSE(qv::GetFileVersionInfoA(path.c_str(), handle, static_cast<std::uint32_t>(tiny.size()), tiny.data()));
+}
+
+// Every prefix of a PE image and every damaged byte of a resource: no read outside the buffers
+// (checked by the sanitizers and by Query), and a cut resource is refused as a whole.
+TEST_F(VersionResourceTest, DamagedAndTruncatedFilesAreHandledSafely) {
+    Bytes blob = qv::versionblob::Serialize(qvtest::SampleDescription());
+    Bytes image = qvtest::MakePe(blob, false);
+    const char* paths[] = {"\\", "\\VarFileInfo\\Translation", "\\StringFileInfo\\041103A4\\ProductName",
+                           "\\StringFileInfo\\041103A4\\LegalCopyright"};
+    auto exercise = [&](std::span<const std::uint8_t> file) {
+        Bytes resource;
+        if (!qv::ReadVersionResource(qv::SpanByteSource(file), resource))
+            return false;
+        Bytes block(qv::verblock::BlockSize(resource.size()));
+        if (!qv::verblock::FillBlock(resource, block))
+            return false;
+        for (const char* path : paths) {
+            const std::uint8_t* value = nullptr;
+            std::uint32_t len = 0;
+            Query(block, path, value, len);
+        }
+        return true;
+    };
+    for (std::size_t n = 0; n < image.size(); ++n)
+        EXPECT_FALSE(exercise(std::span(image).first(n))) << "prefix of " << n << " bytes";
+    EXPECT_TRUE(exercise(image));
+
+    for (std::size_t i = 0; i < blob.size(); ++i) {
+        for (std::uint8_t bad : {std::uint8_t{0x00}, std::uint8_t{0xFF}, std::uint8_t{0x07}}) {
+            Bytes damaged = blob;
+            damaged[i] = bad;
+            exercise(qvtest::MakePe(damaged, false));
+        }
+    }
+    for (std::size_t i = PeLayout::kSection; i < PeLayout::kSection + PeLayout::kResource; ++i) {
+        Bytes damaged = image;
+        damaged[i] = 0xFF;
+        exercise(damaged);
+    }
+}
+
+TEST_F(VersionResourceTest, LanguageNamesComeFromATableWithFallbacks) {
+    char name[128];
+    EXPECT_EQ(qv::VerLanguageNameA(0x0409, name, sizeof name), 23u);
+    EXPECT_STREQ(name, "English (United States)");
+    qv::VerLanguageNameA(0x0411, name, sizeof name);
+    EXPECT_STREQ(name, "Japanese");
+    qv::VerLanguageNameA(0x0C04, name, sizeof name);  // Chinese (Hong Kong) is not in the table
+    EXPECT_STREQ(name, "Chinese");
+    qv::VerLanguageNameA(0x007F, name, sizeof name);
+    EXPECT_STREQ(name, "Unknown language");
+
+    char small[5];
+    EXPECT_EQ(qv::VerLanguageNameA(0x0409, small, sizeof small), 23u);
+    EXPECT_STREQ(small, "Engl");
+}
+
+TEST(VersionSeam, WithoutABackendEverythingFails) {
+    qv::IVersion* previous = qv::InstallVersion(nullptr);
+    std::uint32_t handle = 7;
+    char buffer[16] = "x";
+    void* value = nullptr;
+    std::uint32_t len = 0;
+    EXPECT_EQ(qv::GetFileVersionInfoSizeA("/proc/self/exe", &handle), 0u);
+    EXPECT_EQ(handle, 0u);
+    EXPECT_EQ(qv::GetFileVersionInfoA("/proc/self/exe", 0, sizeof buffer, buffer), 0);
+    EXPECT_EQ(qv::VerQueryValueA(buffer, "\\", &value, &len), 0);
+    EXPECT_EQ(qv::GetOwnExecutablePath(buffer, sizeof buffer), 0u);
+    qv::InstallVersion(previous);
+}
+
+}  // namespace
