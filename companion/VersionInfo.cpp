@@ -25,17 +25,17 @@ CString OwnFileName() {
     for (std::uint32_t size = 512; size <= 32768; size *= 2) {
         std::string buffer(size, '\0');
         std::uint32_t n = qv::GetOwnExecutablePath(buffer.data(), size);
-        if (n == 0)
-            return CString();
-        if (n < size)
-            return CString(buffer.data(), static_cast<int>(n));
+        if (n == 0) return CString();
+        if (n < size) return CString(buffer.data(), static_cast<int>(n));
     }
     return CString();
 }
 
 }  // namespace
 
-CVersionInfo::CVersionInfo(const char* pszFileName) { Load(pszFileName); }
+CVersionInfo::CVersionInfo(const char* pszFileName) {
+    Load(pszFileName);
+}
 
 CVersionInfo::~CVersionInfo() = default;
 
@@ -49,15 +49,12 @@ void CVersionInfo::Release() {
 BOOL CVersionInfo::Load(const char* pszFileName) {
     m_pstrFileName = std::make_unique<CString>(pszFileName ? CString(pszFileName) : OwnFileName());
     Release();
-    if (m_pstrFileName->IsEmpty())
-        return FALSE;
+    if (m_pstrFileName->IsEmpty()) return FALSE;
     std::uint32_t dwHandle = 0;
     DWORD dwSize = qv::GetFileVersionInfoSizeA(*m_pstrFileName, &dwHandle);
-    if (dwSize == 0)
-        return FALSE;
+    if (dwSize == 0) return FALSE;
     m_pVersionData.reset(new (std::nothrow) BYTE[dwSize + kSlack]());
-    if (!m_pVersionData)
-        return FALSE;
+    if (!m_pVersionData) return FALSE;
     if (!qv::GetFileVersionInfoA(*m_pstrFileName, dwHandle, dwSize, m_pVersionData.get())) {
         m_pVersionData.reset();
         return FALSE;
@@ -73,12 +70,13 @@ BOOL CVersionInfo::Load(const char* pszFileName) {
 void CVersionInfo::ReadTranslation() {
     void* pValue = nullptr;
     std::uint32_t uLen = 0;
-    if (qv::VerQueryValueA(m_pVersionData.get(), "\\VarFileInfo\\Translation", &pValue, &uLen) && uLen >= 4) {
+    if (qv::VerQueryValueA(m_pVersionData.get(), "\\VarFileInfo\\Translation", &pValue, &uLen) &&
+        uLen >= 4) {
         const auto* p = static_cast<const BYTE*>(pValue);
         WORD wLanguage = static_cast<WORD>(p[0] | (p[1] << 8));
         WORD wCodePage = static_cast<WORD>(p[2] | (p[3] << 8));
-        m_strTranslation.Format("%02X%02X%02X%02X", wLanguage >> 8, wLanguage & 0xFF, wCodePage >> 8,
-                                wCodePage & 0xFF);
+        m_strTranslation.Format("%02X%02X%02X%02X", wLanguage >> 8, wLanguage & 0xFF,
+                                wCodePage >> 8, wCodePage & 0xFF);
         char szName[kLanguageNameSize] = {};
         qv::VerLanguageNameA(wLanguage, szName, sizeof szName);
         m_strLanguage = szName;
@@ -104,15 +102,15 @@ BOOL CVersionInfo::HasStringTable(const CString& strKey) const {
 void CVersionInfo::ReadFixedInfo() {
     void* pValue = nullptr;
     std::uint32_t uLen = 0;
-    if (!qv::VerQueryValueA(m_pVersionData.get(), "\\", &pValue, &uLen) || uLen < sizeof(qv::VS_FIXEDFILEINFO))
+    if (!qv::VerQueryValueA(m_pVersionData.get(), "\\", &pValue, &uLen) ||
+        uLen < sizeof(qv::VS_FIXEDFILEINFO))
         return;
     m_pFixedInfo = std::make_unique<qv::VS_FIXEDFILEINFO>();
     std::memcpy(m_pFixedInfo.get(), pValue, sizeof(qv::VS_FIXEDFILEINFO));
 }
 
 BOOL CVersionInfo::QueryString(const char* pszName, CString& strValue) const {
-    if (!m_pVersionData || m_strTranslation.IsEmpty() || pszName == nullptr)
-        return FALSE;
+    if (!m_pVersionData || m_strTranslation.IsEmpty() || pszName == nullptr) return FALSE;
     CString strQuery = CString("\\StringFileInfo\\") + m_strTranslation + "\\" + pszName;
     void* pValue = nullptr;
     std::uint32_t uLen = 0;
@@ -124,20 +122,19 @@ BOOL CVersionInfo::QueryString(const char* pszName, CString& strValue) const {
 }
 
 DWORD CVersionInfo::GetFixedValue(int nIndex) const {
-    if (!m_pFixedInfo || nIndex < 1 || nIndex > static_cast<int>(std::size(kFixedFields)))
-        return 0;
+    if (!m_pFixedInfo || nIndex < 1 || nIndex > static_cast<int>(std::size(kFixedFields))) return 0;
     return m_pFixedInfo.get()->*kFixedFields[nIndex - 1];
 }
 
 CString CVersionInfo::FormatVersionPart(WORD wValue, int nWidth, int nSeparator) {
     CString strPart;
-    if (nWidth < 1)
-        return strPart;
+    if (nWidth < 1) return strPart;
     strPart.Format("%s%0*d", nSeparator > 0 ? "." : "", nWidth, static_cast<int>(wValue));
     return strPart;
 }
 
-CString CVersionInfo::FormatProductVersion(int nWidth1, int nWidth2, int nWidth3, int nWidth4) const {
+CString CVersionInfo::FormatProductVersion(int nWidth1, int nWidth2, int nWidth3,
+                                           int nWidth4) const {
     DWORD dwMS = GetFixedValue(5);
     DWORD dwLS = GetFixedValue(6);
     return FormatVersionPart(static_cast<WORD>(dwMS >> 16), nWidth1, 0) +

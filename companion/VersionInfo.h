@@ -22,16 +22,17 @@ public:
     // TRUE when the string table holds the name; strValue is untouched otherwise.
     BOOL QueryString(const char* pszName, CString& strValue) const;
 
-    // Field 1 to 8 of the fixed block (signature, structure version, file version MS and LS, product
-    // version MS and LS, flags mask, flags); 0 for any other index or without a fixed block.
+    // Field 1 to 8 of the fixed block (signature, structure version, file version MS and LS,
+    // product version MS and LS, flags mask, flags); 0 for any other index or without a fixed
+    // block.
     DWORD GetFixedValue(int nIndex) const;
 
     // One part of a version: the decimal value padded with zeros to nWidth, with a leading "." when
     // nSeparator is above 0; empty when nWidth is below 1.
     static CString FormatVersionPart(WORD wValue, int nWidth, int nSeparator);
 
-    // The product version's four parts with these widths; each part's separator depends on the width
-    // of the part before it, so that omitted parts leave no stray dots.
+    // The product version's four parts with these widths; each part's separator depends on the
+    // width of the part before it, so that omitted parts leave no stray dots.
     CString FormatProductVersion(int nWidth1, int nWidth2, int nWidth3, int nWidth4) const;
 
     const CString& GetLanguageName() const { return m_strLanguage; }

@@ -12,8 +12,7 @@ IProcess* InstallProcess(IProcess* backend) {
 }
 
 std::int32_t StartProcess(const char* pszCommandLine, std::uint16_t wShowWindow) {
-    if (g_process == nullptr || pszCommandLine == nullptr)
-        return 0;
+    if (g_process == nullptr || pszCommandLine == nullptr) return 0;
     return g_process->Start(pszCommandLine, wShowWindow);
 }
 

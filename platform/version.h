@@ -51,12 +51,14 @@ static_assert(sizeof(VS_FIXEDFILEINFO) == 52);
 class IVersion {
 public:
     virtual ~IVersion() = default;
-    virtual std::uint32_t GetFileVersionInfoSize(const char* pszFileName, std::uint32_t* pdwHandle) = 0;
+    virtual std::uint32_t GetFileVersionInfoSize(const char* pszFileName,
+                                                 std::uint32_t* pdwHandle) = 0;
     virtual std::int32_t GetFileVersionInfo(const char* pszFileName, std::uint32_t dwHandle,
                                             std::uint32_t dwLen, void* pData) = 0;
     virtual std::int32_t VerQueryValue(const void* pBlock, const char* pszSubBlock, void** ppBuffer,
                                        std::uint32_t* puLen) = 0;
-    virtual std::uint32_t VerLanguageName(std::uint32_t wLang, char* pszLang, std::uint32_t cchLang) = 0;
+    virtual std::uint32_t VerLanguageName(std::uint32_t wLang, char* pszLang,
+                                          std::uint32_t cchLang) = 0;
     virtual std::uint32_t GetOwnExecutablePath(char* pszPath, std::uint32_t nSize) = 0;
 };
 
@@ -67,14 +69,15 @@ IVersion* InstallVersion(IVersion* backend);
 std::uint32_t GetFileVersionInfoSizeA(const char* lptstrFilename, std::uint32_t* lpdwHandle);
 
 // Reads the version information into lpData (dwLen bytes); non-zero on success.
-std::int32_t GetFileVersionInfoA(const char* lptstrFilename, std::uint32_t dwHandle, std::uint32_t dwLen,
-                                 void* lpData);
+std::int32_t GetFileVersionInfoA(const char* lptstrFilename, std::uint32_t dwHandle,
+                                 std::uint32_t dwLen, void* lpData);
 
 // Looks up a value in a block filled by GetFileVersionInfoA: "\" gives the fixed block,
 // "\VarFileInfo\Translation" the language and code-page pairs, "\StringFileInfo\<key>\<name>" a
 // string in the multi-byte code page, terminated, with *puLen its size including the terminator.
 // Names match case-insensitively. A path naming a block without a value answers success and 0.
-std::int32_t VerQueryValueA(const void* pBlock, const char* lpSubBlock, void** lplpBuffer, std::uint32_t* puLen);
+std::int32_t VerQueryValueA(const void* pBlock, const char* lpSubBlock, void** lplpBuffer,
+                            std::uint32_t* puLen);
 
 // The display name of a language identifier, cut to cchLang bytes with the terminator. Answers the
 // name's length; a result of cchLang or more means it was cut.

@@ -48,7 +48,8 @@ void StartReaper(pid_t pid) {
         ::pthread_attr_setdetachstate(&attr, PTHREAD_CREATE_DETACHED);
         ::pthread_attr_setstacksize(&attr, kReaperStack);
         pthread_t thread;
-        started = ::pthread_create(&thread, &attr, ReapOne, reinterpret_cast<void*>(static_cast<std::intptr_t>(pid))) == 0;
+        started = ::pthread_create(&thread, &attr, ReapOne,
+                                   reinterpret_cast<void*>(static_cast<std::intptr_t>(pid))) == 0;
         ::pthread_attr_destroy(&attr);
     }
     if (!started) {
@@ -63,11 +64,9 @@ std::vector<std::string> SplitAtBlanks(std::string_view text) {
     std::size_t pos = 0;
     while (pos < text.size()) {
         std::size_t start = text.find_first_not_of(' ', pos);
-        if (start == std::string_view::npos)
-            break;
+        if (start == std::string_view::npos) break;
         std::size_t end = text.find(' ', start);
-        if (end == std::string_view::npos)
-            end = text.size();
+        if (end == std::string_view::npos) end = text.size();
         pieces.emplace_back(text.substr(start, end - start));
         pos = end;
     }
@@ -79,8 +78,7 @@ class SpawnActions {
 public:
     SpawnActions() { m_ok = ::posix_spawn_file_actions_init(&m_actions) == 0; }
     ~SpawnActions() {
-        if (m_ok)
-            ::posix_spawn_file_actions_destroy(&m_actions);
+        if (m_ok) ::posix_spawn_file_actions_destroy(&m_actions);
     }
     SpawnActions(const SpawnActions&) = delete;
     SpawnActions& operator=(const SpawnActions&) = delete;
@@ -96,8 +94,7 @@ class SpawnAttr {
 public:
     SpawnAttr() { m_ok = ::posix_spawnattr_init(&m_attr) == 0; }
     ~SpawnAttr() {
-        if (m_ok)
-            ::posix_spawnattr_destroy(&m_attr);
+        if (m_ok) ::posix_spawnattr_destroy(&m_attr);
     }
     SpawnAttr(const SpawnAttr&) = delete;
     SpawnAttr& operator=(const SpawnAttr&) = delete;
@@ -113,11 +110,9 @@ private:
 // signals or ignored dispositions, and it gets a process group of its own so that a terminal's
 // interrupt aimed at the player does not end it too.
 bool PrepareChild(SpawnActions& actions, SpawnAttr& attr) {
-    if (!actions.Ok() || !attr.Ok())
-        return false;
+    if (!actions.Ok() || !attr.Ok()) return false;
 #if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 34))
-    if (::posix_spawn_file_actions_addclosefrom_np(actions.Get(), 3) != 0)
-        return false;
+    if (::posix_spawn_file_actions_addclosefrom_np(actions.Get(), 3) != 0) return false;
 #endif
     sigset_t none;
     sigset_t all;
@@ -128,7 +123,8 @@ bool PrepareChild(SpawnActions& actions, SpawnAttr& attr) {
     short flags = POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETPGROUP;
     return ::posix_spawnattr_setsigmask(attr.Get(), &none) == 0 &&
            ::posix_spawnattr_setsigdefault(attr.Get(), &all) == 0 &&
-           ::posix_spawnattr_setpgroup(attr.Get(), 0) == 0 && ::posix_spawnattr_setflags(attr.Get(), flags) == 0;
+           ::posix_spawnattr_setpgroup(attr.Get(), 0) == 0 &&
+           ::posix_spawnattr_setflags(attr.Get(), flags) == 0;
 }
 
 }  // namespace
@@ -136,17 +132,14 @@ bool PrepareChild(SpawnActions& actions, SpawnAttr& attr) {
 std::int32_t PosixProcess::Start(const char* pszCommandLine, std::uint16_t /*wShowWindow*/) {
     CollectOrphans();
     std::vector<std::string> pieces = SplitAtBlanks(pszCommandLine);
-    if (pieces.empty())
-        return 0;
+    if (pieces.empty()) return 0;
     std::vector<char*> argv;
-    for (std::string& piece : pieces)
-        argv.push_back(piece.data());
+    for (std::string& piece : pieces) argv.push_back(piece.data());
     argv.push_back(nullptr);
 
     SpawnActions actions;
     SpawnAttr attr;
-    if (!PrepareChild(actions, attr))
-        return 0;
+    if (!PrepareChild(actions, attr)) return 0;
     pid_t pid = 0;
     if (::posix_spawnp(&pid, argv[0], actions.Get(), attr.Get(), argv.data(), environ) != 0)
         return 0;

@@ -23,8 +23,7 @@ public:
     ScopedFd(const ScopedFd&) = delete;
     ScopedFd& operator=(const ScopedFd&) = delete;
     ~ScopedFd() {
-        if (m_fd >= 0)
-            ::close(m_fd);
+        if (m_fd >= 0) ::close(m_fd);
     }
     int Get() const { return m_fd; }
 
@@ -37,15 +36,12 @@ public:
     FileByteSource(int fd, std::uint64_t size) : m_fd(fd), m_size(size) {}
     std::uint64_t Size() const override { return m_size; }
     bool ReadAt(std::uint64_t offset, void* out, std::size_t size) const override {
-        if (offset > m_size || m_size - offset < size)
-            return false;
+        if (offset > m_size || m_size - offset < size) return false;
         auto* at = static_cast<char*>(out);
         while (size > 0) {
             ssize_t got = ::pread(m_fd, at, size, static_cast<off_t>(offset));
-            if (got < 0 && errno == EINTR)
-                continue;
-            if (got <= 0)
-                return false;
+            if (got < 0 && errno == EINTR) continue;
+            if (got <= 0) return false;
             at += got;
             offset += static_cast<std::uint64_t>(got);
             size -= static_cast<std::size_t>(got);
@@ -59,11 +55,11 @@ private:
 };
 
 bool ReadResourceOf(const char* pszFileName, std::vector<std::uint8_t>& resource) {
-    // Non-blocking so that a FIFO given as the name cannot hang the caller; only regular files count.
+    // Non-blocking so that a FIFO given as the name cannot hang the caller; only regular files
+    // count.
     ScopedFd fd(::open(pszFileName, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     struct stat st {};
-    if (fd.Get() < 0 || ::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode))
-        return false;
+    if (fd.Get() < 0 || ::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
     FileByteSource file(fd.Get(), static_cast<std::uint64_t>(st.st_size));
     return ReadVersionResource(file, resource);
 }
@@ -129,16 +125,14 @@ constexpr std::string_view kUnknownLanguage = "Unknown language";
 // region in parentheses.
 std::string_view PrimaryLanguageName(std::uint32_t id) {
     for (const LanguageName& l : kLanguages) {
-        if (l.id != 0 && (l.id & 0x3FF) == (id & 0x3FF))
-            return l.name.substr(0, l.name.find(" ("));
+        if (l.id != 0 && (l.id & 0x3FF) == (id & 0x3FF)) return l.name.substr(0, l.name.find(" ("));
     }
     return kUnknownLanguage;
 }
 
 std::string_view LanguageNameOf(std::uint32_t id) {
     for (const LanguageName& l : kLanguages)
-        if (l.id == id)
-            return l.name;
+        if (l.id == id) return l.name;
     return PrimaryLanguageName(id);
 }
 
@@ -151,29 +145,29 @@ void CopyCut(std::string_view text, char* out, std::uint32_t size) {
 
 }  // namespace
 
-std::uint32_t PosixVersion::GetFileVersionInfoSize(const char* pszFileName, std::uint32_t* pdwHandle) {
-    if (pdwHandle != nullptr)
-        *pdwHandle = 0;
+std::uint32_t PosixVersion::GetFileVersionInfoSize(const char* pszFileName,
+                                                   std::uint32_t* pdwHandle) {
+    if (pdwHandle != nullptr) *pdwHandle = 0;
     std::vector<std::uint8_t> resource;
-    if (!ReadResourceOf(pszFileName, resource))
-        return 0;
+    if (!ReadResourceOf(pszFileName, resource)) return 0;
     return static_cast<std::uint32_t>(verblock::BlockSize(resource.size()));
 }
 
 std::int32_t PosixVersion::GetFileVersionInfo(const char* pszFileName, std::uint32_t /*dwHandle*/,
                                               std::uint32_t dwLen, void* pData) {
     std::vector<std::uint8_t> resource;
-    if (!ReadResourceOf(pszFileName, resource))
-        return 0;
-    return verblock::FillBlock(resource, std::span(static_cast<std::uint8_t*>(pData), dwLen)) ? 1 : 0;
+    if (!ReadResourceOf(pszFileName, resource)) return 0;
+    return verblock::FillBlock(resource, std::span(static_cast<std::uint8_t*>(pData), dwLen)) ? 1
+                                                                                              : 0;
 }
 
-std::int32_t PosixVersion::VerQueryValue(const void* pBlock, const char* pszSubBlock, void** ppBuffer,
-                                         std::uint32_t* puLen) {
+std::int32_t PosixVersion::VerQueryValue(const void* pBlock, const char* pszSubBlock,
+                                         void** ppBuffer, std::uint32_t* puLen) {
     return verblock::Query(pBlock, pszSubBlock, ppBuffer, puLen) ? 1 : 0;
 }
 
-std::uint32_t PosixVersion::VerLanguageName(std::uint32_t wLang, char* pszLang, std::uint32_t cchLang) {
+std::uint32_t PosixVersion::VerLanguageName(std::uint32_t wLang, char* pszLang,
+                                            std::uint32_t cchLang) {
     std::string_view name = LanguageNameOf(wLang);
     CopyCut(name, pszLang, cchLang);
     return static_cast<std::uint32_t>(name.size());
@@ -183,14 +177,12 @@ std::uint32_t PosixVersion::GetOwnExecutablePath(char* pszPath, std::uint32_t nS
     std::string path(256, '\0');
     for (;;) {
         ssize_t n = ::readlink("/proc/self/exe", path.data(), path.size());
-        if (n < 0)
-            return 0;
+        if (n < 0) return 0;
         if (static_cast<std::size_t>(n) < path.size()) {
             path.resize(static_cast<std::size_t>(n));
             break;
         }
-        if (path.size() >= 65536)
-            return 0;
+        if (path.size() >= 65536) return 0;
         path.resize(path.size() * 2);
     }
     CopyCut(path, pszPath, nSize);

@@ -15,24 +15,27 @@ namespace qv::verblock {
 // 32 bits, the value, padding, then the children. Offsets are from the start of the data.
 struct Node {
     std::size_t start = 0;
-    std::size_t end = 0;         // start + wLength
+    std::size_t end = 0;  // start + wLength
     std::uint16_t wValueLength = 0;
     std::uint16_t wType = 0;
     std::size_t keyStart = 0;
-    std::size_t keyUnits = 0;    // without the terminator
+    std::size_t keyUnits = 0;  // without the terminator
     std::size_t valueStart = 0;
-    std::size_t valueEnd = 0;    // clamped to the block's end
+    std::size_t valueEnd = 0;  // clamped to the block's end
     std::size_t childrenStart = 0;
 };
 
 // Reads the block at start that must end by limit; no value when it does not fit.
-std::optional<Node> ReadNode(std::span<const std::uint8_t> data, std::size_t start, std::size_t limit);
+std::optional<Node> ReadNode(std::span<const std::uint8_t> data, std::size_t start,
+                             std::size_t limit);
 
 // The child after child (or the first one when after is null); no value at the end or on damage.
-std::optional<Node> NextChild(std::span<const std::uint8_t> data, const Node& parent, const Node* after);
+std::optional<Node> NextChild(std::span<const std::uint8_t> data, const Node& parent,
+                              const Node* after);
 
 // The first child whose key equals name, compared case-insensitively in ASCII.
-std::optional<Node> FindChild(std::span<const std::uint8_t> data, const Node& parent, std::string_view name);
+std::optional<Node> FindChild(std::span<const std::uint8_t> data, const Node& parent,
+                              std::string_view name);
 
 // The block's key as UTF-8.
 std::string KeyText(std::span<const std::uint8_t> data, const Node& node);
@@ -42,7 +45,8 @@ std::string KeyText(std::span<const std::uint8_t> data, const Node& node);
 std::optional<Node> ReadRoot(std::span<const std::uint8_t> data);
 
 // Converts UTF-16LE code units (stopping at the first zero unit) to UTF-8; a lone surrogate becomes
-// U+FFFD. Writes at most 3 bytes per unit plus a terminator and answers the bytes written without it.
+// U+FFFD. Writes at most 3 bytes per unit plus a terminator and answers the bytes written without
+// it.
 std::size_t Utf16ToUtf8(std::span<const std::uint8_t> utf16, char* out, std::size_t outSize);
 
 // Bytes a GetFileVersionInfoA block needs for a resource of rawSize bytes.

@@ -15,12 +15,12 @@ constexpr std::uint64_t kMaxResource = 0xFFFF;
 // Bounds-checked integers from a byte source; no value past the end or on overflow.
 class Reader {
 public:
-    explicit Reader(const IByteSource& source, bool bigEndian = false) : m_source(source), m_bigEndian(bigEndian) {}
+    explicit Reader(const IByteSource& source, bool bigEndian = false)
+        : m_source(source), m_bigEndian(bigEndian) {}
 
     std::optional<std::uint64_t> Uint(std::uint64_t offset, std::size_t size) const {
         std::uint8_t bytes[8];
-        if (size > sizeof bytes || !m_source.ReadAt(offset, bytes, size))
-            return std::nullopt;
+        if (size > sizeof bytes || !m_source.ReadAt(offset, bytes, size)) return std::nullopt;
         std::uint64_t value = 0;
         for (std::size_t i = 0; i < size; ++i) {
             std::size_t at = m_bigEndian ? i : size - 1 - i;
@@ -32,7 +32,9 @@ public:
     std::optional<std::uint64_t> U32(std::uint64_t offset) const { return Uint(offset, 4); }
     std::optional<std::uint64_t> U64(std::uint64_t offset) const { return Uint(offset, 8); }
 
-    bool Bytes(std::uint64_t offset, void* out, std::size_t size) const { return m_source.ReadAt(offset, out, size); }
+    bool Bytes(std::uint64_t offset, void* out, std::size_t size) const {
+        return m_source.ReadAt(offset, out, size);
+    }
     std::uint64_t Size() const { return m_source.Size(); }
 
 private:
@@ -41,9 +43,9 @@ private:
 };
 
 // Reads up to kMaxResource bytes at offset (fewer when the region or the file is shorter).
-bool ReadRegion(const Reader& in, std::uint64_t offset, std::uint64_t size, std::vector<std::uint8_t>& out) {
-    if (offset >= in.Size())
-        return false;
+bool ReadRegion(const Reader& in, std::uint64_t offset, std::uint64_t size,
+                std::vector<std::uint8_t>& out) {
+    if (offset >= in.Size()) return false;
     size = std::min({size, kMaxResource, in.Size() - offset});
     out.resize(static_cast<std::size_t>(size));
     return in.Bytes(offset, out.data(), out.size());
@@ -52,7 +54,7 @@ bool ReadRegion(const Reader& in, std::uint64_t offset, std::uint64_t size, std:
 // ELF: the section whose name is kVersionSectionName.
 struct ElfLayout {
     std::uint64_t shoffAt, shentsizeAt, shnumAt, shstrndxAt;
-    std::size_t addrSize;        // size of an offset or a size field
+    std::size_t addrSize;  // size of an offset or a size field
     std::uint64_t minEntSize;
     std::uint64_t offsetAt, sizeAt;  // inside a section header
 };
@@ -69,15 +71,13 @@ std::optional<Section> ElfSection(const Reader& in, const ElfLayout& l, std::uin
     auto type = in.U32(header + 4);
     auto offset = in.Uint(header + l.offsetAt, l.addrSize);
     auto size = in.Uint(header + l.sizeAt, l.addrSize);
-    if (!type || !offset || !size || *type == kShtNobits)
-        return std::nullopt;
+    if (!type || !offset || !size || *type == kShtNobits) return std::nullopt;
     return Section{*offset, *size};
 }
 
 bool ElfNameIs(const Reader& in, const Section& names, std::uint64_t nameOffset, const char* want) {
     std::size_t length = std::strlen(want) + 1;
-    if (nameOffset >= names.size || names.size - nameOffset < length)
-        return false;
+    if (nameOffset >= names.size || names.size - nameOffset < length) return false;
     char buffer[sizeof kVersionSectionName];
     if (length > sizeof buffer || !in.Bytes(names.offset + nameOffset, buffer, length))
         return false;
@@ -86,7 +86,8 @@ bool ElfNameIs(const Reader& in, const Section& names, std::uint64_t nameOffset,
 
 bool ReadElfResource(const IByteSource& file, std::vector<std::uint8_t>& out) {
     std::uint8_t ident[6];
-    if (!file.ReadAt(0, ident, sizeof ident) || (ident[4] != 1 && ident[4] != 2) || (ident[5] != 1 && ident[5] != 2))
+    if (!file.ReadAt(0, ident, sizeof ident) || (ident[4] != 1 && ident[4] != 2) ||
+        (ident[5] != 1 && ident[5] != 2))
         return false;
     const ElfLayout& l = ident[4] == 2 ? kElf64 : kElf32;
     Reader in(file, ident[5] == 2);
@@ -94,18 +95,16 @@ bool ReadElfResource(const IByteSource& file, std::vector<std::uint8_t>& out) {
     auto entSize = in.U16(l.shentsizeAt);
     auto count = in.U16(l.shnumAt);
     auto namesIndex = in.U16(l.shstrndxAt);
-    if (!shoff || !entSize || !count || !namesIndex || *entSize < l.minEntSize || *namesIndex >= *count)
+    if (!shoff || !entSize || !count || !namesIndex || *entSize < l.minEntSize ||
+        *namesIndex >= *count)
         return false;
-    if (*shoff > in.Size() || (in.Size() - *shoff) / *entSize < *count)
-        return false;
+    if (*shoff > in.Size() || (in.Size() - *shoff) / *entSize < *count) return false;
     auto names = ElfSection(in, l, *shoff + *namesIndex * *entSize);
-    if (!names)
-        return false;
+    if (!names) return false;
     for (std::uint64_t i = 0; i < *count; ++i) {
         std::uint64_t header = *shoff + i * *entSize;
         auto nameOffset = in.U32(header);
-        if (!nameOffset || !ElfNameIs(in, *names, *nameOffset, kVersionSectionName))
-            continue;
+        if (!nameOffset || !ElfNameIs(in, *names, *nameOffset, kVersionSectionName)) continue;
         auto section = ElfSection(in, l, header);
         return section && ReadRegion(in, section->offset, section->size, out);
     }
@@ -145,8 +144,7 @@ public:
             return false;
         auto rva = m_in.U32(dirAt);
         auto size = m_in.U32(dirAt + 4);
-        if (!rva || !size || *rva == 0 || *size == 0)
-            return false;
+        if (!rva || !size || *rva == 0 || *size == 0) return false;
         m_resourceRva = *rva;
         m_sectionTable = optional + *optionalSize;
         m_sectionCount = *sectionCount;
@@ -160,8 +158,7 @@ public:
             auto va = m_in.U32(at + 12);
             auto rawSize = m_in.U32(at + 16);
             auto rawOffset = m_in.U32(at + 20);
-            if (!va || !rawSize || !rawOffset)
-                return std::nullopt;
+            if (!va || !rawSize || !rawOffset) return std::nullopt;
             if (rva >= *va && rva - *va < *rawSize)
                 return Section{*rawOffset + (rva - *va), *rawSize - (rva - *va)};
         }
@@ -170,18 +167,17 @@ public:
 
     bool ReadVersion(std::vector<std::uint8_t>& out) {
         auto root = Map(m_resourceRva);
-        if (!root)
-            return false;
+        if (!root) return false;
         m_base = *root;
         auto names = Find(0, kRtVersion, true);
         auto languages = names ? FindPreferred(*names) : std::nullopt;
         auto entry = languages ? FindFirst(*languages, false) : std::nullopt;
-        if (!entry)
-            return false;
+        if (!entry) return false;
         auto dataRva = m_in.U32(m_base.offset + *entry);
         auto dataSize = m_in.U32(m_base.offset + *entry + 4);
         auto data = dataRva ? Map(*dataRva) : std::nullopt;
-        return data && dataSize && ReadRegion(m_in, data->offset, std::min<std::uint64_t>(*dataSize, data->size), out);
+        return data && dataSize &&
+               ReadRegion(m_in, data->offset, std::min<std::uint64_t>(*dataSize, data->size), out);
     }
 
 private:
@@ -192,18 +188,15 @@ private:
     // Entry i of the directory at dir (offsets relative to the resource root).
     std::optional<Entry> EntryAt(std::uint64_t dir, std::uint64_t i) const {
         std::uint64_t at = dir + 16 + i * 8;
-        if (at + 8 > m_base.size)
-            return std::nullopt;
+        if (at + 8 > m_base.size) return std::nullopt;
         auto name = m_in.U32(m_base.offset + at);
         auto target = m_in.U32(m_base.offset + at + 4);
-        if (!name || !target)
-            return std::nullopt;
+        if (!name || !target) return std::nullopt;
         return Entry{static_cast<std::uint32_t>(*name), static_cast<std::uint32_t>(*target)};
     }
 
     std::uint64_t EntryCount(std::uint64_t dir) const {
-        if (dir + 16 > m_base.size)
-            return 0;
+        if (dir + 16 > m_base.size) return 0;
         auto named = m_in.U16(m_base.offset + dir + 12);
         auto ids = m_in.U16(m_base.offset + dir + 14);
         return named && ids ? *named + *ids : 0;
@@ -211,19 +204,17 @@ private:
 
     // The target of the entry with a numeric id, which must (or must not) be a sub-directory.
     static std::optional<std::uint64_t> Target(const Entry& e, bool wantDirectory) {
-        if (((e.target & kHighBit) != 0) != wantDirectory)
-            return std::nullopt;
+        if (((e.target & kHighBit) != 0) != wantDirectory) return std::nullopt;
         return e.target & ~kHighBit;
     }
 
-    std::optional<std::uint64_t> Find(std::uint64_t dir, std::uint64_t id, bool wantDirectory) const {
+    std::optional<std::uint64_t> Find(std::uint64_t dir, std::uint64_t id,
+                                      bool wantDirectory) const {
         std::uint64_t count = EntryCount(dir);
         for (std::uint64_t i = 0; i < count; ++i) {
             auto e = EntryAt(dir, i);
-            if (!e)
-                return std::nullopt;
-            if ((e->name & kHighBit) == 0 && e->name == id)
-                return Target(*e, wantDirectory);
+            if (!e) return std::nullopt;
+            if ((e->name & kHighBit) == 0 && e->name == id) return Target(*e, wantDirectory);
         }
         return std::nullopt;
     }
@@ -232,17 +223,14 @@ private:
         std::uint64_t count = EntryCount(dir);
         for (std::uint64_t i = 0; i < count; ++i) {
             auto e = EntryAt(dir, i);
-            if (!e)
-                return std::nullopt;
-            if (auto target = Target(*e, wantDirectory))
-                return target;
+            if (!e) return std::nullopt;
+            if (auto target = Target(*e, wantDirectory)) return target;
         }
         return std::nullopt;
     }
 
     std::optional<std::uint64_t> FindPreferred(std::uint64_t names) const {
-        if (auto byId = Find(names, kVsVersionInfoId, true))
-            return byId;
+        if (auto byId = Find(names, kVsVersionInfoId, true)) return byId;
         return FindFirst(names, true);
     }
 
@@ -261,28 +249,26 @@ bool ReadPeResource(const IByteSource& file, std::vector<std::uint8_t>& out) {
 }  // namespace
 
 bool SpanByteSource::ReadAt(std::uint64_t offset, void* out, std::size_t size) const {
-    if (offset > m_bytes.size() || m_bytes.size() - offset < size)
-        return false;
-    if (size > 0)
-        std::memcpy(out, m_bytes.data() + offset, size);
+    if (offset > m_bytes.size() || m_bytes.size() - offset < size) return false;
+    if (size > 0) std::memcpy(out, m_bytes.data() + offset, size);
     return true;
 }
 
 bool ReadVersionResource(const IByteSource& file, std::vector<std::uint8_t>& resource) {
     std::uint8_t magic[4] = {};
-    if (!file.ReadAt(0, magic, sizeof magic))
-        return false;
+    if (!file.ReadAt(0, magic, sizeof magic)) return false;
     std::vector<std::uint8_t> found;
     bool ok = false;
-    if (std::memcmp(magic, "\x7f" "ELF", 4) == 0)
+    if (std::memcmp(magic,
+                    "\x7f"
+                    "ELF",
+                    4) == 0)
         ok = ReadElfResource(file, found);
     else if (magic[0] == 'M' && magic[1] == 'Z')
         ok = ReadPeResource(file, found);
-    if (!ok)
-        return false;
+    if (!ok) return false;
     auto root = verblock::ReadRoot(found);
-    if (!root)
-        return false;
+    if (!root) return false;
     found.resize(root->end);
     resource = std::move(found);
     return true;

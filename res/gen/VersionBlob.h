@@ -87,8 +87,7 @@ inline std::vector<std::uint16_t> Utf16(std::string_view text) {
 }
 
 inline void PadTo4(std::vector<std::uint8_t>& out) {
-    while (out.size() % 4 != 0)
-        out.push_back(0);
+    while (out.size() % 4 != 0) out.push_back(0);
 }
 
 // Writes the block at the end of out, which must be 32-bit aligned. wLength covers the block up to
@@ -98,8 +97,7 @@ inline void Write(const Block& block, std::vector<std::uint8_t>& out) {
     PutU16(out, 0);
     PutU16(out, block.valueLength);
     PutU16(out, block.type);
-    for (std::uint16_t unit : Utf16(block.key))
-        PutU16(out, unit);
+    for (std::uint16_t unit : Utf16(block.key)) PutU16(out, unit);
     PutU16(out, 0);
     PadTo4(out);
     out.insert(out.end(), block.value.begin(), block.value.end());
@@ -116,8 +114,7 @@ inline Block TextBlock(std::string key, std::string_view text) {
     Block b{std::move(key), 1, 0, {}, {}};
     std::vector<std::uint16_t> units = Utf16(text);
     units.push_back(0);
-    for (std::uint16_t unit : units)
-        PutU16(b.value, unit);
+    for (std::uint16_t unit : units) PutU16(b.value, unit);
     b.valueLength = static_cast<std::uint16_t>(units.size());
     return b;
 }
@@ -126,9 +123,9 @@ inline std::vector<std::uint8_t> FixedBytes(const Fixed& f) {
     std::vector<std::uint8_t> v;
     auto ms = [](const std::uint16_t* p) { return (std::uint32_t{p[0]} << 16) | p[1]; };
     auto ls = [](const std::uint16_t* p) { return (std::uint32_t{p[2]} << 16) | p[3]; };
-    for (std::uint32_t field : {0xFEEF04BDu, 0x00010000u, ms(f.fileVersion), ls(f.fileVersion),
-                                ms(f.productVersion), ls(f.productVersion), f.flagsMask, f.flags, f.os,
-                                f.type, f.subtype, 0u, 0u})
+    for (std::uint32_t field :
+         {0xFEEF04BDu, 0x00010000u, ms(f.fileVersion), ls(f.fileVersion), ms(f.productVersion),
+          ls(f.productVersion), f.flagsMask, f.flags, f.os, f.type, f.subtype, 0u, 0u})
         PutU32(v, field);
     return v;
 }

@@ -17,10 +17,12 @@ using qv::versionblob::Description;
 Description LoadDescription() {
     Description d;
     qv::versionblob::StringTable table;
-#define QV_FILE_VERSION(a, b, c, e) d.fixed.fileVersion[0] = a, d.fixed.fileVersion[1] = b, \
-                                    d.fixed.fileVersion[2] = c, d.fixed.fileVersion[3] = e;
-#define QV_PRODUCT_VERSION(a, b, c, e) d.fixed.productVersion[0] = a, d.fixed.productVersion[1] = b, \
-                                       d.fixed.productVersion[2] = c, d.fixed.productVersion[3] = e;
+#define QV_FILE_VERSION(a, b, c, e)                                                     \
+    d.fixed.fileVersion[0] = a, d.fixed.fileVersion[1] = b, d.fixed.fileVersion[2] = c, \
+    d.fixed.fileVersion[3] = e;
+#define QV_PRODUCT_VERSION(a, b, c, e)                                                           \
+    d.fixed.productVersion[0] = a, d.fixed.productVersion[1] = b, d.fixed.productVersion[2] = c, \
+    d.fixed.productVersion[3] = e;
 #define QV_FILE_FLAGS_MASK(v) d.fixed.flagsMask = v;
 #define QV_FILE_FLAGS(v) d.fixed.flags = v;
 #define QV_FILE_OS(v) d.fixed.os = v;
@@ -40,7 +42,8 @@ Description LoadDescription() {
 #undef QV_STRING
     // The strings belong to the one translation the data declares.
     char key[9];
-    std::snprintf(key, sizeof key, "%04X%04X", d.translations.at(0).language, d.translations.at(0).codePage);
+    std::snprintf(key, sizeof key, "%04X%04X", d.translations.at(0).language,
+                  d.translations.at(0).codePage);
     table.key = key;
     d.tables.push_back(table);
     return d;
@@ -81,8 +84,8 @@ std::string RcQuoted(const std::string& text) {
 
 std::string RcSource(const Description& d) {
     auto version = [](const std::uint16_t* v) {
-        return std::to_string(v[0]) + "," + std::to_string(v[1]) + "," + std::to_string(v[2]) + "," +
-               std::to_string(v[3]);
+        return std::to_string(v[0]) + "," + std::to_string(v[1]) + "," + std::to_string(v[2]) +
+               "," + std::to_string(v[3]);
     };
     auto hex = [](std::uint32_t v) {
         char b[16];
@@ -108,8 +111,7 @@ std::string RcSource(const Description& d) {
         s << "    END\n";
     }
     s << "  END\n  BLOCK \"VarFileInfo\"\n  BEGIN\n    VALUE \"Translation\"";
-    for (const auto& t : d.translations)
-        s << ", " << hex(t.language) << ", " << t.codePage;
+    for (const auto& t : d.translations) s << ", " << hex(t.language) << ", " << t.codePage;
     s << "\n  END\nEND\n";
     return s.str();
 }
@@ -138,7 +140,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "versiongen: the version data is too long (%zu bytes)\n", blob.size());
         return 1;
     }
-    bool ok = WriteFile(argv[1], std::string(blob.begin(), blob.end())) && WriteFile(argv[2], CppSource(blob)) &&
-              WriteFile(argv[3], RcSource(d));
+    bool ok = WriteFile(argv[1], std::string(blob.begin(), blob.end())) &&
+              WriteFile(argv[2], CppSource(blob)) && WriteFile(argv[3], RcSource(d));
     return ok ? 0 : 1;
 }

@@ -26,8 +26,7 @@ namespace fs = std::filesystem;
 template <typename Condition>
 bool Eventually(Condition condition) {
     for (int i = 0; i < 1000; ++i) {
-        if (condition())
-            return true;
+        if (condition()) return true;
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     return condition();
@@ -67,12 +66,10 @@ protected:
 
     // The recorder's lines once it has finished: pid, folder, then each argument in brackets.
     std::vector<std::string> Record() {
-        if (!Eventually([&] { return fs::exists(m_record); }))
-            return {};
+        if (!Eventually([&] { return fs::exists(m_record); })) return {};
         std::ifstream in(m_record);
         std::vector<std::string> lines;
-        for (std::string line; std::getline(in, line);)
-            lines.push_back(line);
+        for (std::string line; std::getline(in, line);) lines.push_back(line);
         return lines;
     }
 
@@ -99,7 +96,8 @@ TEST_F(ProcessTest, CommandLineIsSplitAtRunsOfBlanks) {
 }
 
 TEST_F(ProcessTest, APathWithBlanksArrivesInPieces) {
-    ASSERT_TRUE(qv::StartProcess((m_recorder + " C:\\MIDI\\MY SONG.TXT \"quoted arg\"").c_str(), SW_SHOWNA));
+    ASSERT_TRUE(qv::StartProcess((m_recorder + " C:\\MIDI\\MY SONG.TXT \"quoted arg\"").c_str(),
+                                 SW_SHOWNA));
     std::vector<std::string> lines = Record();
     ASSERT_EQ(lines.size(), 6u);
     EXPECT_EQ(lines[2], "[C:\\MIDI\\MY]");
@@ -137,7 +135,8 @@ TEST_F(ProcessTest, FailureToStartIsReported) {
 
 TEST_F(ProcessTest, ChildrenAreReapedWithoutStealingOtherExitStatuses) {
     // A child of the test's own, which it waits for after the player has started one.
-    char* argv[] = {const_cast<char*>("sh"), const_cast<char*>("-c"), const_cast<char*>("sleep 0.2; exit 7"), nullptr};
+    char* argv[] = {const_cast<char*>("sh"), const_cast<char*>("-c"),
+                    const_cast<char*>("sleep 0.2; exit 7"), nullptr};
     pid_t own = 0;
     ASSERT_EQ(::posix_spawnp(&own, "sh", nullptr, nullptr, argv, environ), 0);
 
@@ -145,7 +144,8 @@ TEST_F(ProcessTest, ChildrenAreReapedWithoutStealingOtherExitStatuses) {
     std::vector<std::string> lines = Record();
     ASSERT_FALSE(lines.empty());
     pid_t started = static_cast<pid_t>(std::stol(lines[0]));
-    EXPECT_TRUE(Eventually([&] { return Reaped(started); })) << "child " << started << " left a zombie";
+    EXPECT_TRUE(Eventually([&] { return Reaped(started); }))
+        << "child " << started << " left a zombie";
 
     int status = 0;
     ASSERT_EQ(::waitpid(own, &status, 0), own);

@@ -32,11 +32,11 @@ protected:
     }
 
     // The answer must lie inside the block it was asked of.
-    static bool Query(const Bytes& block, const char* path, const std::uint8_t*& value, std::uint32_t& len) {
+    static bool Query(const Bytes& block, const char* path, const std::uint8_t*& value,
+                      std::uint32_t& len) {
         void* p = nullptr;
         len = 0;
-        if (!qv::VerQueryValueA(block.data(), path, &p, &len))
-            return false;
+        if (!qv::VerQueryValueA(block.data(), path, &p, &len)) return false;
         value = static_cast<const std::uint8_t*>(p);
         EXPECT_GE(value, block.data());
         EXPECT_LE(value + len, block.data() + block.size());
@@ -46,8 +46,7 @@ protected:
     static std::string QueryText(const Bytes& block, const char* path) {
         const std::uint8_t* value = nullptr;
         std::uint32_t len = 0;
-        if (!Query(block, path, value, len) || len == 0)
-            return "<none>";
+        if (!Query(block, path, value, len) || len == 0) return "<none>";
         return std::string(reinterpret_cast<const char*>(value), len - 1);
     }
 
@@ -74,7 +73,8 @@ TEST_F(VersionResourceTest, WriterLaysTheRootOutInThePublishedFormat) {
     EXPECT_EQ(blob[6], 'V');
     EXPECT_EQ(blob[7], 0);
     // "VS_VERSION_INFO" and its terminator end at 38; the fixed block starts on the next boundary.
-    std::uint32_t signature = blob[40] | (blob[41] << 8) | (blob[42] << 16) | (static_cast<std::uint32_t>(blob[43]) << 24);
+    std::uint32_t signature = blob[40] | (blob[41] << 8) | (blob[42] << 16) |
+                              (static_cast<std::uint32_t>(blob[43]) << 24);
     EXPECT_EQ(signature, VS_FFI_SIGNATURE);
     EXPECT_EQ(blob[46], 1);  // structure version 0x00010000
 }
@@ -102,7 +102,8 @@ TEST_F(VersionResourceTest, OwnProgramCarriesTheGeneratedResource) {
     EXPECT_EQ(Bytes(value, value + len), (Bytes{0x11, 0x04, 0xA4, 0x03}));
 
     // The section holds exactly what the generator wrote (build/res/version beside build/tests).
-    std::filesystem::path generatedPath = std::filesystem::path(path).parent_path().parent_path() / "res/version/version.bin";
+    std::filesystem::path generatedPath =
+        std::filesystem::path(path).parent_path().parent_path() / "res/version/version.bin";
     std::ifstream generated(generatedPath, std::ios::binary);
     Bytes expected((std::istreambuf_iterator<char>(generated)), std::istreambuf_iterator<char>());
     ASSERT_FALSE(expected.empty()) << generatedPath;
@@ -131,7 +132,8 @@ TEST_F(VersionResourceTest, ReadsElfFilesOfBothWidthsAndByteOrders) {
         for (bool bigEndian : {false, true}) {
             SCOPED_TRACE(std::string(elf64 ? "ELF64" : "ELF32") + (bigEndian ? " BE" : " LE"));
             Bytes found;
-            EXPECT_TRUE(qv::ReadVersionResource(qv::SpanByteSource(qvtest::MakeElf(blob, elf64, bigEndian)), found));
+            EXPECT_TRUE(qv::ReadVersionResource(
+                qv::SpanByteSource(qvtest::MakeElf(blob, elf64, bigEndian)), found));
             EXPECT_EQ(found, blob);
         }
     }
@@ -155,9 +157,11 @@ TEST_F(VersionResourceTest, FilesWithoutAResourceHaveNone) {
 
 TEST_F(VersionResourceTest, LookupsIgnoreCaseAndConvertTextToUtf8) {
     qv::versionblob::Description d = qvtest::SampleDescription();
-    d.tables[0].strings.push_back({"Comments", "日本語 \xF0\x9F\x8E\xB5"});  // a character beyond U+FFFF
+    d.tables[0].strings.push_back(
+        {"Comments", "日本語 \xF0\x9F\x8E\xB5"});  // a character beyond U+FFFF
     d.tables[0].strings.push_back({"Empty", ""});
-    Bytes block = ReadBlock(m_dir.Write("app.exe", qvtest::MakePe(qv::versionblob::Serialize(d), false)));
+    Bytes block =
+        ReadBlock(m_dir.Write("app.exe", qvtest::MakePe(qv::versionblob::Serialize(d), false)));
     ASSERT_FALSE(block.empty());
     EXPECT_EQ(QueryText(block, "\\stringfileinfo\\041103a4\\PRODUCTNAME"), "Quavel");
     EXPECT_EQ(QueryText(block, "\\StringFileInfo\\041103A4\\Comments"), "日本語 \xF0\x9F\x8E\xB5");
@@ -181,16 +185,19 @@ TEST_F(VersionResourceTest, ABufferTooSmallKeepsTheTreeButNoStrings) {
     ASSERT_GT(size, blob.size() + 8);
 
     Bytes block(blob.size() + 8);
-    ASSERT_TRUE(qv::GetFileVersionInfoA(path.c_str(), handle, static_cast<std::uint32_t>(block.size()), block.data()));
+    ASSERT_TRUE(qv::GetFileVersionInfoA(path.c_str(), handle,
+                                        static_cast<std::uint32_t>(block.size()), block.data()));
     EXPECT_EQ(Fixed(block).dwProductVersionMS, 0x00020000u);
     EXPECT_EQ(QueryText(block, "\\StringFileInfo\\041103A4\\ProductName"), "<none>");
 
     Bytes cut(60);  // the tree is cut inside its fixed block
-    ASSERT_TRUE(qv::GetFileVersionInfoA(path.c_str(), handle, static_cast<std::uint32_t>(cut.size()), cut.data()));
+    ASSERT_TRUE(qv::GetFileVersionInfoA(path.c_str(), handle,
+                                        static_cast<std::uint32_t>(cut.size()), cut.data()));
     EXPECT_EQ(Fixed(cut).dwSignature, 0u);
 
     Bytes tiny(13);
-    EXPECT_FALSE(qv::GetFileVersionInfoA(path.c_str(), handle, static_cast<std::uint32_t>(tiny.size()), tiny.data()));
+    EXPECT_FALSE(qv::GetFileVersionInfoA(path.c_str(), handle,
+                                         static_cast<std::uint32_t>(tiny.size()), tiny.data()));
 }
 
 // Every prefix of a PE image and every damaged byte of a resource: no read outside the buffers
@@ -198,15 +205,14 @@ TEST_F(VersionResourceTest, ABufferTooSmallKeepsTheTreeButNoStrings) {
 TEST_F(VersionResourceTest, DamagedAndTruncatedFilesAreHandledSafely) {
     Bytes blob = qv::versionblob::Serialize(qvtest::SampleDescription());
     Bytes image = qvtest::MakePe(blob, false);
-    const char* paths[] = {"\\", "\\VarFileInfo\\Translation", "\\StringFileInfo\\041103A4\\ProductName",
+    const char* paths[] = {"\\", "\\VarFileInfo\\Translation",
+                           "\\StringFileInfo\\041103A4\\ProductName",
                            "\\StringFileInfo\\041103A4\\LegalCopyright"};
     auto exercise = [&](std::span<const std::uint8_t> file) {
         Bytes resource;
-        if (!qv::ReadVersionResource(qv::SpanByteSource(file), resource))
-            return false;
+        if (!qv::ReadVersionResource(qv::SpanByteSource(file), resource)) return false;
         Bytes block(qv::verblock::BlockSize(resource.size()));
-        if (!qv::verblock::FillBlock(resource, block))
-            return false;
+        if (!qv::verblock::FillBlock(resource, block)) return false;
         for (const char* path : paths) {
             const std::uint8_t* value = nullptr;
             std::uint32_t len = 0;

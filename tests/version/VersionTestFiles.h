@@ -16,9 +16,9 @@ namespace qvtest {
 
 using Bytes = std::vector<std::uint8_t>;
 
-inline void Put(Bytes& b, std::size_t at, std::uint64_t value, std::size_t size, bool bigEndian = false) {
-    if (b.size() < at + size)
-        b.resize(at + size);
+inline void Put(Bytes& b, std::size_t at, std::uint64_t value, std::size_t size,
+                bool bigEndian = false) {
+    if (b.size() < at + size) b.resize(at + size);
     for (std::size_t i = 0; i < size; ++i) {
         std::size_t shift = 8 * (bigEndian ? size - 1 - i : i);
         b[at + i] = static_cast<std::uint8_t>(value >> shift);
@@ -26,18 +26,17 @@ inline void Put(Bytes& b, std::size_t at, std::uint64_t value, std::size_t size,
 }
 
 inline void PutBytes(Bytes& b, std::size_t at, const Bytes& data) {
-    if (b.size() < at + data.size())
-        b.resize(at + data.size());
+    if (b.size() < at + data.size()) b.resize(at + data.size());
     std::copy(data.begin(), data.end(), b.begin() + static_cast<std::ptrdiff_t>(at));
 }
 
 // Offsets inside the PE image, so that tests can damage particular fields.
 struct PeLayout {
-    static constexpr std::size_t kSection = 0x400;  // file offset of .rsrc
-    static constexpr std::uint32_t kRva = 0x1000;   // its address
-    static constexpr std::size_t kVersionEntry = 16 + 8;     // root entry of RT_VERSION
-    static constexpr std::size_t kDataEntry = 80;            // relative to kSection
-    static constexpr std::size_t kResource = 96;             // relative to kSection
+    static constexpr std::size_t kSection = 0x400;        // file offset of .rsrc
+    static constexpr std::uint32_t kRva = 0x1000;         // its address
+    static constexpr std::size_t kVersionEntry = 16 + 8;  // root entry of RT_VERSION
+    static constexpr std::size_t kDataEntry = 80;         // relative to kSection
+    static constexpr std::size_t kResource = 96;          // relative to kSection
 };
 
 // Root directory: RT_ICON then RT_VERSION; then name 1; then language 0x0411; then the data entry.
@@ -67,15 +66,15 @@ inline Bytes MakePe(const Bytes& resource, bool pe64) {
     Put(b, section + 20, PeLayout::kSection, 4);
 
     const std::size_t s = PeLayout::kSection;
-    Put(b, s + 14, 2, 2);                          // root: two id entries
-    Put(b, s + 16, 3, 4);                          // RT_ICON ...
+    Put(b, s + 14, 2, 2);  // root: two id entries
+    Put(b, s + 16, 3, 4);  // RT_ICON ...
     Put(b, s + 20, 0x80000000u | 32, 4);
-    Put(b, s + 24, 16, 4);                         // RT_VERSION
+    Put(b, s + 24, 16, 4);  // RT_VERSION
     Put(b, s + 28, 0x80000000u | 32, 4);
-    Put(b, s + 32 + 14, 1, 2);                     // names: 1
+    Put(b, s + 32 + 14, 1, 2);  // names: 1
     Put(b, s + 32 + 16, 1, 4);
     Put(b, s + 32 + 20, 0x80000000u | 56, 4);
-    Put(b, s + 56 + 14, 1, 2);                     // languages: 0x0411
+    Put(b, s + 56 + 14, 1, 2);  // languages: 0x0411
     Put(b, s + 56 + 16, 0x0411, 4);
     Put(b, s + 56 + 20, PeLayout::kDataEntry, 4);
     Put(b, s + PeLayout::kDataEntry, PeLayout::kRva + PeLayout::kResource, 4);
@@ -85,21 +84,24 @@ inline Bytes MakePe(const Bytes& resource, bool pe64) {
 }
 
 // Sections: null, .shstrtab, .data, then the named section holding data.
-inline Bytes MakeElf(const Bytes& data, bool elf64, bool bigEndian, const std::string& name = ".qvversion") {
+inline Bytes MakeElf(const Bytes& data, bool elf64, bool bigEndian,
+                     const std::string& name = ".qvversion") {
     const bool be = bigEndian;
     const std::size_t header = elf64 ? 64 : 52;
     const std::size_t entSize = elf64 ? 64 : 40;
     std::string names = std::string("\0.shstrtab\0.data\0", 17) + name + '\0';
     Bytes b(header, 0);
-    PutBytes(b, 0, Bytes{0x7F, 'E', 'L', 'F', static_cast<std::uint8_t>(elf64 ? 2 : 1),
-                         static_cast<std::uint8_t>(be ? 2 : 1), 1});
+    PutBytes(b, 0,
+             Bytes{0x7F, 'E', 'L', 'F', static_cast<std::uint8_t>(elf64 ? 2 : 1),
+                   static_cast<std::uint8_t>(be ? 2 : 1), 1});
     std::size_t namesAt = header;
     PutBytes(b, namesAt, Bytes(names.begin(), names.end()));
     std::size_t dataAt = (b.size() + 3) & ~std::size_t{3};
     PutBytes(b, dataAt, data);
     std::size_t shoff = (b.size() + 7) & ~std::size_t{7};
     const std::size_t a = elf64 ? 8 : 4;  // address-sized fields
-    auto section = [&](std::size_t i, std::uint32_t nameOff, std::uint32_t type, std::size_t off, std::size_t size) {
+    auto section = [&](std::size_t i, std::uint32_t nameOff, std::uint32_t type, std::size_t off,
+                       std::size_t size) {
         std::size_t at = shoff + i * entSize;
         Put(b, at, nameOff, 4, be);
         Put(b, at + 4, type, 4, be);
@@ -119,8 +121,10 @@ inline Bytes MakeElf(const Bytes& data, bool elf64, bool bigEndian, const std::s
 }
 
 // The resource our own programs carry, with another product version.
-inline qv::versionblob::Description SampleDescription(std::uint16_t major = 1, std::uint16_t minor = 0,
-                                                      std::uint16_t build = 0, std::uint16_t revision = 0) {
+inline qv::versionblob::Description SampleDescription(std::uint16_t major = 1,
+                                                      std::uint16_t minor = 0,
+                                                      std::uint16_t build = 0,
+                                                      std::uint16_t revision = 0) {
     qv::versionblob::Description d;
     d.fixed.fileVersion[0] = 1;
     d.fixed.productVersion[0] = major;
@@ -135,14 +139,13 @@ inline qv::versionblob::Description SampleDescription(std::uint16_t major = 1, s
 class TempDir {
 public:
     TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "qv-version-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) != nullptr)
-            m_path = pattern;
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "qv-version-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) != nullptr) m_path = pattern;
     }
     ~TempDir() {
         std::error_code ec;
-        if (!m_path.empty())
-            std::filesystem::remove_all(m_path, ec);
+        if (!m_path.empty()) std::filesystem::remove_all(m_path, ec);
     }
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
@@ -150,7 +153,8 @@ public:
     std::string Write(const std::string& name, const Bytes& bytes) const {
         std::string path = (m_path / name).string();
         std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        out.write(reinterpret_cast<const char*>(bytes.data()),
+                  static_cast<std::streamsize>(bytes.size()));
         return path;
     }
     const std::filesystem::path& Path() const { return m_path; }
