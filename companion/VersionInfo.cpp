@@ -1,6 +1,8 @@
 #include "companion/VersionInfo.h"
 
+#include <cstdint>
 #include <cstring>
+#include <iterator>
 #include <new>
 #include <string>
 
@@ -52,7 +54,7 @@ BOOL CVersionInfo::Load(const char* pszFileName) {
     if (m_pstrFileName->IsEmpty()) return FALSE;
     std::uint32_t dwHandle = 0;
     DWORD dwSize = qv::GetFileVersionInfoSizeA(*m_pstrFileName, &dwHandle);
-    if (dwSize == 0) return FALSE;
+    if (dwSize == 0 || dwSize > UINT32_MAX - kSlack) return FALSE;
     m_pVersionData.reset(new (std::nothrow) BYTE[dwSize + kSlack]());
     if (!m_pVersionData) return FALSE;
     if (!qv::GetFileVersionInfoA(*m_pstrFileName, dwHandle, dwSize, m_pVersionData.get())) {
