@@ -27,9 +27,7 @@ const std::string& InputFile() {
     static const std::string path = [] {
         static qv::PosixFileSystem fileSystem;
         qv::InstallFileSystem(&fileSystem);
-        std::string made = MakeInputFile();
-        std::atexit([] { ::unlink(InputFile().c_str()); });
-        return made;
+        return MakeInputFile();
     }();
     return path;
 }
@@ -45,6 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     CString title(kUntouched);
     int answer = CPlayList::ReadTitle(path.c_str(), title);
+    // Removed after every run: libFuzzer may end the process without running exit handlers.
+    ::unlink(path.c_str());
     CString name;
     CPlayList::MakeFileName(path.c_str(), name);
     bool consistent = (answer == -1 && title == kUntouched) || (answer == 0 && title == name) ||
