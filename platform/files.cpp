@@ -140,11 +140,15 @@ IFileSystem* InstallFileSystem(IFileSystem* backend) {
     return previous;
 }
 
-std::uint32_t GetLastError() { return t_lastError; }
-void SetLastError(std::uint32_t error) { t_lastError = error; }
+std::uint32_t GetLastError() {
+    return t_lastError;
+}
+void SetLastError(std::uint32_t error) {
+    t_lastError = error;
+}
 
-HANDLE CreateFileA(const char* name, std::uint32_t access, std::uint32_t shareMode, std::uint32_t creationDisposition,
-                   std::uint32_t flagsAndAttributes) {
+HANDLE CreateFileA(const char* name, std::uint32_t access, std::uint32_t shareMode,
+                   std::uint32_t creationDisposition, std::uint32_t flagsAndAttributes) {
     return Forward(INVALID_HANDLE_VALUE, [&](IFileSystem& fs) {
         return fs.CreateFileA(name, access, shareMode, creationDisposition, flagsAndAttributes);
     });
@@ -154,8 +158,10 @@ std::int32_t ReadFile(HANDLE file, void* buffer, std::uint32_t toRead, std::uint
     return Forward(0, [&](IFileSystem& fs) { return fs.ReadFile(file, buffer, toRead, read); });
 }
 
-std::int32_t WriteFile(HANDLE file, const void* buffer, std::uint32_t toWrite, std::uint32_t* written) {
-    return Forward(0, [&](IFileSystem& fs) { return fs.WriteFile(file, buffer, toWrite, written); });
+std::int32_t WriteFile(HANDLE file, const void* buffer, std::uint32_t toWrite,
+                       std::uint32_t* written) {
+    return Forward(0,
+                   [&](IFileSystem& fs) { return fs.WriteFile(file, buffer, toWrite, written); });
 }
 
 std::int32_t GetFileSizeEx(HANDLE file, std::int64_t* size) {
@@ -164,7 +170,9 @@ std::int32_t GetFileSizeEx(HANDLE file, std::int64_t* size) {
 
 std::int32_t SetFilePointerEx(HANDLE file, std::int64_t distance, std::int64_t* newPosition,
                               std::uint32_t moveMethod) {
-    return Forward(0, [&](IFileSystem& fs) { return fs.SetFilePointerEx(file, distance, newPosition, moveMethod); });
+    return Forward(0, [&](IFileSystem& fs) {
+        return fs.SetFilePointerEx(file, distance, newPosition, moveMethod);
+    });
 }
 
 std::int32_t GetFileInformationByHandle(HANDLE file, BY_HANDLE_FILE_INFORMATION* info) {
@@ -173,7 +181,8 @@ std::int32_t GetFileInformationByHandle(HANDLE file, BY_HANDLE_FILE_INFORMATION*
 
 std::int32_t SetFileTime(HANDLE file, const FILETIME* creation, const FILETIME* lastAccess,
                          const FILETIME* lastWrite) {
-    return Forward(0, [&](IFileSystem& fs) { return fs.SetFileTime(file, creation, lastAccess, lastWrite); });
+    return Forward(
+        0, [&](IFileSystem& fs) { return fs.SetFileTime(file, creation, lastAccess, lastWrite); });
 }
 
 std::int32_t CloseHandle(HANDLE handle) {
@@ -185,7 +194,8 @@ std::int32_t GetFileAttributesExA(const char* name, WIN32_FILE_ATTRIBUTE_DATA* d
 }
 
 HANDLE FindFirstFileA(const char* pattern, WIN32_FIND_DATAA* data) {
-    return Forward(INVALID_HANDLE_VALUE, [&](IFileSystem& fs) { return fs.FindFirstFileA(pattern, data); });
+    return Forward(INVALID_HANDLE_VALUE,
+                   [&](IFileSystem& fs) { return fs.FindFirstFileA(pattern, data); });
 }
 
 std::int32_t FindNextFileA(HANDLE find, WIN32_FIND_DATAA* data) {
@@ -201,11 +211,13 @@ int _stat(const char* path, StatBuffer* buffer) {
 }
 
 char* _fullpath(char* absPath, const char* relPath, std::size_t maxLength) {
-    return Forward<char*>(nullptr, [&](IFileSystem& fs) { return fs.FullPath(absPath, relPath, maxLength); });
+    return Forward<char*>(
+        nullptr, [&](IFileSystem& fs) { return fs.FullPath(absPath, relPath, maxLength); });
 }
 
 std::uint32_t GetModuleFileNameA(HMODULE module, char* fileName, std::uint32_t size) {
-    return Forward(0u, [&](IFileSystem& fs) { return fs.GetModuleFileNameA(module, fileName, size); });
+    return Forward(0u,
+                   [&](IFileSystem& fs) { return fs.GetModuleFileNameA(module, fileName, size); });
 }
 
 PathSyntax GetPathSyntax() {
@@ -213,9 +225,13 @@ PathSyntax GetPathSyntax() {
     return g_pFileSystem->GetPathSyntax();
 }
 
-std::uint32_t GetACP() { return GetPathSyntax().codePage; }
+std::uint32_t GetACP() {
+    return GetPathSyntax().codePage;
+}
 
-char GetPathSeparator() { return GetPathSyntax().separator; }
+char GetPathSeparator() {
+    return GetPathSyntax().separator;
+}
 
 std::int32_t GetCPInfo(std::uint32_t codePage, CPINFO* info) {
     const CodePageRow* row = FindCodePage(codePage);
@@ -234,8 +250,9 @@ std::int32_t IsDBCSLeadByteEx(std::uint32_t codePage, std::uint8_t testChar) {
     return IsLead(FindCodePage(codePage), testChar) ? 1 : 0;
 }
 
-int _splitpath_s(const char* path, char* drive, std::size_t driveSize, char* dir, std::size_t dirSize, char* fname,
-                 std::size_t fnameSize, char* ext, std::size_t extSize) {
+int _splitpath_s(const char* path, char* drive, std::size_t driveSize, char* dir,
+                 std::size_t dirSize, char* fname, std::size_t fnameSize, char* ext,
+                 std::size_t extSize) {
     Clear(drive, driveSize);
     Clear(dir, dirSize);
     Clear(fname, fnameSize);
@@ -257,9 +274,13 @@ int _splitpath_s(const char* path, char* drive, std::size_t driveSize, char* dir
     return 0;
 }
 
-int _mbscmp(const char* a, const char* b) { return Compare(a, b, false); }
+int _mbscmp(const char* a, const char* b) {
+    return Compare(a, b, false);
+}
 
-int _mbsicmp(const char* a, const char* b) { return Compare(a, b, true); }
+int _mbsicmp(const char* a, const char* b) {
+    return Compare(a, b, true);
+}
 
 bool IsLastCharSeparator(const char* text) {
     if (!text) return false;

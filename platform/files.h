@@ -206,26 +206,31 @@ public:
     virtual PathSyntax GetPathSyntax() = 0;
 
     virtual HANDLE CreateFileA(const char* name, std::uint32_t access, std::uint32_t shareMode,
-                               std::uint32_t creationDisposition, std::uint32_t flagsAndAttributes) = 0;
-    virtual std::int32_t ReadFile(HANDLE file, void* buffer, std::uint32_t toRead, std::uint32_t* read) = 0;
+                               std::uint32_t creationDisposition,
+                               std::uint32_t flagsAndAttributes) = 0;
+    virtual std::int32_t ReadFile(HANDLE file, void* buffer, std::uint32_t toRead,
+                                  std::uint32_t* read) = 0;
     virtual std::int32_t WriteFile(HANDLE file, const void* buffer, std::uint32_t toWrite,
                                    std::uint32_t* written) = 0;
     virtual std::int32_t GetFileSizeEx(HANDLE file, std::int64_t* size) = 0;
-    virtual std::int32_t SetFilePointerEx(HANDLE file, std::int64_t distance, std::int64_t* newPosition,
-                                          std::uint32_t moveMethod) = 0;
-    virtual std::int32_t GetFileInformationByHandle(HANDLE file, BY_HANDLE_FILE_INFORMATION* info) = 0;
-    virtual std::int32_t SetFileTime(HANDLE file, const FILETIME* creation, const FILETIME* lastAccess,
-                                     const FILETIME* lastWrite) = 0;
+    virtual std::int32_t SetFilePointerEx(HANDLE file, std::int64_t distance,
+                                          std::int64_t* newPosition, std::uint32_t moveMethod) = 0;
+    virtual std::int32_t GetFileInformationByHandle(HANDLE file,
+                                                    BY_HANDLE_FILE_INFORMATION* info) = 0;
+    virtual std::int32_t SetFileTime(HANDLE file, const FILETIME* creation,
+                                     const FILETIME* lastAccess, const FILETIME* lastWrite) = 0;
     virtual std::int32_t CloseHandle(HANDLE handle) = 0;
 
-    virtual std::int32_t GetFileAttributesExA(const char* name, WIN32_FILE_ATTRIBUTE_DATA* data) = 0;
+    virtual std::int32_t GetFileAttributesExA(const char* name,
+                                              WIN32_FILE_ATTRIBUTE_DATA* data) = 0;
     virtual HANDLE FindFirstFileA(const char* pattern, WIN32_FIND_DATAA* data) = 0;
     virtual std::int32_t FindNextFileA(HANDLE find, WIN32_FIND_DATAA* data) = 0;
     virtual std::int32_t FindClose(HANDLE find) = 0;
 
     virtual int Stat(const char* path, StatBuffer* buffer) = 0;
     virtual char* FullPath(char* absPath, const char* relPath, std::size_t maxLength) = 0;
-    virtual std::uint32_t GetModuleFileNameA(HMODULE module, char* fileName, std::uint32_t size) = 0;
+    virtual std::uint32_t GetModuleFileNameA(HMODULE module, char* fileName,
+                                             std::uint32_t size) = 0;
 };
 
 // Installs a backend (not owned; null uninstalls) and answers the one installed before.
@@ -237,15 +242,18 @@ void SetLastError(std::uint32_t error);
 
 // Files. Reading denies others writing when shareMode lacks FILE_SHARE_WRITE; CREATE_ALWAYS
 // empties an existing file. ReadFile answers fewer bytes at the end of the file.
-HANDLE CreateFileA(const char* name, std::uint32_t access, std::uint32_t shareMode, std::uint32_t creationDisposition,
-                   std::uint32_t flagsAndAttributes);
+HANDLE CreateFileA(const char* name, std::uint32_t access, std::uint32_t shareMode,
+                   std::uint32_t creationDisposition, std::uint32_t flagsAndAttributes);
 std::int32_t ReadFile(HANDLE file, void* buffer, std::uint32_t toRead, std::uint32_t* read);
-std::int32_t WriteFile(HANDLE file, const void* buffer, std::uint32_t toWrite, std::uint32_t* written);
+std::int32_t WriteFile(HANDLE file, const void* buffer, std::uint32_t toWrite,
+                       std::uint32_t* written);
 std::int32_t GetFileSizeEx(HANDLE file, std::int64_t* size);
-std::int32_t SetFilePointerEx(HANDLE file, std::int64_t distance, std::int64_t* newPosition, std::uint32_t moveMethod);
+std::int32_t SetFilePointerEx(HANDLE file, std::int64_t distance, std::int64_t* newPosition,
+                              std::uint32_t moveMethod);
 std::int32_t GetFileInformationByHandle(HANDLE file, BY_HANDLE_FILE_INFORMATION* info);
 // A null time is left as it is. Times are kept in whole seconds.
-std::int32_t SetFileTime(HANDLE file, const FILETIME* creation, const FILETIME* lastAccess, const FILETIME* lastWrite);
+std::int32_t SetFileTime(HANDLE file, const FILETIME* creation, const FILETIME* lastAccess,
+                         const FILETIME* lastWrite);
 std::int32_t CloseHandle(HANDLE handle);
 
 // Status by name; fails for a missing file.
@@ -278,10 +286,11 @@ std::int32_t IsDBCSLeadByteEx(std::uint32_t codePage, std::uint8_t testChar);
 
 // Splits a path into drive, folder (with its trailing separator), base name and extension (with its
 // dot). Any part may be skipped with a null buffer and size 0. A part that does not fit its buffer
-// makes every given part empty and answers ERANGE (EINVAL for a null path), else 0; no part is ever longer than the path,
-// so buffers of strlen(path) + 1 bytes always fit.
-int _splitpath_s(const char* path, char* drive, std::size_t driveSize, char* dir, std::size_t dirSize, char* fname,
-                 std::size_t fnameSize, char* ext, std::size_t extSize);
+// makes every given part empty and answers ERANGE (EINVAL for a null path), else 0; no part is ever
+// longer than the path, so buffers of strlen(path) + 1 bytes always fit.
+int _splitpath_s(const char* path, char* drive, std::size_t driveSize, char* dir,
+                 std::size_t dirSize, char* fname, std::size_t fnameSize, char* ext,
+                 std::size_t extSize);
 
 // Exact and case-insensitive comparisons in the current code page: negative, 0 or positive. A
 // double-byte character compares as one unit and is never folded.

@@ -22,6 +22,7 @@ namespace {
 
 constexpr std::int64_t kSecondsFrom1601To1970 = 11644473600;
 constexpr std::uint64_t kTicksPerSecond = 10000000;
+constexpr std::size_t kLargestRead = 0x7FFFF000;  // what Linux transfers at most in one call
 
 class UniqueFd {
 public:
@@ -114,13 +115,17 @@ timespec ToTimespec(const FILETIME* time) {
         ts.tv_nsec = UTIME_OMIT;
         return ts;
     }
-    std::uint64_t ticks = static_cast<std::uint64_t>(time->dwHighDateTime) << 32 | time->dwLowDateTime;
-    ts.tv_sec = static_cast<time_t>(static_cast<std::int64_t>(ticks / kTicksPerSecond) - kSecondsFrom1601To1970);
+    std::uint64_t ticks =
+        static_cast<std::uint64_t>(time->dwHighDateTime) << 32 | time->dwLowDateTime;
+    ts.tv_sec = static_cast<time_t>(static_cast<std::int64_t>(ticks / kTicksPerSecond) -
+                                    kSecondsFrom1601To1970);
     return ts;
 }
 
 // Folds ASCII letters only: the other bytes of UTF-8 names compare exactly.
-char FoldAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c; }
+char FoldAscii(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
+}
 
 int CompareNoCase(std::string_view a, std::string_view b) {
     std::size_t n = std::min(a.size(), b.size());
@@ -174,7 +179,8 @@ std::string FindNoCase(const std::string& folder, std::string_view name) {
     if (!dir.Get()) return best;
     while (dirent* entry = ::readdir(dir.Get())) {
         std::string_view candidate(entry->d_name);
-        if (CompareNoCase(candidate, name) == 0 && (best.empty() || candidate < best)) best = candidate;
+        if (CompareNoCase(candidate, name) == 0 && (best.empty() || candidate < best))
+            best = candidate;
     }
     return best;
 }
@@ -202,6 +208,20 @@ std::string ResolvePath(const char* path) {
     }
     if (given.back() == '/' && out.back() != '/') out += '/';
     return out;
+}
+
+// Runs an operation on the name as given and, when that finds nothing, once more on the name
+// matched ignoring letter case. errno tells why the last attempt failed.
+template <typename Operation>
+bool WithCaseFallback(const char* name, Operation operation) {
+    if (operation(name)) return true;
+    if (errno != ENOENT) return false;
+    std::string resolved = ResolvePath(name);
+    if (resolved == name) {
+        errno = ENOENT;
+        return false;
+    }
+    return operation(resolved.c_str());
 }
 
 std::string_view BaseName(std::string_view path) {
@@ -355,42 +375,73 @@ std::string OwnProgramFile() {
 
 }  // namespace
 
+// Handle values are made of a slot index and a generation, never a pointer or a descriptor, so a
+// stale or made-up handle is refused instead of reaching another file. Bit 1 tells a folder
+// enumeration from a file; slots are reused without allocating.
 struct PosixFileSystem::Handles {
-    std::mutex mutex;
-    std::uintptr_t lastId = 0;
-    std::unordered_map<std::uintptr_t, UniqueFd> files;
-    std::unordered_map<std::uintptr_t, FindState> finds;
+    static constexpr std::uintptr_t kFindTag = 2;
+    static constexpr unsigned kIndexBits = 16;
+    static constexpr std::uintptr_t kIndexMask = (std::uintptr_t{1} << kIndexBits) - 1;
 
-    // Handle values are counters, never a pointer or a descriptor, so a stale or made-up handle
-    // is refused instead of reaching another file.
-    HANDLE NewHandle(std::uintptr_t* id) {
-        lastId += 4;
-        *id = lastId;
-        return reinterpret_cast<HANDLE>(lastId);
-    }
+    struct FileSlot {
+        UniqueFd fd;
+        std::uintptr_t generation = 0;
+    };
+
+    std::mutex mutex;
+    std::vector<FileSlot> files;
+    std::vector<std::uint32_t> freeFiles;
+    std::uintptr_t lastFindId = 0;
+    std::unordered_map<std::uintptr_t, FindState> finds;
 
     HANDLE AddFile(UniqueFd fd) {
         std::lock_guard<std::mutex> lock(mutex);
-        std::uintptr_t id;
-        HANDLE handle = NewHandle(&id);
-        files.emplace(id, std::move(fd));
-        return handle;
+        std::size_t index = files.size();
+        if (!freeFiles.empty()) {
+            index = freeFiles.back();
+            freeFiles.pop_back();
+        } else if (index > kIndexMask) {
+            return Fail(INVALID_HANDLE_VALUE, ERROR_TOO_MANY_OPEN_FILES);
+        } else {
+            files.emplace_back();
+        }
+        FileSlot& slot = files[index];
+        slot.fd = std::move(fd);
+        ++slot.generation;
+        return reinterpret_cast<HANDLE>((slot.generation << kIndexBits | index) << 2);
     }
 
-    HANDLE AddFind(FindState find) {
-        std::lock_guard<std::mutex> lock(mutex);
-        std::uintptr_t id;
-        HANDLE handle = NewHandle(&id);
-        finds.emplace(id, std::move(find));
-        return handle;
+    // The slot of an open file's handle, or null. Called under the mutex.
+    FileSlot* FindFile(HANDLE handle) {
+        auto value = reinterpret_cast<std::uintptr_t>(handle);
+        std::size_t index = (value >> 2) & kIndexMask;
+        if ((value & 3) != 0 || index >= files.size()) return nullptr;
+        FileSlot& slot = files[index];
+        bool current = slot.fd.IsValid() && (slot.generation << kIndexBits | index) << 2 == value;
+        return current ? &slot : nullptr;
     }
 
     // The descriptor of a file handle, or -1 (ERROR_INVALID_HANDLE set).
     int Fd(HANDLE handle) {
         std::lock_guard<std::mutex> lock(mutex);
-        auto it = files.find(reinterpret_cast<std::uintptr_t>(handle));
-        if (it == files.end()) return Fail(-1, ERROR_INVALID_HANDLE);
-        return it->second.Get();
+        FileSlot* slot = FindFile(handle);
+        return slot ? slot->fd.Get() : Fail(-1, ERROR_INVALID_HANDLE);
+    }
+
+    bool CloseFile(HANDLE handle) {
+        std::lock_guard<std::mutex> lock(mutex);
+        FileSlot* slot = FindFile(handle);
+        if (!slot) return false;
+        slot->fd.Reset();
+        freeFiles.push_back(static_cast<std::uint32_t>(slot - files.data()));
+        return true;
+    }
+
+    HANDLE AddFind(FindState find) {
+        std::lock_guard<std::mutex> lock(mutex);
+        std::uintptr_t value = ++lastFindId << 2 | kFindTag;
+        finds.emplace(value, std::move(find));
+        return reinterpret_cast<HANDLE>(value);
     }
 };
 
@@ -398,16 +449,23 @@ PosixFileSystem::PosixFileSystem() : m_pHandles(std::make_unique<Handles>()) {}
 
 PosixFileSystem::~PosixFileSystem() = default;
 
-PathSyntax PosixFileSystem::GetPathSyntax() { return PathSyntax{CP_UTF8, '/', '/', 0}; }
+PathSyntax PosixFileSystem::GetPathSyntax() {
+    return PathSyntax{CP_UTF8, '/', '/', 0};
+}
 
 HANDLE PosixFileSystem::CreateFileA(const char* name, std::uint32_t access, std::uint32_t shareMode,
                                     std::uint32_t creationDisposition, std::uint32_t) {
     bool create = creationDisposition == CREATE_ALWAYS;
-    if (!name || (!create && creationDisposition != OPEN_EXISTING) || (create && !(access & GENERIC_WRITE))) {
+    if (!name || (!create && creationDisposition != OPEN_EXISTING) ||
+        (create && !(access & GENERIC_WRITE))) {
         return Fail(INVALID_HANDLE_VALUE, ERROR_INVALID_PARAMETER);
     }
-    std::string path = ResolvePath(name);
-    UniqueFd fd(::open(path.c_str(), OpenFlags(access) | (create ? O_CREAT : 0), 0666));
+    // An existing file under another letter case is opened (or emptied) rather than a new one made.
+    UniqueFd fd(::open(name, OpenFlags(access)));
+    if (!fd.IsValid() && errno == ENOENT) {
+        fd = UniqueFd(
+            ::open(ResolvePath(name).c_str(), OpenFlags(access) | (create ? O_CREAT : 0), 0666));
+    }
     if (!fd.IsValid()) return FailErrno(INVALID_HANDLE_VALUE);
     struct stat st;
     if (::fstat(fd.Get(), &st) != 0) return FailErrno(INVALID_HANDLE_VALUE);
@@ -415,23 +473,29 @@ HANDLE PosixFileSystem::CreateFileA(const char* name, std::uint32_t access, std:
     int lock = LockFor(access, shareMode);
     if (lock != 0 && ::flock(fd.Get(), lock | LOCK_NB) != 0) return FailErrno(INVALID_HANDLE_VALUE);
     // Emptied only once the lock is held, so a refused create leaves the file as it was.
-    if (create && st.st_size != 0 && ::ftruncate(fd.Get(), 0) != 0) return FailErrno(INVALID_HANDLE_VALUE);
+    if (create && st.st_size != 0 && ::ftruncate(fd.Get(), 0) != 0)
+        return FailErrno(INVALID_HANDLE_VALUE);
     return m_pHandles->AddFile(std::move(fd));
 }
 
-std::int32_t PosixFileSystem::ReadFile(HANDLE file, void* buffer, std::uint32_t toRead, std::uint32_t* read) {
+std::int32_t PosixFileSystem::ReadFile(HANDLE file, void* buffer, std::uint32_t toRead,
+                                       std::uint32_t* read) {
     if (read) *read = 0;
     int fd = m_pHandles->Fd(file);
     if (fd < 0) return 0;
     if (!buffer && toRead > 0) return Fail(0, ERROR_INVALID_PARAMETER);
+    // Only regular files are opened, and they read short only at their end: one read suffices
+    // unless the kernel capped a very large request.
     std::uint32_t done = 0;
     while (done < toRead) {
-        ssize_t n = ::read(fd, static_cast<char*>(buffer) + done, toRead - done);
+        std::size_t asked = toRead - done;
+        ssize_t n = ::read(fd, static_cast<char*>(buffer) + done, asked);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) return FailErrno(0);
-        if (n == 0) break;
         done += static_cast<std::uint32_t>(n);
         if (read) *read = done;
+        if (n == 0 || static_cast<std::size_t>(n) < std::min<std::size_t>(asked, kLargestRead))
+            break;
     }
     return 1;
 }
@@ -463,7 +527,8 @@ std::int32_t PosixFileSystem::GetFileSizeEx(HANDLE file, std::int64_t* size) {
     return 1;
 }
 
-std::int32_t PosixFileSystem::SetFilePointerEx(HANDLE file, std::int64_t distance, std::int64_t* newPosition,
+std::int32_t PosixFileSystem::SetFilePointerEx(HANDLE file, std::int64_t distance,
+                                               std::int64_t* newPosition,
                                                std::uint32_t moveMethod) {
     static const int kWhence[] = {SEEK_SET, SEEK_CUR, SEEK_END};
     int fd = m_pHandles->Fd(file);
@@ -475,7 +540,8 @@ std::int32_t PosixFileSystem::SetFilePointerEx(HANDLE file, std::int64_t distanc
     return 1;
 }
 
-std::int32_t PosixFileSystem::GetFileInformationByHandle(HANDLE file, BY_HANDLE_FILE_INFORMATION* info) {
+std::int32_t PosixFileSystem::GetFileInformationByHandle(HANDLE file,
+                                                         BY_HANDLE_FILE_INFORMATION* info) {
     int fd = m_pHandles->Fd(file);
     if (fd < 0) return 0;
     if (!info) return Fail(0, ERROR_INVALID_PARAMETER);
@@ -497,19 +563,17 @@ std::int32_t PosixFileSystem::SetFileTime(HANDLE file, const FILETIME*, const FI
 }
 
 std::int32_t PosixFileSystem::CloseHandle(HANDLE handle) {
-    std::lock_guard<std::mutex> lock(m_pHandles->mutex);
-    if (m_pHandles->files.erase(reinterpret_cast<std::uintptr_t>(handle)) == 0) {
-        return Fail(0, ERROR_INVALID_HANDLE);
-    }
-    return 1;
+    return m_pHandles->CloseFile(handle) ? 1 : Fail(0, ERROR_INVALID_HANDLE);
 }
 
-std::int32_t PosixFileSystem::GetFileAttributesExA(const char* name, WIN32_FILE_ATTRIBUTE_DATA* data) {
+std::int32_t PosixFileSystem::GetFileAttributesExA(const char* name,
+                                                   WIN32_FILE_ATTRIBUTE_DATA* data) {
     if (!name || !data) return Fail(0, ERROR_INVALID_PARAMETER);
-    std::string path = ResolvePath(name);
     Status st{};
-    if (path.empty()) return Fail(0, ERROR_FILE_NOT_FOUND);
-    if (!StatusOf(AT_FDCWD, path.c_str(), 0, BaseName(path), &st)) return FailErrno(0);
+    auto status = [&](const char* path) {
+        return StatusOf(AT_FDCWD, path, 0, BaseName(path), &st);
+    };
+    if (!WithCaseFallback(name, status)) return FailErrno(0);
     FillTimesAndSize(st, data);
     return 1;
 }
@@ -520,13 +584,21 @@ HANDLE PosixFileSystem::FindFirstFileA(const char* pattern, WIN32_FIND_DATAA* da
     std::size_t slash = text.rfind('/');
     FindState find;
     std::string_view mask = text;
+    std::string folder = ".";
     if (slash != std::string_view::npos) {
-        find.folder = ResolvePath(std::string(text.substr(0, slash == 0 ? 1 : slash)).c_str());
+        folder = text.substr(0, slash == 0 ? 1 : slash);
         mask = text.substr(slash + 1);
     }
-    UniqueDir dir(find.folder.empty() ? std::string(".") : find.folder);
-    if (!dir.Get()) return Fail(INVALID_HANDLE_VALUE, errno == ENOENT ? ERROR_PATH_NOT_FOUND : ErrorOf(errno));
-    find.names = ListFolder(dir.Get(), mask);
+    std::unique_ptr<UniqueDir> dir;
+    auto openFolder = [&](const char* path) {
+        dir = std::make_unique<UniqueDir>(path);
+        find.folder = path;
+        return dir->Get() != nullptr;
+    };
+    if (!WithCaseFallback(folder.c_str(), openFolder)) {
+        return Fail(INVALID_HANDLE_VALUE, errno == ENOENT ? ERROR_PATH_NOT_FOUND : ErrorOf(errno));
+    }
+    find.names = ListFolder(dir->Get(), mask);
     if (!NextItem(find, data)) return Fail(INVALID_HANDLE_VALUE, ERROR_FILE_NOT_FOUND);
     return m_pHandles->AddFind(std::move(find));
 }
@@ -550,10 +622,9 @@ std::int32_t PosixFileSystem::FindClose(HANDLE find) {
 
 int PosixFileSystem::Stat(const char* path, StatBuffer* buffer) {
     if (!path || !buffer) return Fail(-1, ERROR_INVALID_PARAMETER);
-    std::string resolved = ResolvePath(path);
     struct stat st;
-    if (resolved.empty()) return Fail(-1, ERROR_FILE_NOT_FOUND);
-    if (::stat(resolved.c_str(), &st) != 0) return FailErrno(-1);
+    if (!WithCaseFallback(path, [&](const char* p) { return ::stat(p, &st) == 0; }))
+        return FailErrno(-1);
     buffer->st_mode = S_ISDIR(st.st_mode) ? _S_IFDIR : (S_ISREG(st.st_mode) ? _S_IFREG : 0);
     buffer->st_size = st.st_size;
     return 0;
@@ -561,7 +632,8 @@ int PosixFileSystem::Stat(const char* path, StatBuffer* buffer) {
 
 char* PosixFileSystem::FullPath(char* absPath, const char* relPath, std::size_t maxLength) {
     if (!absPath || !relPath) return Fail<char*>(nullptr, ERROR_INVALID_PARAMETER);
-    std::string absolute = relPath[0] == '/' ? std::string(relPath) : Join(CurrentFolder(), relPath);
+    std::string absolute =
+        relPath[0] == '/' ? std::string(relPath) : Join(CurrentFolder(), relPath);
     if (absolute.empty() || absolute[0] != '/') return Fail<char*>(nullptr, ERROR_PATH_NOT_FOUND);
     std::string out = NormalisedPath(absolute);
     if (out.size() >= maxLength) return Fail<char*>(nullptr, ERROR_FILENAME_EXCED_RANGE);
@@ -569,7 +641,8 @@ char* PosixFileSystem::FullPath(char* absPath, const char* relPath, std::size_t 
     return absPath;
 }
 
-std::uint32_t PosixFileSystem::GetModuleFileNameA(HMODULE module, char* fileName, std::uint32_t size) {
+std::uint32_t PosixFileSystem::GetModuleFileNameA(HMODULE module, char* fileName,
+                                                  std::uint32_t size) {
     if (module) return Fail(0u, ERROR_INVALID_HANDLE);
     if (!fileName || size == 0) return Fail(0u, ERROR_INSUFFICIENT_BUFFER);
     std::string own = OwnProgramFile();

@@ -28,9 +28,12 @@ public:
     PathSyntax GetPathSyntax() override;
 
     HANDLE CreateFileA(const char* name, std::uint32_t access, std::uint32_t shareMode,
-                       std::uint32_t creationDisposition, std::uint32_t flagsAndAttributes) override;
-    std::int32_t ReadFile(HANDLE file, void* buffer, std::uint32_t toRead, std::uint32_t* read) override;
-    std::int32_t WriteFile(HANDLE file, const void* buffer, std::uint32_t toWrite, std::uint32_t* written) override;
+                       std::uint32_t creationDisposition,
+                       std::uint32_t flagsAndAttributes) override;
+    std::int32_t ReadFile(HANDLE file, void* buffer, std::uint32_t toRead,
+                          std::uint32_t* read) override;
+    std::int32_t WriteFile(HANDLE file, const void* buffer, std::uint32_t toWrite,
+                           std::uint32_t* written) override;
     std::int32_t GetFileSizeEx(HANDLE file, std::int64_t* size) override;
     std::int32_t SetFilePointerEx(HANDLE file, std::int64_t distance, std::int64_t* newPosition,
                                   std::uint32_t moveMethod) override;
