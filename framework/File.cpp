@@ -24,13 +24,15 @@ const ShareRow kShareModes[] = {
 const std::uint32_t kAccess[] = {GENERIC_READ, GENERIC_WRITE, GENERIC_READ | GENERIC_WRITE};
 
 std::int64_t ToSeconds(const qv::FILETIME& time) {
-    std::uint64_t ticks = static_cast<std::uint64_t>(time.dwHighDateTime) << 32 | time.dwLowDateTime;
+    std::uint64_t ticks =
+        static_cast<std::uint64_t>(time.dwHighDateTime) << 32 | time.dwLowDateTime;
     return static_cast<std::int64_t>(ticks / kTicksPerSecond) - kSecondsFrom1601To1970;
 }
 
 qv::FILETIME ToFileTime(std::int64_t seconds) {
     std::int64_t since1601 = seconds + kSecondsFrom1601To1970;
-    std::uint64_t ticks = since1601 > 0 ? static_cast<std::uint64_t>(since1601) * kTicksPerSecond : 0;
+    std::uint64_t ticks =
+        since1601 > 0 ? static_cast<std::uint64_t>(since1601) * kTicksPerSecond : 0;
     return qv::FILETIME{static_cast<std::uint32_t>(ticks), static_cast<std::uint32_t>(ticks >> 32)};
 }
 
@@ -61,7 +63,9 @@ private:
 
 }  // namespace
 
-CFile::~CFile() { Close(); }
+CFile::~CFile() {
+    Close();
+}
 
 BOOL CFile::Open(const char* pszFileName, UINT nOpenFlags) {
     UINT nAccess = nOpenFlags & kAccessMask;
@@ -73,7 +77,8 @@ BOOL CFile::Open(const char* pszFileName, UINT nOpenFlags) {
     }
     if (!pShare) return FALSE;
     std::uint32_t disposition = (nOpenFlags & modeCreate) ? CREATE_ALWAYS : OPEN_EXISTING;
-    m_hFile = qv::CreateFileA(pszFileName, kAccess[nAccess], pShare->dwShareMode, disposition, FILE_ATTRIBUTE_NORMAL);
+    m_hFile = qv::CreateFileA(pszFileName, kAccess[nAccess], pShare->dwShareMode, disposition,
+                              FILE_ATTRIBUTE_NORMAL);
     return IsOpen();
 }
 
@@ -121,8 +126,9 @@ BOOL CFile::GetStatus(const char* pszFileName, CFileStatus& rStatus) {
 
 BOOL CFile::SetStatus(const char* pszFileName, const CFileStatus& status) {
     if (!pszFileName) return FALSE;
-    ScopedHandle file(qv::CreateFileA(pszFileName, FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL));
+    ScopedHandle file(qv::CreateFileA(pszFileName, FILE_WRITE_ATTRIBUTES,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL));
     if (!file.IsValid()) return FALSE;
     qv::FILETIME created = ToFileTime(status.m_ctime);
     qv::FILETIME accessed = ToFileTime(status.m_atime);

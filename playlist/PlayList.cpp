@@ -12,10 +12,10 @@
 
 namespace {
 
-CStringArray CPlayList::* const kTexts[] = {
-    &CPlayList::m_aPaths,  // DISPLAY_FULLPATH
-    &CPlayList::m_aNames,  // DISPLAY_FILENAME
-    &CPlayList::m_aTitles, // DISPLAY_TITLE
+CStringArray CPlayList::*const kTexts[] = {
+    &CPlayList::m_aPaths,   // DISPLAY_FULLPATH
+    &CPlayList::m_aNames,   // DISPLAY_FILENAME
+    &CPlayList::m_aTitles,  // DISPLAY_TITLE
 };
 
 constexpr int kSwapsPerPosition = 5;
@@ -23,10 +23,16 @@ constexpr BYTE kMetaEvent = 0xFF;
 constexpr BYTE kSequenceName = 0x03;
 constexpr int kMaxVarLenBytes = 4;
 
+// Appends by moving rather than copying: adding a large folder is paid per entry.
+void AddMoved(CStringArray& array, CString& str) {
+    array[array.Add(CString())] = std::move(str);
+}
+
 // Reads a chunk head: its four-letter tag must be the one expected.
 BOOL ReadChunkHead(CFileInput& input, const char* pszTag, DWORD& dwLength) {
     BYTE head[8];
-    if (input.Read(head, sizeof head) != sizeof head || std::memcmp(head, pszTag, 4) != 0) return FALSE;
+    if (input.Read(head, sizeof head) != sizeof head || std::memcmp(head, pszTag, 4) != 0)
+        return FALSE;
     dwLength = CPlayList::ReadBigEndian(head + 4, 4);
     return TRUE;
 }
@@ -41,7 +47,12 @@ CString ReadText(CFileInput& input, DWORD nLength) {
         if (input.Read(piece, nWant) != nWant) return CString();
         const void* pZero = std::memchr(piece, 0, nWant);
         UINT nKeep = pZero ? static_cast<UINT>(static_cast<const BYTE*>(pZero) - piece) : nWant;
-        strText += CString(reinterpret_cast<const char*>(piece), static_cast<int>(nKeep));
+        CString strPiece(reinterpret_cast<const char*>(piece), static_cast<int>(nKeep));
+        if (strText.IsEmpty()) {
+            strText = std::move(strPiece);
+        } else {
+            strText += strPiece;
+        }
         if (pZero) break;
         nLength -= nWant;
     }
@@ -61,7 +72,7 @@ CString FindSequenceName(CFileInput& input, DWORD dwTrack) {
         int nLength = CPlayList::ReadVarLen(input, &nLengthBytes);
         nUsed += sizeof head + nLengthBytes;
         if (nLength < 0 || nUsed + static_cast<DWORD>(nLength) > dwTrack ||
-            static_cast<DWORD>(nLength) > input.Remaining()) {
+            !input.Holds(static_cast<DWORD>(nLength))) {
             break;
         }
         nUsed += static_cast<DWORD>(nLength);
@@ -79,14 +90,15 @@ BOOL CPlayList::Add(const CString& strPath, const char* pszTitle) {
     CString strTitle(pszTitle);
     if (strTitle.IsEmpty() && ReadTitle(strPath, strTitle) < 0) return FALSE;
     m_aPaths.Add(strPath);
-    m_aNames.Add(strName);
-    m_aTitles.Add(strTitle);
+    AddMoved(m_aNames, strName);
+    AddMoved(m_aTitles, strTitle);
     return TRUE;
 }
 
 const CString& CPlayList::GetText(int nIndex, int nMode) const {
     if (nMode == -1) nMode = m_nDisplayMode;
-    if (nMode < 0 || nMode >= static_cast<int>(std::size(kTexts)) || nIndex < 0 || nIndex >= GetSize()) {
+    if (nMode < 0 || nMode >= static_cast<int>(std::size(kTexts)) || nIndex < 0 ||
+        nIndex >= GetSize()) {
         return m_strEmpty;
     }
     return (this->*kTexts[nMode])[nIndex];
@@ -109,14 +121,22 @@ void CPlayList::Shuffle() {
 }
 
 void CPlayList::MakeFileName(const CString& strPath, CString& strName) {
-    // Buffers as long as the path itself always fit, whatever the path.
+    // Parts as long as the path itself always fit, whatever the path; the usual path needs no
+    // buffer from the heap.
     std::size_t nSize = static_cast<std::size_t>(strPath.GetLength()) + 1;
-    std::string fname(nSize, '\0');
-    std::string ext(nSize, '\0');
+    char local[2 * 512];
+    std::string heap;
+    char* pBuffer = local;
+    if (2 * nSize > sizeof local) {
+        heap.resize(2 * nSize);
+        pBuffer = heap.data();
+    }
     strName.Empty();
-    if (qv::_splitpath_s(strPath, nullptr, 0, nullptr, 0, fname.data(), nSize, ext.data(), nSize) != 0) return;
-    strName = fname.c_str();
-    strName += ext.c_str();
+    if (qv::_splitpath_s(strPath, nullptr, 0, nullptr, 0, pBuffer, nSize, pBuffer + nSize, nSize) !=
+        0)
+        return;
+    strName = pBuffer;
+    strName += pBuffer + nSize;
 }
 
 int CPlayList::ReadTitle(const CString& strPath, CString& strTitle) {
@@ -126,7 +146,8 @@ int CPlayList::ReadTitle(const CString& strPath, CString& strTitle) {
     DWORD dwHeader = 0;
     DWORD dwTrack = 0;
     // A header body of any length is skipped; only one that the file cannot hold is refused.
-    if (!ReadChunkHead(input, "MThd", dwHeader) || !input.Skip(dwHeader) || !ReadChunkHead(input, "MTrk", dwTrack)) {
+    if (!ReadChunkHead(input, "MThd", dwHeader) || !input.Skip(dwHeader) ||
+        !ReadChunkHead(input, "MTrk", dwTrack)) {
         return -1;
     }
     CString strName = FindSequenceName(input, dwTrack);
