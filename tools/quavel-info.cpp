@@ -23,7 +23,8 @@ std::vector<CString> InfoColumns(const char* pszPath) {
 void PrintLine(const std::vector<CString>& columns) {
     for (std::size_t i = 0; i < columns.size(); ++i) {
         if (i > 0) std::fputc('\t', stdout);
-        std::fwrite(columns[i].GetString(), 1, static_cast<std::size_t>(columns[i].GetLength()), stdout);
+        std::fwrite(columns[i].GetString(), 1, static_cast<std::size_t>(columns[i].GetLength()),
+                    stdout);
     }
     std::fputc('\n', stdout);
 }

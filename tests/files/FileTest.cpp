@@ -57,7 +57,7 @@ TEST_F(CFileTest, DestructorReleasesTheFileForTheNextWriter) {
 TEST_F(CFileTest, RefusesUnknownModesAndMissingFiles) {
     std::string path = m_dir.Write("a", "x");
     CFile file;
-    EXPECT_FALSE(file.Open(path.c_str(), 0x0003));  // no such access
+    EXPECT_FALSE(file.Open(path.c_str(), 0x0003));                    // no such access
     EXPECT_FALSE(file.Open(path.c_str(), CFile::modeRead | 0x0050));  // no such share mode
     EXPECT_FALSE(file.Open((m_dir / "missing").c_str(), CFile::modeRead));
     EXPECT_FALSE(file.Open(nullptr, CFile::modeRead));

@@ -18,10 +18,12 @@ namespace {
 class PosixFiles : public ::testing::Test {
 protected:
     qv::HANDLE OpenForReading(const std::string& path) {
-        return qv::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
+        return qv::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL);
     }
     qv::HANDLE CreateForWriting(const std::string& path) {
-        return qv::CreateFileA(path.c_str(), GENERIC_WRITE, 0, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL);
+        return qv::CreateFileA(path.c_str(), GENERIC_WRITE, 0, CREATE_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL);
     }
 
     struct Item {

@@ -30,7 +30,8 @@ struct Parts {
 
 Parts Split(const char* path, std::size_t size = 512) {
     std::string drive(size, 'x'), dir(size, 'x'), fname(size, 'x'), ext(size, 'x');
-    int result = qv::_splitpath_s(path, drive.data(), size, dir.data(), size, fname.data(), size, ext.data(), size);
+    int result = qv::_splitpath_s(path, drive.data(), size, dir.data(), size, fname.data(), size,
+                                  ext.data(), size);
     return {result, drive.c_str(), dir.c_str(), fname.c_str(), ext.c_str()};
 }
 
@@ -68,7 +69,10 @@ TEST(Utf8Rules, NoByteIsALeadByteSoTheSameBytesEndInASeparator) {
     SyntaxFileSystem fs(kUtf8Backslash);
     qvtest::ScopedFileSystem installed(&fs);
     EXPECT_TRUE(qv::IsLastCharSeparator("C:\\MUSIC\\\x83\x5C"));
-    EXPECT_EQ(Split("\x83\x5C" "a.mid").fname, "a");
+    EXPECT_EQ(Split("\x83\x5C"
+                    "a.mid")
+                  .fname,
+              "a");
 }
 
 TEST_F(ShiftJisRules, SplitsDriveFolderNameAndExtension) {
@@ -154,7 +158,8 @@ TEST(Utf8Rules, CaseFoldingIsByteWiseWithoutLeadBytes) {
 TEST(NoBackend, FileCallsFailWithNotSupported) {
     qvtest::ScopedFileSystem none(nullptr);
     qv::SetLastError(0);
-    EXPECT_EQ(qv::CreateFileA("x", GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, 0), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(qv::CreateFileA("x", GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, 0),
+              INVALID_HANDLE_VALUE);
     EXPECT_EQ(qv::GetLastError(), static_cast<std::uint32_t>(ERROR_NOT_SUPPORTED));
     qv::StatBuffer st{};
     EXPECT_EQ(qv::_stat("x", &st), -1);

@@ -47,8 +47,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ::unlink(path.c_str());
     CString name;
     CPlayList::MakeFileName(path.c_str(), name);
-    bool consistent = (answer == -1 && title == kUntouched) || (answer == 0 && title == name) ||
-                      (answer > 0 && answer == title.GetLength() && static_cast<std::size_t>(answer) < size);
+    bool consistent =
+        (answer == -1 && title == kUntouched) || (answer == 0 && title == name) ||
+        (answer > 0 && answer == title.GetLength() && static_cast<std::size_t>(answer) < size);
     if (!consistent) __builtin_trap();
     return 0;
 }

@@ -7,7 +7,8 @@
 namespace midibytes {
 
 inline std::string BigEndian32(std::uint32_t v) {
-    return {static_cast<char>(v >> 24), static_cast<char>(v >> 16), static_cast<char>(v >> 8), static_cast<char>(v)};
+    return {static_cast<char>(v >> 24), static_cast<char>(v >> 16), static_cast<char>(v >> 8),
+            static_cast<char>(v)};
 }
 
 inline std::string VarLen(std::uint32_t v) {
@@ -16,20 +17,28 @@ inline std::string VarLen(std::uint32_t v) {
     return out;
 }
 
-inline std::string Chunk(const char* tag, const std::string& body) { return tag + BigEndian32(body.size()) + body; }
+inline std::string Chunk(const char* tag, const std::string& body) {
+    return tag + BigEndian32(body.size()) + body;
+}
 
 inline std::string Header(int format = 1, int tracks = 1) {
-    return Chunk("MThd", std::string{0, static_cast<char>(format), 0, static_cast<char>(tracks), 0, 96});
+    return Chunk("MThd",
+                 std::string{0, static_cast<char>(format), 0, static_cast<char>(tracks), 0, 96});
 }
 
 // A meta event at delta time zero.
 inline std::string Meta(int type, const std::string& data) {
-    return std::string{0, static_cast<char>(0xFF), static_cast<char>(type)} + VarLen(data.size()) + data;
+    return std::string{0, static_cast<char>(0xFF), static_cast<char>(type)} + VarLen(data.size()) +
+           data;
 }
 
-inline std::string EndOfTrack() { return std::string{0, static_cast<char>(0xFF), 0x2F, 0}; }
+inline std::string EndOfTrack() {
+    return std::string{0, static_cast<char>(0xFF), 0x2F, 0};
+}
 
-inline std::string Track(const std::string& events) { return Chunk("MTrk", events + EndOfTrack()); }
+inline std::string Track(const std::string& events) {
+    return Chunk("MTrk", events + EndOfTrack());
+}
 
 inline std::string Smf(std::initializer_list<std::string> tracks) {
     std::string out = Header(1, static_cast<int>(tracks.size()));

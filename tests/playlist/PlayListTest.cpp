@@ -26,7 +26,8 @@ protected:
 
     std::string Order() const {
         std::string order;
-        for (int i = 0; i < m_list.GetSize(); ++i) order += m_list.GetText(i, CPlayList::DISPLAY_TITLE).GetString();
+        for (int i = 0; i < m_list.GetSize(); ++i)
+            order += m_list.GetText(i, CPlayList::DISPLAY_TITLE).GetString();
         return order;
     }
 

@@ -60,13 +60,16 @@ const std::string kNoteOn = std::string("\x00\x90\x3C\x40", 4);
 
 TEST_F(TitleReader, FindsTheSequenceNameAmongTheLeadingMetaEvents) {
     ExpectTitle(Smf({Meta(3, "Hello")}), "Hello", "name first");
-    ExpectTitle(Smf({kTempo + Meta(1, "a text") + Meta(3, "Song")}), "Song", "after tempo and text");
+    ExpectTitle(Smf({kTempo + Meta(1, "a text") + Meta(3, "Song")}), "Song",
+                "after tempo and text");
     std::string long144(144, 'L');
     ASSERT_EQ(VarLen(144), "\x81\x10");
     ExpectTitle(Smf({Meta(3, long144)}), long144, "length in two bytes");
-    ExpectTitle(Smf({Meta(3, "\x83\x5C\x83\x93\x83\x4F")}), "\x83\x5C\x83\x93\x83\x4F", "Shift-JIS bytes kept");
+    ExpectTitle(Smf({Meta(3, "\x83\x5C\x83\x93\x83\x4F")}), "\x83\x5C\x83\x93\x83\x4F",
+                "Shift-JIS bytes kept");
     ExpectTitle(Smf({Meta(3, std::string("Cut\0here", 8))}), "Cut", "up to the first zero byte");
-    ExpectTitle(Header(0, 1) + Chunk("MTrk", Meta(3, "Exact")), "Exact", "name ends exactly at the track end");
+    ExpectTitle(Header(0, 1) + Chunk("MTrk", Meta(3, "Exact")), "Exact",
+                "name ends exactly at the track end");
 }
 
 TEST_F(TitleReader, LongTitlesAreReadWhole) {
@@ -79,7 +82,8 @@ TEST_F(TitleReader, LongTitlesAreReadWhole) {
 TEST_F(TitleReader, UsesTheFileNameWhenTheFirstTrackNamesNoTitle) {
     ExpectFileName(Smf({std::string("\x60\xFF\x03\x02Hi", 6)}), "non-zero delta time");
     ExpectFileName(Smf({kNoteOn + Meta(3, "Late")}), "channel event first");
-    ExpectFileName(Smf({std::string("\x00\xF0\x02\x7E\xF7", 5) + Meta(3, "Late")}), "system exclusive first");
+    ExpectFileName(Smf({std::string("\x00\xF0\x02\x7E\xF7", 5) + Meta(3, "Late")}),
+                   "system exclusive first");
     ExpectFileName(Smf({Meta(3, "")}), "name of length 0");
     ExpectFileName(Smf({Meta(3, std::string("\0Name", 5))}), "name starting with a zero byte");
     ExpectFileName(Smf({kTempo, Meta(3, "Second")}), "name in the second track only");
@@ -100,8 +104,10 @@ TEST_F(TitleReader, RefusesFilesThatAreNotStandardMidiFiles) {
     ExpectRejected(Chunk("RIFF", "RMIDdata" + Smf({Meta(3, "In RIFF")})), "RIFF-wrapped");
     ExpectRejected(Header(), "header and nothing more");
     ExpectRejected(Header() + "MTrk\0\0", "track head cut short");
-    ExpectRejected(Header() + Chunk("XFIH", "x") + Track(Meta(3, "x")), "first chunk is not a track");
-    ExpectRejected("MThd" + BigEndian32(0xFFFFFFF0) + std::string(20, '\0'), "header body beyond the file");
+    ExpectRejected(Header() + Chunk("XFIH", "x") + Track(Meta(3, "x")),
+                   "first chunk is not a track");
+    ExpectRejected("MThd" + BigEndian32(0xFFFFFFF0) + std::string(20, '\0'),
+                   "header body beyond the file");
 
     CString title(kUntouched);
     EXPECT_EQ(CPlayList::ReadTitle((m_dir / "missing.mid").c_str(), title), -1);
@@ -109,23 +115,31 @@ TEST_F(TitleReader, RefusesFilesThatAreNotStandardMidiFiles) {
 }
 
 TEST_F(TitleReader, DamagedTracksNeverReadPastTheTrackOrTheFile) {
-    ExpectFileName((Header() + Chunk("MTrk", Meta(3, "Overlong"))).substr(0, 30), "name cut by the end of file");
-    ExpectFileName(Header() + "MTrk" + BigEndian32(4) + Meta(3, "Outside"), "name reaching past the track");
+    ExpectFileName((Header() + Chunk("MTrk", Meta(3, "Overlong"))).substr(0, 30),
+                   "name cut by the end of file");
+    ExpectFileName(Header() + "MTrk" + BigEndian32(4) + Meta(3, "Outside"),
+                   "name reaching past the track");
     ExpectFileName(Header() + "MTrk" + BigEndian32(0) + Meta(3, "Zero"), "track of length 0");
-    ExpectFileName(Header() + "MTrk" + BigEndian32(0xFFFFFFFF) + std::string("\x00\xFF\x03\xFF\xFF\xFF\x7F", 7) + "tiny",
+    ExpectFileName(Header() + "MTrk" + BigEndian32(0xFFFFFFFF) +
+                       std::string("\x00\xFF\x03\xFF\xFF\xFF\x7F", 7) + "tiny",
                    "name longer than the file");
-    ExpectFileName(Smf({std::string("\x00\xFF\x03\x80\x80\x80\x80\x05", 8) + "Hello"}), "length of five bytes");
-    ExpectFileName(Header() + "MTrk" + BigEndian32(100) + std::string("\x00\xFF\x03\x81", 4), "length cut by the end");
-    ExpectFileName(Header() + "MTrk" + BigEndian32(100) + std::string("\x00\xFF", 2), "event head cut by the end");
-    ExpectFileName(Header() + "MTrk" + BigEndian32(5000) + Meta(1, std::string(1000, 'x')).substr(0, 500),
-                   "skipped event cut by the end");
+    ExpectFileName(Smf({std::string("\x00\xFF\x03\x80\x80\x80\x80\x05", 8) + "Hello"}),
+                   "length of five bytes");
+    ExpectFileName(Header() + "MTrk" + BigEndian32(100) + std::string("\x00\xFF\x03\x81", 4),
+                   "length cut by the end");
+    ExpectFileName(Header() + "MTrk" + BigEndian32(100) + std::string("\x00\xFF", 2),
+                   "event head cut by the end");
+    ExpectFileName(
+        Header() + "MTrk" + BigEndian32(5000) + Meta(1, std::string(1000, 'x')).substr(0, 500),
+        "skipped event cut by the end");
 }
 
 TEST(TitleReaderNumbers, VariableLengthQuantitiesOfUpToFourBytes) {
     qv::PosixFileSystem fs;
     qvtest::ScopedFileSystem installed(&fs);
     qvtest::TempDir dir;
-    std::string path = dir.Write("q.bin", std::string("\x00\x7F\x81\x00\xFF\xFF\xFF\x7F\x80\x80\x80\x80\x00\x81", 14));
+    std::string path = dir.Write(
+        "q.bin", std::string("\x00\x7F\x81\x00\xFF\xFF\xFF\x7F\x80\x80\x80\x80\x00\x81", 14));
     CFile file;
     ASSERT_TRUE(file.Open(path.c_str(), CFile::modeRead | CFile::shareDenyWrite));
     CFileInput input(file);

@@ -20,7 +20,9 @@ TempDir::~TempDir() {
     if (!m_path.empty()) std::filesystem::remove_all(m_path, ignored);
 }
 
-std::string TempDir::operator/(std::string_view name) const { return m_path + "/" + std::string(name); }
+std::string TempDir::operator/(std::string_view name) const {
+    return m_path + "/" + std::string(name);
+}
 
 std::string TempDir::Write(std::string_view name, std::string_view bytes) const {
     std::string path = *this / name;

@@ -33,7 +33,8 @@ std::string ReadAll(const std::string& path);
 // Installs a backend for the life of the object and puts back the one installed before.
 class ScopedFileSystem {
 public:
-    explicit ScopedFileSystem(qv::IFileSystem* backend) : m_pPrevious(qv::InstallFileSystem(backend)) {}
+    explicit ScopedFileSystem(qv::IFileSystem* backend)
+        : m_pPrevious(qv::InstallFileSystem(backend)) {}
     ScopedFileSystem(const ScopedFileSystem&) = delete;
     ScopedFileSystem& operator=(const ScopedFileSystem&) = delete;
     ~ScopedFileSystem() { qv::InstallFileSystem(m_pPrevious); }
