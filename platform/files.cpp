@@ -19,17 +19,19 @@ Result Forward(Result failure, Call call) {
     return call(*g_pFileSystem);
 }
 
+constexpr int kMaxLeadBytes = 12;
+
+// The lead bytes of a double-byte code page.
 struct CodePageRow {
     std::uint32_t codePage;
-    std::uint32_t maxCharSize;
-    std::uint8_t leadRanges[MAX_LEADBYTES];  // inclusive pairs, ended by 0, 0
+    std::uint8_t leadRanges[kMaxLeadBytes];  // inclusive pairs, ended by 0, 0
 };
 
 // UTF-8 has no lead bytes in the double-byte sense: no byte of a UTF-8 sequence is an ASCII
 // separator, so byte-wise rules are right for it.
 const CodePageRow kCodePages[] = {
-    {932, 2, {0x81, 0x9F, 0xE0, 0xFC, 0, 0}},
-    {CP_UTF8, 4, {0, 0}},
+    {932, {0x81, 0x9F, 0xE0, 0xFC, 0, 0}},
+    {CP_UTF8, {0, 0}},
 };
 
 const CodePageRow* FindCodePage(std::uint32_t codePage) {
@@ -41,7 +43,7 @@ const CodePageRow* FindCodePage(std::uint32_t codePage) {
 
 bool IsLead(const CodePageRow* row, std::uint8_t byte) {
     if (!row) return false;
-    for (int i = 0; i + 1 < MAX_LEADBYTES && row->leadRanges[i] != 0; i += 2) {
+    for (int i = 0; i + 1 < kMaxLeadBytes && row->leadRanges[i] != 0; i += 2) {
         if (byte >= row->leadRanges[i] && byte <= row->leadRanges[i + 1]) return true;
     }
     return false;
@@ -231,23 +233,6 @@ std::uint32_t GetACP() {
 
 char GetPathSeparator() {
     return GetPathSyntax().separator;
-}
-
-std::int32_t GetCPInfo(std::uint32_t codePage, CPINFO* info) {
-    const CodePageRow* row = FindCodePage(codePage);
-    if (!row || !info) {
-        t_lastError = ERROR_INVALID_PARAMETER;
-        return 0;
-    }
-    info->MaxCharSize = row->maxCharSize;
-    info->DefaultChar[0] = '?';
-    info->DefaultChar[1] = 0;
-    std::memcpy(info->LeadByte, row->leadRanges, sizeof info->LeadByte);
-    return 1;
-}
-
-std::int32_t IsDBCSLeadByteEx(std::uint32_t codePage, std::uint8_t testChar) {
-    return IsLead(FindCodePage(codePage), testChar) ? 1 : 0;
 }
 
 int _splitpath_s(const char* path, char* drive, std::size_t driveSize, char* dir,

@@ -116,12 +116,6 @@
 #ifndef CP_UTF8
 #define CP_UTF8 65001u
 #endif
-#ifndef MAX_LEADBYTES
-#define MAX_LEADBYTES 12
-#endif
-#ifndef MAX_DEFAULTCHAR
-#define MAX_DEFAULTCHAR 2
-#endif
 
 // The run-time library's mode bits of _stat.
 #ifndef _S_IFDIR
@@ -175,12 +169,6 @@ struct WIN32_FIND_DATAA {
     std::uint32_t dwReserved1;
     char cFileName[MAX_PATH];
     char cAlternateFileName[14];
-};
-
-struct CPINFO {
-    std::uint32_t MaxCharSize;
-    std::uint8_t DefaultChar[MAX_DEFAULTCHAR];
-    std::uint8_t LeadByte[MAX_LEADBYTES];  // pairs of inclusive ranges, ended by a 0, 0 pair
 };
 
 // What _stat reports; only the fields the program reads.
@@ -279,10 +267,6 @@ std::uint32_t GetModuleFileNameA(HMODULE module, char* fileName, std::uint32_t s
 PathSyntax GetPathSyntax();
 std::uint32_t GetACP();
 char GetPathSeparator();
-
-// The lead-byte rules of a code page from a small table; an unknown code page has none.
-std::int32_t GetCPInfo(std::uint32_t codePage, CPINFO* info);
-std::int32_t IsDBCSLeadByteEx(std::uint32_t codePage, std::uint8_t testChar);
 
 // Splits a path into drive, folder (with its trailing separator), base name and extension (with its
 // dot). Any part may be skipped with a null buffer and size 0. A part that does not fit its buffer

@@ -53,13 +53,3 @@ TEST_F(CFileTest, DestructorReleasesTheFileForTheNextWriter) {
     CFile writer;
     EXPECT_TRUE(writer.Open(path.c_str(), CFile::modeCreate | CFile::modeWrite));
 }
-
-TEST_F(CFileTest, RefusesUnknownModesAndMissingFiles) {
-    std::string path = m_dir.Write("a", "x");
-    CFile file;
-    EXPECT_FALSE(file.Open(path.c_str(), 0x0003));                    // no such access
-    EXPECT_FALSE(file.Open(path.c_str(), CFile::modeRead | 0x0050));  // no such share mode
-    EXPECT_FALSE(file.Open((m_dir / "missing").c_str(), CFile::modeRead));
-    EXPECT_FALSE(file.Open(nullptr, CFile::modeRead));
-    EXPECT_EQ(file.GetLength(), 0u);
-}

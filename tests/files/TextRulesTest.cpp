@@ -43,19 +43,6 @@ protected:
 
 }  // namespace
 
-TEST(CodePageTable, ShiftJisLeadBytesAndNoneForUtf8) {
-    for (int b = 0; b < 256; ++b) {
-        bool lead = (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
-        EXPECT_EQ(qv::IsDBCSLeadByteEx(932, static_cast<std::uint8_t>(b)) != 0, lead) << b;
-        EXPECT_FALSE(qv::IsDBCSLeadByteEx(CP_UTF8, static_cast<std::uint8_t>(b))) << b;
-    }
-    qv::CPINFO info{};
-    ASSERT_TRUE(qv::GetCPInfo(932, &info));
-    EXPECT_EQ(info.MaxCharSize, 2u);
-    EXPECT_EQ(info.LeadByte[4], 0);
-    EXPECT_FALSE(qv::GetCPInfo(1234, &info));
-}
-
 TEST_F(ShiftJisRules, TrailByteBackslashIsNotASeparator) {
     EXPECT_TRUE(qv::IsLastCharSeparator("C:\\MUSIC\\"));
     EXPECT_FALSE(qv::IsLastCharSeparator("C:\\MUSIC\\\x83\x5C"));  // ends in katakana so
@@ -63,6 +50,15 @@ TEST_F(ShiftJisRules, TrailByteBackslashIsNotASeparator) {
     EXPECT_TRUE(qv::IsLastCharSeparator("\\\\"));
     EXPECT_FALSE(qv::IsLastCharSeparator(""));
     EXPECT_FALSE(qv::IsLastCharSeparator("\x83"));  // a lead byte cut off at the end
+    // The edges of the two lead-byte ranges 0x81-0x9F and 0xE0-0xFC.
+    EXPECT_TRUE(qv::IsLastCharSeparator("\x80\\"));
+    EXPECT_FALSE(qv::IsLastCharSeparator("\x81\\"));
+    EXPECT_FALSE(qv::IsLastCharSeparator("\x9F\\"));
+    EXPECT_TRUE(qv::IsLastCharSeparator("\xA0\\"));
+    EXPECT_TRUE(qv::IsLastCharSeparator("\xDF\\"));
+    EXPECT_FALSE(qv::IsLastCharSeparator("\xE0\\"));
+    EXPECT_FALSE(qv::IsLastCharSeparator("\xFC\\"));
+    EXPECT_TRUE(qv::IsLastCharSeparator("\xFD\\"));
 }
 
 TEST(Utf8Rules, NoByteIsALeadByteSoTheSameBytesEndInASeparator) {
