@@ -1,0 +1,136 @@
+// Adding 10,000 MIDI files through CPlayList::Add against a bare loop that opens each file, reads
+// 512 bytes and closes it, in the same run on a warm cache. Prints the throughput ratio (target:
+// at least 0.7) and the heap the entries take. Exit status 1 when the ratio misses the target.
+#include <fcntl.h>
+#include <malloc.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/posix/files_posix.h"
+#include "playlist/PlayList.h"
+
+namespace {
+
+constexpr int kFiles = 10000;
+constexpr int kRounds = 15;
+constexpr double kTarget = 0.7;
+
+using Clock = std::chrono::steady_clock;
+
+std::string BigEndian32(std::uint32_t v) {
+    return {static_cast<char>(v >> 24), static_cast<char>(v >> 16), static_cast<char>(v >> 8),
+            static_cast<char>(v)};
+}
+
+// A small but real song: tempo, name, a few notes.
+std::string SongBytes(int n) {
+    std::string title = "Song number " + std::to_string(n);
+    std::string events = std::string("\x00\xFF\x51\x03\x07\xA1\x20", 7);
+    events += std::string("\x00\xFF\x03", 3) + static_cast<char>(title.size()) + title;
+    for (int note = 0; note < 16; ++note) {
+        events += std::string("\x00\x90", 2) + static_cast<char>(60 + note) + '\x40';
+        events += std::string("\x60\x80", 2) + static_cast<char>(60 + note) + '\x40';
+    }
+    events += std::string("\x00\xFF\x2F\x00", 4);
+    std::string header =
+        std::string("MThd", 4) + BigEndian32(6) + std::string("\x00\x00\x00\x01\x00\x60", 6);
+    return header + "MTrk" + BigEndian32(static_cast<std::uint32_t>(events.size())) + events;
+}
+
+std::vector<std::string> MakeSongs(const std::string& folder) {
+    std::vector<std::string> paths;
+    for (int i = 0; i < kFiles; ++i) {
+        paths.push_back(folder + "/song" + std::to_string(i) + ".mid");
+        std::ofstream(paths.back(), std::ios::binary) << SongBytes(i);
+    }
+    return paths;
+}
+
+double BareLoop(const std::vector<std::string>& paths) {
+    char buffer[512];
+    std::size_t total = 0;
+    auto start = Clock::now();
+    for (const std::string& path : paths) {
+        int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) continue;
+        ssize_t n = ::read(fd, buffer, sizeof buffer);
+        total += n > 0 ? static_cast<std::size_t>(n) : 0;
+        ::close(fd);
+    }
+    double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    if (total == 0) std::fprintf(stderr, "bare loop read nothing\n");
+    return seconds;
+}
+
+struct AddResult {
+    double seconds;
+    std::size_t heapBytes;
+    int added;
+};
+
+// The paths come as the program holds them, already in CStrings, as the bare loop's come ready.
+AddResult AddAll(const std::vector<CString>& paths) {
+    std::size_t before = ::mallinfo2().uordblks;
+    auto list = std::make_unique<CPlayList>();
+    auto start = Clock::now();
+    for (const CString& path : paths) list->Add(path);
+    double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    std::size_t after = ::mallinfo2().uordblks;
+    return {seconds, after - before, list->GetSize()};
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+}  // namespace
+
+int main() {
+    std::string folder = (std::filesystem::temp_directory_path() / "quavel-bench-XXXXXX").string();
+    if (!::mkdtemp(folder.data())) {
+        std::perror("mkdtemp");
+        return 2;
+    }
+    qv::PosixFileSystem fileSystem;
+    qv::InstallFileSystem(&fileSystem);
+    std::vector<std::string> paths = MakeSongs(folder);
+    std::vector<CString> listPaths(paths.begin(), paths.end());
+
+    BareLoop(paths);  // warm the cache
+    AddAll(listPaths);
+    // Each round times both loops back to back and the median of the rounds' ratios is reported,
+    // so that a load change on a shared machine shifts both sides of a ratio alike.
+    std::vector<double> ratios, bare, add;
+    AddResult last{};
+    for (int round = 0; round < kRounds; ++round) {
+        bare.push_back(BareLoop(paths));
+        last = AddAll(listPaths);
+        add.push_back(last.seconds);
+        ratios.push_back(bare.back() / add.back());
+    }
+    std::filesystem::remove_all(folder);
+    qv::InstallFileSystem(nullptr);
+
+    double ratio = Median(ratios);
+    std::printf("files: %d, accepted: %d, rounds: %d\n", kFiles, last.added, kRounds);
+    std::printf("bare open/read 512/close: %.2f us per file (median)\n",
+                Median(bare) * 1e6 / kFiles);
+    std::printf("CPlayList::Add:           %.2f us per file (median)\n",
+                Median(add) * 1e6 / kFiles);
+    std::printf("throughput ratio Add/bare: %.2f median, %.2f to %.2f (target >= %.2f)\n", ratio,
+                *std::min_element(ratios.begin(), ratios.end()),
+                *std::max_element(ratios.begin(), ratios.end()), kTarget);
+    std::printf("heap for %d entries: %zu bytes (%.0f bytes per entry)\n", last.added,
+                last.heapBytes, static_cast<double>(last.heapBytes) / std::max(last.added, 1));
+    return ratio >= kTarget && last.added == kFiles ? 0 : 1;
+}

@@ -1,0 +1,55 @@
+// CFile over the POSIX backend: open modes, the owner's release of its file, seeking.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "framework/File.h"
+#include "platform/posix/files_posix.h"
+#include "tests/support/FilesTempDir.h"
+
+namespace {
+
+class CFileTest : public ::testing::Test {
+protected:
+    qv::PosixFileSystem m_fs;
+    qvtest::ScopedFileSystem m_installed{&m_fs};
+    qvtest::TempDir m_dir;
+};
+
+}  // namespace
+
+TEST_F(CFileTest, CreateWritesAndReadBackSeesTheBytes) {
+    std::string path = m_dir / "out.bin";
+    {
+        CFile out;
+        ASSERT_TRUE(out.Open(path.c_str(), CFile::modeCreate | CFile::modeWrite));
+        EXPECT_FALSE(out.Open(path.c_str(), CFile::modeRead));  // already open
+        EXPECT_TRUE(out.Write("abcdef", 6));
+    }
+    CFile in;
+    ASSERT_TRUE(in.Open(path.c_str(), CFile::modeRead | CFile::shareDenyWrite));
+    EXPECT_EQ(in.GetLength(), 6u);
+    EXPECT_EQ(in.Seek(4, CFile::begin), 4);
+    char buffer[8] = {};
+    EXPECT_EQ(in.Read(buffer, sizeof buffer), 2u);
+    EXPECT_EQ(std::string(buffer, 2), "ef");
+    EXPECT_FALSE(in.Write("x", 1));  // opened for reading only
+    CFileStatus status;
+    ASSERT_TRUE(in.GetStatus(status));
+    EXPECT_EQ(status.m_size, 6u);
+    in.Close();
+    EXPECT_FALSE(in.IsOpen());
+    EXPECT_EQ(in.Read(buffer, 1), 0u);
+}
+
+TEST_F(CFileTest, DestructorReleasesTheFileForTheNextWriter) {
+    std::string path = m_dir.Write("song.mid", "MThd");
+    {
+        CFile reader;
+        ASSERT_TRUE(reader.Open(path.c_str(), CFile::modeRead | CFile::shareDenyWrite));
+        CFile writer;
+        EXPECT_FALSE(writer.Open(path.c_str(), CFile::modeCreate | CFile::modeWrite));
+    }
+    CFile writer;
+    EXPECT_TRUE(writer.Open(path.c_str(), CFile::modeCreate | CFile::modeWrite));
+}

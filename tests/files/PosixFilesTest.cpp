@@ -1,0 +1,228 @@
+// The file-system contract on the POSIX backend, in temporary folders.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "framework/File.h"
+#include "platform/files.h"
+#include "platform/posix/files_posix.h"
+#include "tests/support/FilesTempDir.h"
+
+namespace {
+
+class PosixFiles : public ::testing::Test {
+protected:
+    qv::HANDLE OpenForReading(const std::string& path) {
+        return qv::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL);
+    }
+    qv::HANDLE CreateForWriting(const std::string& path) {
+        return qv::CreateFileA(path.c_str(), GENERIC_WRITE, 0, CREATE_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL);
+    }
+
+    struct Item {
+        std::string name;
+        std::uint32_t attributes;
+    };
+    std::vector<Item> Enumerate(const std::string& pattern) {
+        std::vector<Item> items;
+        qv::WIN32_FIND_DATAA data;
+        qv::HANDLE find = qv::FindFirstFileA(pattern.c_str(), &data);
+        if (find == INVALID_HANDLE_VALUE) return items;
+        do {
+            items.push_back({data.cFileName, data.dwFileAttributes});
+        } while (qv::FindNextFileA(find, &data));
+        EXPECT_EQ(qv::GetLastError(), static_cast<std::uint32_t>(ERROR_NO_MORE_FILES));
+        EXPECT_TRUE(qv::FindClose(find));
+        return items;
+    }
+
+    qv::PosixFileSystem m_fs;
+    qvtest::ScopedFileSystem m_installed{&m_fs};
+    qvtest::TempDir m_dir;
+};
+
+}  // namespace
+
+TEST_F(PosixFiles, ReadAnswersFewerBytesAtTheEnd) {
+    std::string path = m_dir.Write("a.bin", "0123456789");
+    qv::HANDLE file = OpenForReading(path);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    std::int64_t size = 0;
+    EXPECT_TRUE(qv::GetFileSizeEx(file, &size));
+    EXPECT_EQ(size, 10);
+    char buffer[16] = {};
+    std::uint32_t read = 0;
+    EXPECT_TRUE(qv::ReadFile(file, buffer, 8, &read));
+    EXPECT_EQ(read, 8u);
+    EXPECT_TRUE(qv::ReadFile(file, buffer, 8, &read));
+    EXPECT_EQ(read, 2u);
+    EXPECT_EQ(std::string(buffer, 2), "89");
+    EXPECT_TRUE(qv::ReadFile(file, buffer, 8, &read));
+    EXPECT_EQ(read, 0u);
+    EXPECT_TRUE(qv::CloseHandle(file));
+    EXPECT_FALSE(qv::CloseHandle(file));  // a closed handle is refused, not reused
+    EXPECT_EQ(qv::GetLastError(), static_cast<std::uint32_t>(ERROR_INVALID_HANDLE));
+    EXPECT_FALSE(qv::ReadFile(file, buffer, 1, &read));
+}
+
+TEST_F(PosixFiles, OnlyExistingRegularFilesOpenForReading) {
+    EXPECT_EQ(OpenForReading(m_dir / "missing"), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(qv::GetLastError(), static_cast<std::uint32_t>(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(OpenForReading(m_dir.MakeFolder("sub")), INVALID_HANDLE_VALUE);
+    // A pipe with nobody writing must not hang the opener.
+    std::string fifo = m_dir / "pipe.mid";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(OpenForReading(fifo), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(qv::GetLastError(), static_cast<std::uint32_t>(ERROR_ACCESS_DENIED));
+}
+
+TEST_F(PosixFiles, CreateAlwaysEmptiesAnExistingFileAndWritesReportTheirBytes) {
+    std::string path = m_dir.Write("list.qvl", "old content that is longer");
+    qv::HANDLE file = CreateForWriting(path);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    std::uint32_t written = 0;
+    EXPECT_TRUE(qv::WriteFile(file, "new\r\n", 5, &written));
+    EXPECT_EQ(written, 5u);
+    EXPECT_TRUE(qv::CloseHandle(file));
+    EXPECT_EQ(qvtest::ReadAll(path), "new\r\n");
+}
+
+TEST_F(PosixFiles, ReadersDenyingWritesKeepWritersOutWithoutLosingData) {
+    std::string path = m_dir.Write("song.mid", "keep me");
+    qv::HANDLE reader = OpenForReading(path);
+    ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+    qv::HANDLE second = OpenForReading(path);
+    EXPECT_NE(second, INVALID_HANDLE_VALUE);  // readers share
+    EXPECT_EQ(CreateForWriting(path), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(qv::GetLastError(), static_cast<std::uint32_t>(ERROR_SHARING_VIOLATION));
+    EXPECT_EQ(qvtest::ReadAll(path), "keep me");
+    qv::CloseHandle(second);
+    qv::CloseHandle(reader);
+
+    qv::HANDLE writer = CreateForWriting(path);
+    ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(OpenForReading(path), INVALID_HANDLE_VALUE);  // a writer shares nothing
+    qv::CloseHandle(writer);
+    qv::HANDLE again = OpenForReading(path);
+    EXPECT_NE(again, INVALID_HANDLE_VALUE);
+    qv::CloseHandle(again);
+}
+
+TEST_F(PosixFiles, CopiedTimesCompareEqualInWholeSeconds) {
+    std::string source = m_dir.Write("list.qvl", "a\r\n");
+    std::string target = m_dir.Write("list.qvt", "t\r\n");
+    ASSERT_EQ(::chmod(target.c_str(), 0444), 0);  // read-only must stay read-only
+    CFileStatus status;
+    ASSERT_TRUE(CFile::GetStatus(source.c_str(), status));
+    status.m_mtime = 1000000007;  // 2001-09-09
+    status.m_atime = 1000000123;
+    ASSERT_TRUE(CFile::SetStatus(source.c_str(), status));
+
+    CFileStatus from, to;
+    ASSERT_TRUE(CFile::GetStatus(source.c_str(), from));
+    ASSERT_TRUE(CFile::GetStatus(target.c_str(), to));
+    EXPECT_EQ(from.m_mtime, 1000000007);
+    EXPECT_NE(to.m_mtime, from.m_mtime);
+    BYTE attribute = to.m_attribute;
+    to.m_ctime = from.m_ctime;
+    to.m_mtime = from.m_mtime;
+    to.m_atime = from.m_atime;
+    ASSERT_TRUE(CFile::SetStatus(target.c_str(), to));
+
+    CFileStatus after;
+    ASSERT_TRUE(CFile::GetStatus(target.c_str(), after));
+    EXPECT_EQ(after.m_mtime, from.m_mtime);
+    EXPECT_EQ(after.m_atime, from.m_atime);
+    EXPECT_EQ(after.m_attribute, attribute);
+    EXPECT_TRUE(after.m_attribute & FILE_ATTRIBUTE_READONLY);
+    EXPECT_EQ(after.m_size, 3u);
+    EXPECT_FALSE(CFile::GetStatus((m_dir / "missing").c_str(), after));
+}
+
+TEST_F(PosixFiles, EnumerationListsDotsFoldersAndFilesSorted) {
+    m_dir.Write("b.MID", "x");
+    m_dir.Write("A.mid", "x");
+    m_dir.MakeFolder("Sub");
+    std::filesystem::create_directory_symlink(m_dir / "Sub", m_dir / "link");
+    std::vector<std::string> names;
+    std::vector<std::uint32_t> attributes;
+    for (const auto& item : Enumerate(m_dir.Path() + "/*.*")) {
+        names.push_back(item.name);
+        attributes.push_back(item.attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_NORMAL));
+    }
+    EXPECT_THAT(names, ::testing::ElementsAre(".", "..", "A.mid", "b.MID", "link", "Sub"));
+    EXPECT_THAT(attributes, ::testing::ElementsAre(0x10u, 0x10u, 0x80u, 0x80u, 0x10u, 0x10u));
+
+    EXPECT_TRUE(Enumerate(m_dir.Path() + "/missing/*.*").empty());
+    EXPECT_EQ(qv::GetLastError(), static_cast<std::uint32_t>(ERROR_PATH_NOT_FOUND));
+    std::vector<std::string> mids;
+    for (const auto& item : Enumerate(m_dir.Path() + "/*.mid")) mids.push_back(item.name);
+    EXPECT_THAT(mids, ::testing::ElementsAre("A.mid", "b.MID"));
+}
+
+TEST_F(PosixFiles, NamesDifferingOnlyInLetterCaseAreFound) {
+    std::string song = m_dir.Write("Music/song.txt", "doc");
+    CFileStatus status;
+    EXPECT_TRUE(CFile::GetStatus((m_dir / "MUSIC/SONG.TXT").c_str(), status));
+    EXPECT_FALSE(CFile::GetStatus((m_dir / "MUSIC/SONG.DOC").c_str(), status));
+    qv::HANDLE file = OpenForReading(m_dir / "music/Song.Txt");
+    EXPECT_NE(file, INVALID_HANDLE_VALUE);
+    qv::CloseHandle(file);
+
+    // Writing under another case replaces the file that is there instead of adding a second one.
+    qv::HANDLE writer = CreateForWriting(m_dir / "MUSIC/SONG.TXT");
+    ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+    qv::CloseHandle(writer);
+    EXPECT_EQ(qvtest::ReadAll(song), "");
+    EXPECT_FALSE(std::filesystem::exists(m_dir / "Music/SONG.TXT"));
+
+    // An exact name always wins over a case-folded one.
+    m_dir.Write("Music/SONG.TXT", "exact");
+    qv::HANDLE exact = OpenForReading(m_dir / "Music/SONG.TXT");
+    char buffer[8] = {};
+    std::uint32_t read = 0;
+    qv::ReadFile(exact, buffer, sizeof buffer, &read);
+    qv::CloseHandle(exact);
+    EXPECT_EQ(std::string(buffer, read), "exact");
+}
+
+TEST_F(PosixFiles, StatMarksFoldersAndFullPathFitsItsCapacity) {
+    qv::StatBuffer st{};
+    ASSERT_EQ(qv::_stat(m_dir.Path().c_str(), &st), 0);
+    EXPECT_TRUE(st.st_mode & _S_IFDIR);
+    ASSERT_EQ(qv::_stat(m_dir.Write("f", "abc").c_str(), &st), 0);
+    EXPECT_FALSE(st.st_mode & _S_IFDIR);
+    EXPECT_EQ(st.st_size, 3);
+    EXPECT_EQ(qv::_stat((m_dir / "none").c_str(), &st), -1);
+
+    char buffer[MAX_PATH];
+    std::string dir = m_dir.Path();
+    ASSERT_NE(qv::_fullpath(buffer, (dir + "/./x/../y.mid").c_str(), sizeof buffer), nullptr);
+    EXPECT_EQ(std::string(buffer), dir + "/y.mid");
+    std::string cwd = std::filesystem::current_path().string();
+    ASSERT_NE(qv::_fullpath(buffer, "a//b", sizeof buffer), nullptr);
+    EXPECT_EQ(std::string(buffer), (cwd == "/" ? "" : cwd) + "/a/b");
+
+    std::string exact = "/" + std::string(MAX_PATH - 2, 'p');  // 259 bytes and the zero
+    EXPECT_NE(qv::_fullpath(buffer, exact.c_str(), sizeof buffer), nullptr);
+    std::string tooLong = exact + "p";
+    EXPECT_EQ(qv::_fullpath(buffer, tooLong.c_str(), sizeof buffer), nullptr);
+}
+
+TEST_F(PosixFiles, ModuleFileNameIsThisProgramAndIsCutToTheBuffer) {
+    char buffer[4096];
+    std::uint32_t n = qv::GetModuleFileNameA(nullptr, buffer, sizeof buffer);
+    ASSERT_GT(n, 0u);
+    EXPECT_EQ(std::filesystem::path(buffer).filename(), "test_files");
+    char small[5];
+    EXPECT_EQ(qv::GetModuleFileNameA(nullptr, small, sizeof small), sizeof small);
+    EXPECT_EQ(std::string(small), std::string(buffer, 4));
+    EXPECT_EQ(qv::GetLastError(), static_cast<std::uint32_t>(ERROR_INSUFFICIENT_BUFFER));
+}

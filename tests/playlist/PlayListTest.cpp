@@ -1,0 +1,156 @@
+// The play-list model: adding, the three texts of an entry, exchanging and shuffling.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/posix/files_posix.h"
+#include "platform/rand.h"
+#include "playlist/PlayList.h"
+#include "tests/playlist/MidiBytes.h"
+#include "tests/support/FilesTempDir.h"
+
+using namespace midibytes;
+
+namespace {
+
+class PlayListModel : public ::testing::Test {
+protected:
+    // Entries whose titles come with them, so no file is read.
+    void AddTitled(const char* const* names, int n) {
+        for (int i = 0; i < n; ++i) {
+            std::string path = std::string("/music/") + names[i] + ".mid";
+            ASSERT_TRUE(m_list.Add(path.c_str(), names[i]));
+        }
+    }
+
+    std::string Order() const {
+        std::string order;
+        for (int i = 0; i < m_list.GetSize(); ++i)
+            order += m_list.GetText(i, CPlayList::DISPLAY_TITLE).GetString();
+        return order;
+    }
+
+    void ExpectAligned() const {
+        ASSERT_EQ(m_list.m_aNames.GetSize(), m_list.GetSize());
+        ASSERT_EQ(m_list.m_aTitles.GetSize(), m_list.GetSize());
+        for (int i = 0; i < m_list.GetSize(); ++i) {
+            std::string title = m_list.m_aTitles[i].GetString();
+            EXPECT_EQ(m_list.m_aPaths[i], ("/music/" + title + ".mid").c_str()) << i;
+            EXPECT_EQ(m_list.m_aNames[i], (title + ".mid").c_str()) << i;
+        }
+    }
+
+    qv::PosixFileSystem m_fs;
+    qvtest::ScopedFileSystem m_installed{&m_fs};
+    qvtest::TempDir m_dir;
+    CPlayList m_list;
+};
+
+const char* const kSix[] = {"a", "b", "c", "d", "e", "f"};
+
+std::vector<int> FreshSequence(int n) {
+    qv::ResetRand();
+    std::vector<int> sequence;
+    for (int i = 0; i < n; ++i) sequence.push_back(qv::Rand());
+    return sequence;
+}
+
+}  // namespace
+
+TEST_F(PlayListModel, AnEntryShowsItsPathNameOrTitleByMode) {
+    std::string song = m_dir.Write("MUSIC/SONG.MID", Smf({Meta(3, "Song")}));
+    std::string plain = m_dir.Write("MUSIC/PLAIN.MID", Smf({""}));
+    ASSERT_TRUE(m_list.Add(song.c_str()));
+    ASSERT_TRUE(m_list.Add(plain.c_str()));
+    EXPECT_EQ(m_list.GetText(0, CPlayList::DISPLAY_FULLPATH), song.c_str());
+    EXPECT_EQ(m_list.GetText(0, CPlayList::DISPLAY_FILENAME), "SONG.MID");
+    EXPECT_EQ(m_list.GetText(0, CPlayList::DISPLAY_TITLE), "Song");
+    EXPECT_EQ(m_list.GetText(1, CPlayList::DISPLAY_TITLE), "PLAIN.MID");  // no title: its file name
+
+    EXPECT_EQ(m_list.GetText(0), song.c_str());  // mode 0 from the start
+    m_list.SetDisplayMode(CPlayList::DISPLAY_TITLE);
+    EXPECT_EQ(m_list.GetText(0), "Song");
+}
+
+TEST_F(PlayListModel, RefusedFilesChangeNothingAndGivenTitlesNeedNoFile) {
+    std::string text = m_dir.Write("notes.txt", "not a MIDI file at all");
+    EXPECT_FALSE(m_list.Add(text.c_str()));
+    EXPECT_FALSE(m_list.Add((m_dir / "missing.mid").c_str()));
+    EXPECT_FALSE(m_list.Add((m_dir / "missing.mid").c_str(), ""));  // an empty title is no title
+    EXPECT_EQ(m_list.GetSize(), 0);
+    EXPECT_EQ(m_list.m_aNames.GetSize(), 0);
+    EXPECT_EQ(m_list.m_aTitles.GetSize(), 0);
+
+    EXPECT_TRUE(m_list.Add((m_dir / "missing.mid").c_str(), "Cached"));
+    EXPECT_EQ(m_list.GetText(0, CPlayList::DISPLAY_FILENAME), "missing.mid");
+    EXPECT_EQ(m_list.GetText(0, CPlayList::DISPLAY_TITLE), "Cached");
+}
+
+TEST_F(PlayListModel, DamagedModesAndIndicesGiveEmptyTexts) {
+    AddTitled(kSix, 2);
+    m_list.SetDisplayMode(7);
+    EXPECT_EQ(m_list.GetText(0), "");
+    EXPECT_EQ(m_list.GetText(1), "");
+    EXPECT_EQ(m_list.GetText(0, 3), "");
+    EXPECT_EQ(m_list.GetText(0, -2), "");
+    m_list.SetDisplayMode(CPlayList::DISPLAY_TITLE);
+    EXPECT_EQ(m_list.GetText(1), "b");
+    EXPECT_EQ(m_list.GetText(2), "");
+    EXPECT_EQ(m_list.GetText(-1), "");
+}
+
+TEST_F(PlayListModel, SwapExchangesWholeEntries) {
+    AddTitled(kSix, 3);
+    m_list.Swap(0, 2);
+    EXPECT_EQ(Order(), "cba");
+    ExpectAligned();
+    m_list.Swap(1, 1);
+    m_list.Swap(0, 3);  // outside the list: nothing happens
+    m_list.Swap(-1, 0);
+    EXPECT_EQ(Order(), "cba");
+}
+
+TEST_F(PlayListModel, ShuffleDrawsExactlyFiveNumbersPerEntry) {
+    std::vector<int> sequence = FreshSequence(31);
+    qv::ResetRand();
+    m_list.Shuffle();  // empty: no draw
+    EXPECT_EQ(qv::Rand(), sequence[0]);
+
+    AddTitled(kSix, 1);
+    qv::ResetRand();
+    m_list.Shuffle();
+    EXPECT_EQ(Order(), "a");
+    EXPECT_EQ(qv::Rand(), sequence[5]);
+
+    AddTitled(kSix + 1, 5);
+    qv::ResetRand();
+    m_list.Shuffle();
+    EXPECT_EQ(qv::Rand(), sequence[30]);
+}
+
+TEST_F(PlayListModel, ShuffleGivesTheSameOrderOnEveryPlatformAndKeepsEntriesWhole) {
+    AddTitled(kSix, 6);
+    qv::ResetRand();
+    m_list.Shuffle();
+    EXPECT_EQ(Order(), "fabecd");  // the order of the classic generator from seed 1
+    ExpectAligned();
+    m_list.Shuffle();
+    EXPECT_NE(Order(), "fabecd");  // the next shuffle goes on with the following numbers
+    ExpectAligned();
+}
+
+TEST(MakeFileName, KeepsBaseNameAndExtensionOfAnyLength) {
+    qv::PosixFileSystem fs;
+    qvtest::ScopedFileSystem installed(&fs);
+    CString name;
+    CPlayList::MakeFileName("/a/b.c/song.mid", name);
+    EXPECT_EQ(name, "song.mid");
+    CPlayList::MakeFileName("noext", name);
+    EXPECT_EQ(name, "noext");
+    CPlayList::MakeFileName("/folder/", name);
+    EXPECT_EQ(name, "");
+    std::string longName(3000, 'n');
+    CPlayList::MakeFileName(("/x/" + longName + ".mid").c_str(), name);
+    EXPECT_EQ(name, (longName + ".mid").c_str());
+}

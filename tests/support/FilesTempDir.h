@@ -1,0 +1,46 @@
+#pragma once
+// Test helpers of the file-system tests: a temporary folder that removes itself, and a scoped
+// installation of a file-system backend.
+#include <string>
+#include <string_view>
+
+#include "platform/files.h"
+
+namespace qvtest {
+
+class TempDir {
+public:
+    TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    ~TempDir();
+
+    const std::string& Path() const { return m_path; }
+    // The path of a name inside the folder.
+    std::string operator/(std::string_view name) const;
+    // Writes the bytes to a file of the folder (sub-folders are made) and answers its path.
+    std::string Write(std::string_view name, std::string_view bytes) const;
+    // Makes a sub-folder and answers its path.
+    std::string MakeFolder(std::string_view name) const;
+
+private:
+    std::string m_path;
+};
+
+// The whole content of a file, read without the seam; empty when it cannot be read.
+std::string ReadAll(const std::string& path);
+
+// Installs a backend for the life of the object and puts back the one installed before.
+class ScopedFileSystem {
+public:
+    explicit ScopedFileSystem(qv::IFileSystem* backend)
+        : m_pPrevious(qv::InstallFileSystem(backend)) {}
+    ScopedFileSystem(const ScopedFileSystem&) = delete;
+    ScopedFileSystem& operator=(const ScopedFileSystem&) = delete;
+    ~ScopedFileSystem() { qv::InstallFileSystem(m_pPrevious); }
+
+private:
+    qv::IFileSystem* m_pPrevious;
+};
+
+}  // namespace qvtest
