@@ -6,6 +6,8 @@
 #include <new>
 #include <string>
 
+#include "platform/files.h"
+
 namespace {
 
 // Read when the translation table offers no usable entry: the keys English resources use most.
@@ -26,7 +28,7 @@ constexpr std::uint32_t qv::VS_FIXEDFILEINFO::*kFixedFields[] = {
 CString OwnFileName() {
     for (std::uint32_t size = 512; size <= 32768; size *= 2) {
         std::string buffer(size, '\0');
-        std::uint32_t n = qv::GetOwnExecutablePath(buffer.data(), size);
+        std::uint32_t n = qv::GetModuleFileNameA(nullptr, buffer.data(), size);
         if (n == 0) return CString();
         if (n < size) return CString(buffer.data(), static_cast<int>(n));
     }

@@ -36,9 +36,4 @@ std::uint32_t VerLanguageNameA(std::uint32_t wLang, char* szLang, std::uint32_t 
     return g_version->VerLanguageName(wLang, szLang, cchLang);
 }
 
-std::uint32_t GetOwnExecutablePath(char* pszPath, std::uint32_t nSize) {
-    if (g_version == nullptr || pszPath == nullptr || nSize == 0) return 0;
-    return g_version->GetOwnExecutablePath(pszPath, nSize);
-}
-
 }  // namespace qv

@@ -59,7 +59,6 @@ public:
                                        std::uint32_t* puLen) = 0;
     virtual std::uint32_t VerLanguageName(std::uint32_t wLang, char* pszLang,
                                           std::uint32_t cchLang) = 0;
-    virtual std::uint32_t GetOwnExecutablePath(char* pszPath, std::uint32_t nSize) = 0;
 };
 
 // Installs the backend and answers the previous one (not owned).
@@ -82,9 +81,5 @@ std::int32_t VerQueryValueA(const void* pBlock, const char* lpSubBlock, void** l
 // The display name of a language identifier, cut to cchLang bytes with the terminator. Answers the
 // name's length; a result of cchLang or more means it was cut.
 std::uint32_t VerLanguageNameA(std::uint32_t wLang, char* szLang, std::uint32_t cchLang);
-
-// The running program's own file name (as GetModuleFileNameA gives it for the program): its length,
-// or nSize when it was cut to fit, or 0 on failure.
-std::uint32_t GetOwnExecutablePath(char* pszPath, std::uint32_t nSize);
 
 }  // namespace qv

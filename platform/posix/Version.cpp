@@ -173,20 +173,4 @@ std::uint32_t PosixVersion::VerLanguageName(std::uint32_t wLang, char* pszLang,
     return static_cast<std::uint32_t>(name.size());
 }
 
-std::uint32_t PosixVersion::GetOwnExecutablePath(char* pszPath, std::uint32_t nSize) {
-    std::string path(256, '\0');
-    for (;;) {
-        ssize_t n = ::readlink("/proc/self/exe", path.data(), path.size());
-        if (n < 0) return 0;
-        if (static_cast<std::size_t>(n) < path.size()) {
-            path.resize(static_cast<std::size_t>(n));
-            break;
-        }
-        if (path.size() >= 65536) return 0;
-        path.resize(path.size() * 2);
-    }
-    CopyCut(path, pszPath, nSize);
-    return path.size() < nSize ? static_cast<std::uint32_t>(path.size()) : nSize;
-}
-
 }  // namespace qv

@@ -17,7 +17,6 @@ public:
     // known (0x0C04 gives "Chinese"), else "Unknown language".
     std::uint32_t VerLanguageName(std::uint32_t wLang, char* pszLang,
                                   std::uint32_t cchLang) override;
-    std::uint32_t GetOwnExecutablePath(char* pszPath, std::uint32_t nSize) override;
 };
 
 }  // namespace qv

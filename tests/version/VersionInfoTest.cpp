@@ -2,6 +2,7 @@
 
 #include "companion/VersionInfo.h"
 #include "platform/posix/Version.h"
+#include "platform/posix/files_posix.h"
 #include "tests/version/VersionTestFiles.h"
 
 namespace {
@@ -11,8 +12,14 @@ using qvtest::Bytes;
 
 class VersionInfoTest : public ::testing::Test {
 protected:
-    void SetUp() override { m_previous = qv::InstallVersion(&m_backend); }
-    void TearDown() override { qv::InstallVersion(m_previous); }
+    void SetUp() override {
+        m_previous = qv::InstallVersion(&m_backend);
+        m_previousFiles = qv::InstallFileSystem(&m_files);
+    }
+    void TearDown() override {
+        qv::InstallFileSystem(m_previousFiles);
+        qv::InstallVersion(m_previous);
+    }
 
     std::string WritePe(const Description& d) {
         return m_dir.Write("file" + std::to_string(m_count++) + ".exe",
@@ -25,6 +32,8 @@ protected:
     }
 
     qv::PosixVersion m_backend;
+    qv::PosixFileSystem m_files;
+    qv::IFileSystem* m_previousFiles = nullptr;
     qv::IVersion* m_previous = nullptr;
     qvtest::TempDir m_dir;
     int m_count = 0;

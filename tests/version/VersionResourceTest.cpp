@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/posix/Version.h"
+#include "platform/posix/files_posix.h"
 #include "platform/posix/VersionBlock.h"
 #include "platform/posix/VersionResource.h"
 #include "tests/version/VersionTestFiles.h"
@@ -17,8 +18,14 @@ using qvtest::PeLayout;
 
 class VersionResourceTest : public ::testing::Test {
 protected:
-    void SetUp() override { m_previous = qv::InstallVersion(&m_backend); }
-    void TearDown() override { qv::InstallVersion(m_previous); }
+    void SetUp() override {
+        m_previous = qv::InstallVersion(&m_backend);
+        m_previousFiles = qv::InstallFileSystem(&m_files);
+    }
+    void TearDown() override {
+        qv::InstallFileSystem(m_previousFiles);
+        qv::InstallVersion(m_previous);
+    }
 
     // Reads the file's block through the seam; empty when it has none.
     static Bytes ReadBlock(const std::string& path) {
@@ -60,6 +67,8 @@ protected:
     }
 
     qv::PosixVersion m_backend;
+    qv::PosixFileSystem m_files;
+    qv::IFileSystem* m_previousFiles = nullptr;
     qv::IVersion* m_previous = nullptr;
     qvtest::TempDir m_dir;
 };
@@ -81,7 +90,7 @@ TEST_F(VersionResourceTest, WriterLaysTheRootOutInThePublishedFormat) {
 
 TEST_F(VersionResourceTest, OwnProgramCarriesTheGeneratedResource) {
     char path[4096];
-    std::uint32_t n = qv::GetOwnExecutablePath(path, sizeof path);
+    std::uint32_t n = qv::GetModuleFileNameA(nullptr, path, sizeof path);
     ASSERT_GT(n, 0u);
     ASSERT_LT(n, sizeof path);
     Bytes block = ReadBlock(path);
@@ -264,7 +273,6 @@ TEST(VersionSeam, WithoutABackendEverythingFails) {
     EXPECT_EQ(handle, 0u);
     EXPECT_EQ(qv::GetFileVersionInfoA("/proc/self/exe", 0, sizeof buffer, buffer), 0);
     EXPECT_EQ(qv::VerQueryValueA(buffer, "\\", &value, &len), 0);
-    EXPECT_EQ(qv::GetOwnExecutablePath(buffer, sizeof buffer), 0u);
     qv::InstallVersion(previous);
 }
 
