@@ -48,6 +48,10 @@ BOOL CSettingsStore::LoadValues(CRegistryKey& key) {
         CRegistryData data;
         lResult = key.EnumValue(i, strName, dwType, data);
         if (lResult != ERROR_SUCCESS) break;
+        // EnumValue appended a zero to the string types. Text forms end at the first zero
+        // anyway, but a multi-string is kept as bytes and would grow by one at every save.
+        if (dwType == REG_MULTI_SZ && data.GetLength() > 0)
+            data.Assign(data.GetData(), data.GetLength() - 1);
         CRegistryValue value;
         value.SetData(dwType, data);
         m_values.SetAt(strName, value);
