@@ -282,6 +282,7 @@ bool RegistryFile::LoadLatest(bool bLocked) {
     m_bReadFailed = false;
     for (const Change& change : m_changes) Apply(change, *fresh);
     m_top = std::move(fresh);
+    ++m_generation;
     m_stamp = stamp;
     m_bLoaded = true;
     return true;
@@ -391,21 +392,29 @@ void RegistryFile::Apply(const Change& change, RegKey& top) const {
     }
 }
 
-std::int32_t RegistryFile::Resolve(HKEY hKey, REGSAM need, std::vector<std::string>& path,
+std::int32_t RegistryFile::Resolve(HKEY hKey, REGSAM need, const std::vector<std::string>*& path,
                                    const RegKey*& key) {
     std::string_view root = RootName(hKey);
-    REGSAM access = KEY_ALL_ACCESS;
     if (!root.empty()) {
-        path.assign(1, std::string(root));
-    } else {
-        auto it = m_open.find(reinterpret_cast<std::uintptr_t>(hKey));
-        if (it == m_open.end()) return ERROR_INVALID_HANDLE;
-        path = it->second.path;
-        access = it->second.access;
+        m_rootPath.assign(1, std::string(root));
+        path = &m_rootPath;
+        key = Find(m_rootPath);
+        if (!key) key = &m_emptyRoot;
+        return ERROR_SUCCESS;
     }
-    if ((access & need) != need) return ERROR_ACCESS_DENIED;
-    key = Find(path);
-    if (!key && path.size() == 1) key = &m_emptyRoot;
+    auto it = m_open.find(reinterpret_cast<std::uintptr_t>(hKey));
+    if (it == m_open.end()) return ERROR_INVALID_HANDLE;
+    OpenKey& open = it->second;
+    if ((open.access & need) != need) return ERROR_ACCESS_DENIED;
+    path = &open.path;
+    // Keys are never removed from a tree, only the whole tree replaced, so a key found once
+    // stays valid until then.
+    if (open.generation != m_generation || !open.pKey) {
+        open.pKey = Find(open.path);
+        if (!open.pKey && open.path.size() == 1) open.pKey = &m_emptyRoot;
+        open.generation = m_generation;
+    }
+    key = open.pKey;
     return key ? ERROR_SUCCESS : ERROR_KEY_DELETED;
 }
 
@@ -430,11 +439,13 @@ std::int32_t RegistryFile::CreateKeyEx(HKEY hKey, const char* lpSubKey, std::uin
         return ERROR_INVALID_PARAMETER;
     std::lock_guard<std::mutex> lock(m_mutex);
     LoadLatest(false);
-    std::vector<std::string> path, names;
+    std::vector<std::string> names;
+    const std::vector<std::string>* parent = nullptr;
     const RegKey* key = nullptr;
-    if (std::int32_t error = Resolve(hKey, 0, path, key)) return error;
-    if (!SplitKeyPath(lpSubKey, names) || path.size() - 1 + names.size() > kMaxKeyDepth)
+    if (std::int32_t error = Resolve(hKey, 0, parent, key)) return error;
+    if (!SplitKeyPath(lpSubKey, names) || parent->size() - 1 + names.size() > kMaxKeyDepth)
         return ERROR_INVALID_PARAMETER;
+    std::vector<std::string> path = *parent;
     bool created = false;
     for (const std::string& name : names) {
         key = key ? key->FindSubKey(name) : nullptr;
@@ -457,10 +468,12 @@ std::int32_t RegistryFile::OpenKeyEx(HKEY hKey, const char* lpSubKey, std::uint3
     *phkResult = nullptr;
     std::lock_guard<std::mutex> lock(m_mutex);
     LoadLatest(false);
-    std::vector<std::string> path, names;
+    std::vector<std::string> names;
+    const std::vector<std::string>* parent = nullptr;
     const RegKey* key = nullptr;
-    if (std::int32_t error = Resolve(hKey, 0, path, key)) return error;
+    if (std::int32_t error = Resolve(hKey, 0, parent, key)) return error;
     if (!SplitKeyPath(lpSubKey, names)) return ERROR_INVALID_PARAMETER;
+    std::vector<std::string> path = *parent;
     for (const std::string& name : names) {
         key = key->FindSubKey(name);
         if (!key) return ERROR_FILE_NOT_FOUND;
@@ -480,7 +493,7 @@ std::int32_t RegistryFile::QueryInfoKey(HKEY hKey, char* lpClass, std::uint32_t*
                                         FILETIME* lpftLastWriteTime) {
     if (lpReserved || (lpClass && !lpcchClass)) return ERROR_INVALID_PARAMETER;
     std::lock_guard<std::mutex> lock(m_mutex);
-    std::vector<std::string> path;
+    const std::vector<std::string>* path = nullptr;
     const RegKey* key = nullptr;
     if (std::int32_t error = Resolve(hKey, KEY_QUERY_VALUE, path, key)) return error;
     if (lpClass && !CopyName(key->Class(), lpClass, *lpcchClass)) {
@@ -515,7 +528,7 @@ std::int32_t RegistryFile::EnumValue(HKEY hKey, std::uint32_t dwIndex, char* lpV
     if (lpReserved || !lpValueName || !lpcchValueName || (lpData && !lpcbData))
         return ERROR_INVALID_PARAMETER;
     std::lock_guard<std::mutex> lock(m_mutex);
-    std::vector<std::string> path;
+    const std::vector<std::string>* path = nullptr;
     const RegKey* key = nullptr;
     if (std::int32_t error = Resolve(hKey, KEY_QUERY_VALUE, path, key)) return error;
     if (dwIndex >= key->ValueCount()) return ERROR_NO_MORE_ITEMS;
@@ -540,7 +553,7 @@ std::int32_t RegistryFile::EnumKeyEx(HKEY hKey, std::uint32_t dwIndex, char* lpN
     if (lpReserved || !lpName || !lpcchName || (lpClass && !lpcchClass))
         return ERROR_INVALID_PARAMETER;
     std::lock_guard<std::mutex> lock(m_mutex);
-    std::vector<std::string> path;
+    const std::vector<std::string>* path = nullptr;
     const RegKey* key = nullptr;
     if (std::int32_t error = Resolve(hKey, KEY_ENUMERATE_SUB_KEYS, path, key)) return error;
     if (dwIndex >= key->SubKeyCount()) return ERROR_NO_MORE_ITEMS;
@@ -566,11 +579,11 @@ std::int32_t RegistryFile::SetValueEx(HKEY hKey, const char* lpValueName,
         (!lpData && cbData > 0))
         return ERROR_INVALID_PARAMETER;
     std::lock_guard<std::mutex> lock(m_mutex);
-    std::vector<std::string> path;
+    const std::vector<std::string>* path = nullptr;
     const RegKey* key = nullptr;
     if (std::int32_t error = Resolve(hKey, KEY_SET_VALUE, path, key)) return error;
     std::vector<std::uint8_t> data(lpData, lpData + cbData);
-    Change change{std::move(path), true, RegValue{std::move(name), dwType, std::move(data)}, {},
+    Change change{*path, true, RegValue{std::move(name), dwType, std::move(data)}, {},
                   Now()};
     Apply(change, *m_top);
     m_changes.push_back(std::move(change));

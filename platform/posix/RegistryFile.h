@@ -68,6 +68,9 @@ private:
     struct OpenKey {
         std::vector<std::string> path;  // root name first
         REGSAM access = 0;
+        // The key as last found; valid while the tree it was found in is the current one.
+        const RegKey* pKey = nullptr;
+        std::uint64_t generation = 0;
     };
     // One change made through this backend since its last write: a key created, or a value set.
     struct Change {
@@ -86,7 +89,7 @@ private:
     };
     enum class ReadResult { Ok, Missing, Damaged, Failed };
 
-    std::int32_t Resolve(HKEY hKey, REGSAM need, std::vector<std::string>& path,
+    std::int32_t Resolve(HKEY hKey, REGSAM need, const std::vector<std::string>*& path,
                          const RegKey*& key);
     const RegKey* Find(const std::vector<std::string>& path) const;
     HKEY NewHandle(std::vector<std::string> path, REGSAM access);
@@ -103,6 +106,8 @@ private:
     std::string m_dir;
     std::mutex m_mutex;
     std::unique_ptr<RegKey> m_top = std::make_unique<RegKey>("");
+    std::uint64_t m_generation = 1;  // counts the trees m_top has held
+    std::vector<std::string> m_rootPath;
     const RegKey m_emptyRoot{""};  // what a root that holds nothing yet reads as
     Stamp m_stamp;
     bool m_bLoaded = false;
