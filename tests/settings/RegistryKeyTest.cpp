@@ -91,17 +91,6 @@ TEST(CRegistryKey, OpeningAnOpenKeyIsRefusedAndLeavesItOpen) {
     }
 }
 
-TEST(CRegistryKey, AFailedOpenLeavesTheKeyClosedWithTheError) {
-    testing::StrictMock<MockRegistry> registry;
-    ScopedInstall install(&registry);
-    EXPECT_CALL(registry, OpenKeyEx(HKEY_CURRENT_USER, testing::StrEq("Nope"), 0, KEY_READ, _))
-        .WillOnce(Return(ERROR_FILE_NOT_FOUND));
-    CRegistryKey key("Nope", FALSE, HKEY_CURRENT_USER, KEY_READ);
-    EXPECT_EQ(key.m_lError, ERROR_FILE_NOT_FOUND);
-    EXPECT_FALSE(key.IsOpen());
-    EXPECT_EQ(key.m_pInfo, nullptr);
-}
-
 TEST(CRegistryKey, EnumValueAppendsAZeroToStringsAndRefusesAValueThatGrewSinceOpen) {
     qv::test::ScopedFileRegistry files;
     CRegistryKey writer("K", TRUE, HKEY_CURRENT_USER, KEY_ALL_ACCESS);

@@ -143,16 +143,6 @@ TEST_F(SettingsStoreTest, TextsKeepTheirBytesAcrossRuns) {
     EXPECT_EQ(store.Value(IDS_AUTODOCCMD).GetString(), shiftJis);
 }
 
-TEST_F(SettingsStoreTest, ReferencesStayValidWhileTheImageGrows) {
-    CSettingsStore store;
-    ASSERT_TRUE(LoadSettings(store));
-    CRegistryValue& loop = store.Value(IDS_YESLOOP);
-    for (int i = 0; i < 100; ++i) store.Value(CString("extra") + std::to_string(i).c_str());
-    loop.SetDword(1);
-    EXPECT_EQ(&loop, &store.Value(IDS_YESLOOP));
-    EXPECT_EQ(store.Value(IDS_YESLOOP).GetDword(), 1u);
-}
-
 TEST_F(SettingsStoreTest, FailuresAreReportedAndLeaveTheImageAlone) {
     CSettingsStore neverLoaded;
     neverLoaded.Value(IDS_YESLOOP).SetDword(1);
