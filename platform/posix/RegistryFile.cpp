@@ -587,6 +587,8 @@ std::int32_t RegistryFile::SetValueEx(HKEY hKey, const char* lpValueName,
                   Now()};
     Apply(change, *m_top);
     m_changes.push_back(std::move(change));
+    // Set through a root with no key open, there is no close to wait for.
+    if (m_open.empty()) return FlushLocked();
     return ERROR_SUCCESS;
 }
 

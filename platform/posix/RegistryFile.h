@@ -4,7 +4,8 @@
 //
 // Reads come from a copy of the file in memory, brought up to date whenever a key is opened and
 // the file has changed. Changes go to that copy at once and are written back when the last key
-// opened through this backend is closed (and at destruction): under a lock file, the file is read
+// opened through this backend is closed (a value set through a root key while none is open is
+// written at once, and anything left at destruction): under a lock file, the file is read
 // again, this process's own changes since its last write are applied on top (so values that
 // another process wrote meanwhile are kept, and the latest write of a value wins), and the result
 // replaces the file atomically. A file that cannot be parsed is never overwritten: it is renamed

@@ -88,6 +88,13 @@ TEST(RegistryFile, ChangesReachTheFileWhenTheLastKeyIsClosedAndOnlyThen) {
     }
     RegistryFile again(path);
     EXPECT_EQ(ValueCount(again), 1u);
+    std::uint32_t n = 5;
+    EXPECT_EQ(again.SetValueEx(HKEY_CURRENT_USER, "AtTheRoot", 0, REG_DWORD,
+                               reinterpret_cast<std::uint8_t*>(&n), 4),
+              ERROR_SUCCESS);
+    EXPECT_NE(qv::test::ReadWholeFile(path).find("\"AtTheRoot\"=dword:00000005"),
+              std::string::npos)
+        << "no key open: written at once";
 }
 
 TEST(RegistryFile, TwoWritersKeepEachOthersValuesAndTheLatestWriteWins) {
