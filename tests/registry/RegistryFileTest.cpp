@@ -1,0 +1,252 @@
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "platform/posix/RegFormat.h"
+#include "platform/posix/RegistryFile.h"
+#include "tests/support/RegistryTestFile.h"
+
+namespace {
+
+using qv::HKEY;
+using qv::posix::RegistryFile;
+using qv::posix::RegKey;
+
+HKEY OpenSettings(RegistryFile& reg) {
+    HKEY h = nullptr;
+    EXPECT_EQ(reg.CreateKeyEx(HKEY_CURRENT_USER, "Software\\Velmora\\Quavel32", 0, nullptr, 0,
+                              KEY_ALL_ACCESS, nullptr, &h, nullptr),
+              ERROR_SUCCESS);
+    return h;
+}
+
+std::int32_t SetDword(RegistryFile& reg, HKEY h, const std::string& name, std::uint32_t n) {
+    return reg.SetValueEx(h, name.c_str(), 0, REG_DWORD, reinterpret_cast<std::uint8_t*>(&n), 4);
+}
+
+std::uint32_t ValueCount(RegistryFile& reg) {
+    HKEY h = OpenSettings(reg);
+    std::uint32_t values = 0;
+    reg.QueryInfoKey(h, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr,
+                     nullptr, nullptr, nullptr);
+    reg.CloseKey(h);
+    return values;
+}
+
+// The settings key of the file as it is on disk; fails the test when the file does not parse.
+class FileImage {
+public:
+    explicit FileImage(const std::string& path) {
+        qv::posix::RegParseError error;
+        EXPECT_TRUE(ParseRegText(qv::test::ReadWholeFile(path), m_top, &error))
+            << path << " line " << error.line << ": " << error.message;
+        m_key = m_top.FindSubKey("HKEY_CURRENT_USER");
+        for (const char* name : {"Software", "Velmora", "Quavel32"})
+            m_key = m_key ? m_key->FindSubKey(name) : nullptr;
+    }
+    std::size_t Count() const { return m_key ? m_key->ValueCount() : 0; }
+    std::uint32_t Dword(const std::string& name) const {
+        const qv::posix::RegValue* v = m_key ? m_key->FindValue(name) : nullptr;
+        if (!v || v->data.size() != 4) return 0xDEADBEEF;
+        return v->data[0] | (v->data[1] << 8) | (v->data[2] << 16) |
+               (std::uint32_t{v->data[3]} << 24);
+    }
+
+private:
+    RegKey m_top{""};
+    const RegKey* m_key = nullptr;
+};
+
+std::vector<std::string> FilesIn(const std::string& dir) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir))
+        names.push_back(entry.path().filename().string());
+    return names;
+}
+
+TEST(RegistryFile, ChangesReachTheFileWhenTheLastKeyIsClosedAndOnlyThen) {
+    qv::test::RegistryTempDir dir;
+    std::string path = dir.File("sub/folder/registry.reg");
+    {
+        RegistryFile reg(path);
+        HKEY hOuter = OpenSettings(reg);
+        HKEY hInner = OpenSettings(reg);
+        SetDword(reg, hInner, "YesLoop", 1);
+        EXPECT_EQ(reg.CloseKey(hInner), ERROR_SUCCESS);
+        EXPECT_FALSE(std::filesystem::exists(path)) << "a key is still open: nothing written yet";
+        EXPECT_EQ(reg.CloseKey(hOuter), ERROR_SUCCESS);
+        EXPECT_EQ(FileImage(path).Dword("YesLoop"), 1u);
+        EXPECT_EQ(std::filesystem::status(path).permissions() & std::filesystem::perms::all,
+                  std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    }
+    RegistryFile again(path);
+    EXPECT_EQ(ValueCount(again), 1u);
+    std::uint32_t n = 5;
+    EXPECT_EQ(again.SetValueEx(HKEY_CURRENT_USER, "AtTheRoot", 0, REG_DWORD,
+                               reinterpret_cast<std::uint8_t*>(&n), 4),
+              ERROR_SUCCESS);
+    EXPECT_NE(qv::test::ReadWholeFile(path).find("\"AtTheRoot\"=dword:00000005"),
+              std::string::npos)
+        << "no key open: written at once";
+}
+
+TEST(RegistryFile, TwoWritersKeepEachOthersValuesAndTheLatestWriteWins) {
+    qv::test::RegistryTempDir dir;
+    std::string path = dir.File("registry.reg");
+    RegistryFile first(path), second(path);
+    HKEY h1 = OpenSettings(first);
+    HKEY h2 = OpenSettings(second);  // loaded before the first one writes anything
+    SetDword(first, h1, "Shared", 1);
+    SetDword(first, h1, "OnlyFirst", 10);
+    ASSERT_EQ(first.CloseKey(h1), ERROR_SUCCESS);
+    SetDword(second, h2, "Shared", 2);
+    SetDword(second, h2, "OnlySecond", 20);
+    ASSERT_EQ(second.CloseKey(h2), ERROR_SUCCESS);
+
+    FileImage image(path);
+    EXPECT_EQ(image.Dword("OnlyFirst"), 10u);
+    EXPECT_EQ(image.Dword("OnlySecond"), 20u);
+    EXPECT_EQ(image.Dword("Shared"), 2u);
+    EXPECT_EQ(ValueCount(first), 3u) << "a key opened later sees the other writer's values";
+}
+
+TEST(RegistryFile, ADamagedFileIsKeptAsideAndTheRegistryStartsEmpty) {
+    qv::test::RegistryTempDir dir;
+    std::string path = dir.File("registry.reg");
+    const std::string damaged = "REGEDIT4\r\n[HKEY_CURRENT_USER\\Software]\r\n\"x\"=dword:zz\r\n";
+    qv::test::WriteWholeFile(path, damaged);
+
+    testing::internal::CaptureStderr();
+    {
+        RegistryFile reg(path);
+        EXPECT_EQ(ValueCount(reg), 0u);
+        HKEY h = OpenSettings(reg);
+        SetDword(reg, h, "YesLoop", 1);
+        EXPECT_EQ(reg.CloseKey(h), ERROR_SUCCESS);
+    }
+    std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("damaged"), std::string::npos) << said;
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+
+    std::string aside;
+    for (const std::string& name : FilesIn(dir.Path()))
+        if (name.rfind("registry.reg.damaged-", 0) == 0) aside = name;
+    ASSERT_FALSE(aside.empty());
+    EXPECT_EQ(qv::test::ReadWholeFile(dir.File(aside)), damaged);
+    EXPECT_EQ(FileImage(path).Dword("YesLoop"), 1u);
+}
+
+TEST(RegistryFile, AFileThatCannotBeReadIsLeftAloneAndTheChangesWait) {
+    qv::test::RegistryTempDir dir;
+    std::string path = dir.File("registry.reg");
+    std::filesystem::create_directory(path);  // reading it fails, as an I/O error would
+    RegistryFile reg(path);
+    testing::internal::CaptureStderr();
+    HKEY h = OpenSettings(reg);
+    SetDword(reg, h, "YesLoop", 1);
+    EXPECT_EQ(reg.CloseKey(h), ERROR_CANTWRITE);
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(FilesIn(dir.Path()).size(), 2u) << "only the unreadable one and the lock file";
+
+    std::filesystem::remove(path);
+    EXPECT_EQ(reg.Flush(), ERROR_SUCCESS);
+    EXPECT_EQ(FileImage(path).Dword("YesLoop"), 1u);
+}
+
+TEST(RegistryFile, DefaultPathFollowsTheEnvironment) {
+    const char* names[] = {"QUAVEL_REGISTRY_FILE", "XDG_CONFIG_HOME", "HOME"};
+    std::vector<std::pair<std::string, bool>> saved;
+    for (const char* name : names)
+        saved.emplace_back(std::getenv(name) ? std::getenv(name) : "", std::getenv(name));
+    ::unsetenv("QUAVEL_REGISTRY_FILE");
+    ::setenv("HOME", "/home/someone", 1);
+    ::setenv("XDG_CONFIG_HOME", "/cfg", 1);
+    EXPECT_EQ(RegistryFile::DefaultPath(), "/cfg/quavel/registry.reg");
+    ::setenv("XDG_CONFIG_HOME", "relative", 1);  // to be ignored
+    EXPECT_EQ(RegistryFile::DefaultPath(), "/home/someone/.config/quavel/registry.reg");
+    ::setenv("QUAVEL_REGISTRY_FILE", "/tmp/x.reg", 1);
+    EXPECT_EQ(RegistryFile::DefaultPath(), "/tmp/x.reg");
+    for (int i = 0; i < 3; ++i) {
+        if (saved[i].second)
+            ::setenv(names[i], saved[i].first.c_str(), 1);
+        else
+            ::unsetenv(names[i]);
+    }
+}
+
+// Saves 40 values that all hold the generation number, generation after generation, forever.
+[[noreturn]] void SaveForever(const std::string& path) {
+    RegistryFile reg(path);
+    for (std::uint32_t generation = 1;; ++generation) {
+        HKEY h = OpenSettings(reg);
+        for (int i = 0; i < 40; ++i) SetDword(reg, h, "v" + std::to_string(i), generation);
+        reg.CloseKey(h);
+    }
+}
+
+TEST(RegistryFileDurability, AProcessKilledWhileSavingLeavesTheOldOrTheNewFile) {
+    qv::test::RegistryTempDir dir;
+    std::string path = dir.File("registry.reg");
+    std::mt19937 random(12345);
+    for (int round = 0; round < 6; ++round) {
+        pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) SaveForever(path);
+        ::usleep(5000 + random() % 30000);  // a random moment somewhere in a save
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+        if (!std::filesystem::exists(path)) continue;  // killed before its first save
+        FileImage image(path);
+        ASSERT_EQ(image.Count(), 40u) << round;
+        for (int i = 1; i < 40; ++i)
+            EXPECT_EQ(image.Dword("v" + std::to_string(i)), image.Dword("v0")) << round;
+    }
+    RegistryFile reg(path);
+    HKEY h = OpenSettings(reg);
+    SetDword(reg, h, "after", 1);
+    EXPECT_EQ(reg.CloseKey(h), ERROR_SUCCESS);
+    for (const std::string& name : FilesIn(dir.Path()))
+        EXPECT_EQ(name.find(".tmp-"), std::string::npos) << "left over: " << name;
+}
+
+TEST(RegistryFileDurability, TwoProcessesWritingAtOnceBothKeepTheirValues) {
+    qv::test::RegistryTempDir dir;
+    std::string path = dir.File("registry.reg");
+    constexpr int kRounds = 15;
+    std::vector<pid_t> children;
+    for (int k = 0; k < 2; ++k) {
+        pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            RegistryFile reg(path);
+            bool ok = true;
+            for (int i = 0; i < kRounds; ++i) {
+                HKEY h = OpenSettings(reg);
+                ok = SetDword(reg, h, "p" + std::to_string(k) + "-" + std::to_string(i), i) == 0 &&
+                     reg.CloseKey(h) == ERROR_SUCCESS && ok;
+            }
+            ::_exit(ok ? 0 : 1);
+        }
+        children.push_back(child);
+    }
+    for (pid_t child : children) {
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    FileImage image(path);
+    EXPECT_EQ(image.Count(), 2u * kRounds);
+    for (int k = 0; k < 2; ++k)
+        for (int i = 0; i < kRounds; ++i)
+            EXPECT_EQ(image.Dword("p" + std::to_string(k) + "-" + std::to_string(i)),
+                      static_cast<std::uint32_t>(i));
+}
+
+}  // namespace

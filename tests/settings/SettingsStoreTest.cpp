@@ -1,0 +1,169 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "res/resource.h"
+#include "settings/Settings.h"
+#include "settings/SettingsStore.h"
+#include "tests/support/RegistryTestFile.h"
+
+namespace {
+
+CString Name(UINT nID) {
+    CString s;
+    s.Load(nID);
+    return s;
+}
+
+// Reads a setting the way the program does, so that a missing one takes its default.
+void ReadAsTheProgramDoes(CSettingsStore& store, const SettingInfo& setting) {
+    if (setting.dwType == REG_SZ)
+        store.Value(setting.nNameId).GetString();
+    else if (setting.dwDefault != 0)
+        store.Value(Name(setting.nNameId), setting.dwDefault).GetDword();
+    else
+        store.Value(setting.nNameId).GetDword();
+}
+
+class SettingsStoreTest : public testing::Test {
+protected:
+    BOOL LoadSettings(CSettingsStore& store) { return store.Load(IDS_REGKEY, HKEY_CURRENT_USER); }
+    std::string Section() const { return "[HKEY_CURRENT_USER\\Software\\Velmora\\Quavel32]\r\n"; }
+    void WriteSettingsFile(const std::string& body) {
+        m_registry.WriteFile("REGEDIT4\r\n\r\n" + Section() + body);
+    }
+
+    qv::test::ScopedFileRegistry m_registry;
+};
+
+TEST_F(SettingsStoreTest, FirstStartCreatesTheKeyAndQuitWritesEveryDefaultWithItsType) {
+    {
+        CSettingsStore store;
+        ASSERT_TRUE(LoadSettings(store));
+        EXPECT_EQ(store.GetValueCount(), 0);
+        for (const SettingInfo& setting : kSettings) ReadAsTheProgramDoes(store, setting);
+        ASSERT_TRUE(store.Save(nullptr, nullptr));
+    }
+    m_registry.Restart();
+    CSettingsStore store;
+    ASSERT_TRUE(LoadSettings(store));
+    EXPECT_EQ(store.GetValueCount(), static_cast<int>(std::size(kSettings)));
+    for (const SettingInfo& setting : kSettings) {
+        CRegistryValue& value = store.Value(setting.nNameId);
+        EXPECT_EQ(value.GetType(), setting.dwType) << Name(setting.nNameId).GetString();
+        if (setting.dwType == REG_DWORD)
+            EXPECT_EQ(value.GetDword(), setting.dwDefault) << Name(setting.nNameId).GetString();
+        else
+            EXPECT_EQ(value.GetString(), "");
+    }
+    EXPECT_EQ(store.Value(IDS_WINDOWPOSX).GetDword(), 2147483647u);
+    EXPECT_EQ(store.Value(IDS_YESASKQUIT).GetDword(), 1u);
+}
+
+TEST_F(SettingsStoreTest, OnlyWhatWasReadOrSetIsWritten) {
+    CSettingsStore store;
+    ASSERT_TRUE(LoadSettings(store));
+    store.Value(Name(IDS_WINDOWPOSX), kNoWindowPos).GetDword();  // minimised on a first start
+    store.Value(IDS_DISPLAYMODE).SetDword(2);
+    ASSERT_TRUE(store.Save(nullptr, nullptr));
+    std::string text = m_registry.ReadFile();
+    EXPECT_NE(text.find("\"WindowPosX\"=dword:7fffffff\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\"DisplayMode\"=dword:00000002\r\n"), std::string::npos) << text;
+    EXPECT_EQ(text.find("WindowPosY"), std::string::npos) << text;
+}
+
+TEST_F(SettingsStoreTest, AValueOfTheWrongTypeIsWrittenBackWithItsOwnTypeUntilItIsSet) {
+    WriteSettingsFile("\"YesLoop\"=\"1\"\r\n\"YesAskQuit\"=dword:00000000\r\n");
+    {
+        CSettingsStore store;
+        ASSERT_TRUE(LoadSettings(store));
+        EXPECT_EQ(store.Value(IDS_YESLOOP).GetDword(), 0u) << "Loop starts off";
+        EXPECT_EQ(store.Value(Name(IDS_YESASKQUIT), kDefaultYesAskQuit).GetDword(), 0u)
+            << "a stored value beats the default";
+        ASSERT_TRUE(store.Save(nullptr, nullptr));
+    }
+    EXPECT_NE(m_registry.ReadFile().find("\"YesLoop\"=hex(1):31\r\n"), std::string::npos)
+        << "still the text 1 (written without its zero)";
+    m_registry.Restart();
+    CSettingsStore store;
+    ASSERT_TRUE(LoadSettings(store));
+    EXPECT_EQ(store.Value(IDS_YESLOOP).GetString(), "1");
+    store.Value(IDS_YESLOOP).SetDword(1);  // a click on Loop
+    ASSERT_TRUE(store.Save(nullptr, nullptr));
+    EXPECT_NE(m_registry.ReadFile().find("\"YesLoop\"=dword:00000001\r\n"), std::string::npos);
+}
+
+TEST_F(SettingsStoreTest, UnknownValuesAndSubKeysSurviveARunByteForByte) {
+    WriteSettingsFile(
+        "\"Multi\"=hex(7):61,00,62,00,00\r\n"
+        "\"Short\"=hex(4):05\r\n"
+        "\"None\"=hex(0):01,02\r\n"
+        "\"Odd\"=hex(20):ff\r\n"
+        "\"Blob\"=hex:\r\n"
+        "\"Expand\"=hex(2):25,41,25,00\r\n"
+        "\r\n" +
+        Section().substr(0, Section().size() - 3) + "\\Kept]\r\n\"Inner\"=dword:00000009\r\n\r\n" +
+        Section().substr(0, Section().size() - 3) + "\\Removed]\r\n\r\n");
+    CSettingsStore store;
+    ASSERT_TRUE(LoadSettings(store));
+    ASSERT_NE(store.GetSubKey("Kept"), nullptr);
+    ASSERT_NE(store.GetSubKey("Removed"), nullptr);
+    EXPECT_EQ(store.GetSubKey("Kept")->GetValueCount(), 0) << "a child's values are not loaded";
+
+    // Another hand removes a sub-key while the program runs; the save makes it again.
+    std::string text = m_registry.ReadFile();
+    text.erase(text.find("[HKEY_CURRENT_USER\\Software\\Velmora\\Quavel32\\Removed]"));
+    m_registry.WriteFile(text);
+    ASSERT_TRUE(store.Save(nullptr, nullptr));
+
+    std::string saved = m_registry.ReadFile();
+    for (const char* line :
+         {"\"Multi\"=hex(7):61,00,62,00,00\r\n", "\"Short\"=hex(4):05\r\n",
+          "\"None\"=hex(0):01,02\r\n", "\"Odd\"=hex(20):ff\r\n", "\"Blob\"=hex:\r\n",
+          "\"Expand\"=hex(1):25,41,25\r\n", "\"Inner\"=dword:00000009\r\n",
+          "[HKEY_CURRENT_USER\\Software\\Velmora\\Quavel32\\Removed]\r\n"})
+        EXPECT_NE(saved.find(line), std::string::npos) << line << "\nin\n" << saved;
+}
+
+TEST_F(SettingsStoreTest, TextsKeepTheirBytesAcrossRuns) {
+    const char* utf8 = "/home/楽曲/My Editor --new";
+    const char* shiftJis = "C:\\\x8B\xC8\\doc.exe";  // not valid UTF-8
+    {
+        CSettingsStore store;
+        ASSERT_TRUE(LoadSettings(store));
+        store.Value(IDS_RIGHTEDITCMD).SetString(utf8);
+        store.Value(IDS_AUTODOCCMD).SetString(shiftJis);
+        ASSERT_TRUE(store.Save(nullptr, nullptr));
+    }
+    m_registry.Restart();
+    CSettingsStore store;
+    ASSERT_TRUE(LoadSettings(store));
+    EXPECT_EQ(store.Value(IDS_RIGHTEDITCMD).GetString(), utf8);
+    EXPECT_EQ(store.Value(IDS_AUTODOCCMD).GetString(), shiftJis);
+}
+
+TEST_F(SettingsStoreTest, FailuresAreReportedAndLeaveTheImageAlone) {
+    CSettingsStore neverLoaded;
+    neverLoaded.Value(IDS_YESLOOP).SetDword(1);
+    EXPECT_FALSE(neverLoaded.Save(nullptr, nullptr)) << "no key to write to";
+    EXPECT_FALSE(std::filesystem::exists(m_registry.FilePath()));
+
+    CSettingsStore store;
+    ASSERT_TRUE(LoadSettings(store));
+    store.Value(IDS_YESLOOP).SetDword(1);
+    const qv::HKEY bogus = reinterpret_cast<qv::HKEY>(std::uintptr_t{0x7777});
+    EXPECT_FALSE(store.Load("Elsewhere", bogus));
+    EXPECT_EQ(store.GetKeyPath(), "Software\\Velmora\\Quavel32");
+    EXPECT_EQ(store.Value(IDS_YESLOOP).GetDword(), 1u);
+
+    // The write-back itself fails: the save says so.
+    std::filesystem::remove(m_registry.FilePath());
+    std::filesystem::create_directory(m_registry.FilePath());
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(store.Save(nullptr, nullptr));
+    testing::internal::GetCapturedStderr();
+    std::filesystem::remove(m_registry.FilePath());
+}
+
+}  // namespace
