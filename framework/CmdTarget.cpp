@@ -6,7 +6,9 @@ const MessageMap* CCmdTarget::GetThisMessageMap() {
     return &kMap;
 }
 
-const MessageMap* CCmdTarget::GetMessageMap() const { return GetThisMessageMap(); }
+const MessageMap* CCmdTarget::GetMessageMap() const {
+    return GetThisMessageMap();
+}
 
 const MessageMapEntry* CCmdTarget::FindMessageEntry(UINT nMessage, UINT nCode, UINT nID) const {
     for (const MessageMap* map = GetMessageMap(); map;

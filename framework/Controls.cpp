@@ -14,33 +14,48 @@ LRESULT SendOrErr(qv::HWND hWnd, UINT message, WPARAM wParam = 0, LPARAM lParam 
 }
 
 // Indices travel in wParam as the platform does it: -1 becomes all bits set.
-WPARAM IndexParam(int nIndex) { return static_cast<WPARAM>(static_cast<INT_PTR>(nIndex)); }
+WPARAM IndexParam(int nIndex) {
+    return static_cast<WPARAM>(static_cast<INT_PTR>(nIndex));
+}
 
-LPARAM TextParam(LPCSTR lpsz) { return reinterpret_cast<LPARAM>(lpsz ? lpsz : ""); }
+LPARAM TextParam(LPCSTR lpsz) {
+    return reinterpret_cast<LPARAM>(lpsz ? lpsz : "");
+}
 
 }  // namespace
 
-int CButton::GetCheck() const { return static_cast<int>(Send(m_hWnd, BM_GETCHECK)); }
+int CButton::GetCheck() const {
+    return static_cast<int>(Send(m_hWnd, BM_GETCHECK));
+}
 
-void CButton::SetCheck(int nCheck) { Send(m_hWnd, BM_SETCHECK, static_cast<WPARAM>(nCheck)); }
+void CButton::SetCheck(int nCheck) {
+    Send(m_hWnd, BM_SETCHECK, static_cast<WPARAM>(nCheck));
+}
 
 int CListBox::AddString(LPCSTR lpszItem) {
     return static_cast<int>(SendOrErr(m_hWnd, LB_ADDSTRING, 0, TextParam(lpszItem)));
 }
 
 int CListBox::InsertString(int nIndex, LPCSTR lpszItem) {
-    return static_cast<int>(SendOrErr(m_hWnd, LB_INSERTSTRING, IndexParam(nIndex), TextParam(lpszItem)));
+    return static_cast<int>(
+        SendOrErr(m_hWnd, LB_INSERTSTRING, IndexParam(nIndex), TextParam(lpszItem)));
 }
 
 int CListBox::DeleteString(UINT nIndex) {
     return static_cast<int>(SendOrErr(m_hWnd, LB_DELETESTRING, nIndex));
 }
 
-void CListBox::ResetContent() { Send(m_hWnd, LB_RESETCONTENT); }
+void CListBox::ResetContent() {
+    Send(m_hWnd, LB_RESETCONTENT);
+}
 
-int CListBox::GetCount() const { return static_cast<int>(Send(m_hWnd, LB_GETCOUNT)); }
+int CListBox::GetCount() const {
+    return static_cast<int>(Send(m_hWnd, LB_GETCOUNT));
+}
 
-int CListBox::GetCurSel() const { return static_cast<int>(SendOrErr(m_hWnd, LB_GETCURSEL)); }
+int CListBox::GetCurSel() const {
+    return static_cast<int>(SendOrErr(m_hWnd, LB_GETCURSEL));
+}
 
 int CListBox::SetCurSel(int nSelect) {
     return static_cast<int>(SendOrErr(m_hWnd, LB_SETCURSEL, IndexParam(nSelect)));
@@ -67,9 +82,13 @@ int CComboBox::AddString(LPCSTR lpszString) {
     return static_cast<int>(SendOrErr(m_hWnd, CB_ADDSTRING, 0, TextParam(lpszString)));
 }
 
-int CComboBox::GetCount() const { return static_cast<int>(Send(m_hWnd, CB_GETCOUNT)); }
+int CComboBox::GetCount() const {
+    return static_cast<int>(Send(m_hWnd, CB_GETCOUNT));
+}
 
-int CComboBox::GetCurSel() const { return static_cast<int>(SendOrErr(m_hWnd, CB_GETCURSEL)); }
+int CComboBox::GetCurSel() const {
+    return static_cast<int>(SendOrErr(m_hWnd, CB_GETCURSEL));
+}
 
 int CComboBox::SetCurSel(int nSelect) {
     return static_cast<int>(SendOrErr(m_hWnd, CB_SETCURSEL, IndexParam(nSelect)));

@@ -38,8 +38,8 @@ void DDX_Text(CDataExchange* pDX, int nIDC, CString& value) {
 }
 
 BEGIN_MESSAGE_MAP(CDialog, CWnd)
-    ON_COMMAND(IDOK, &CDialog::OnOK)
-    ON_COMMAND(IDCANCEL, &CDialog::OnCancel)
+ON_COMMAND(IDOK, &CDialog::OnOK)
+ON_COMMAND(IDCANCEL, &CDialog::OnCancel)
 END_MESSAGE_MAP()
 
 CDialog::CDialog(UINT nIDTemplate, CWnd* pParentWnd)
@@ -68,7 +68,9 @@ BOOL CDialog::UpdateData(BOOL bSaveAndValidate) {
     return TRUE;
 }
 
-void CDialog::EndDialog(int nResult) { qv::EndDialog(m_hWnd, nResult); }
+void CDialog::EndDialog(int nResult) {
+    qv::EndDialog(m_hWnd, nResult);
+}
 
 BOOL CDialog::OnInitDialog() {
     UpdateData(FALSE);
@@ -80,7 +82,9 @@ void CDialog::OnOK() {
     EndDialog(IDOK);
 }
 
-void CDialog::OnCancel() { EndDialog(IDCANCEL); }
+void CDialog::OnCancel() {
+    EndDialog(IDCANCEL);
+}
 
 void CDialog::DoDataExchange(CDataExchange*) {}
 

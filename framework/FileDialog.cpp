@@ -16,7 +16,8 @@ constexpr size_t kMultipleSelectionSize = 64 * 1024;
 
 CFileDialog::CFileDialog(BOOL bOpenFileDialog, LPCSTR lpszDefExt, LPCSTR lpszFileName,
                          DWORD dwFlags, LPCSTR lpszFilter, CWnd* pParentWnd)
-    : m_bOpenFileDialog(bOpenFileDialog), m_pParentWnd(pParentWnd),
+    : m_bOpenFileDialog(bOpenFileDialog),
+      m_pParentWnd(pParentWnd),
       m_fileBuffer(kSingleSelectionSize, '\0') {
     if (lpszFilter) {
         m_strFilter = lpszFilter;

@@ -9,8 +9,8 @@
 class CFileDialog : public CObject {
 public:
     CFileDialog(BOOL bOpenFileDialog, LPCSTR lpszDefExt = nullptr, LPCSTR lpszFileName = nullptr,
-                DWORD dwFlags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
-                LPCSTR lpszFilter = nullptr, CWnd* pParentWnd = nullptr);
+                DWORD dwFlags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, LPCSTR lpszFilter = nullptr,
+                CWnd* pParentWnd = nullptr);
     CFileDialog(const CFileDialog&) = delete;
     CFileDialog& operator=(const CFileDialog&) = delete;
 

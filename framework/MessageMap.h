@@ -42,11 +42,13 @@ struct Member<F C::*> {
 };
 
 // True when Fn is a member of Target (or of one of its bases) with exactly this signature.
+// clang-format off
 template <class Target, auto Fn, class Signature>
 inline constexpr bool kIsHandler =
     std::is_member_function_pointer_v<decltype(Fn)> &&
     std::is_base_of_v<typename Member<decltype(Fn)>::Class, Target> &&
     std::is_same_v<typename Member<decltype(Fn)>::Signature, Signature>;
+// clang-format on
 
 // One thunk per handler shape: unpacks wParam and lParam the way the message defines them.
 template <class T>
@@ -69,8 +71,7 @@ struct Thunks {
         static_assert(kIsHandler<T, Fn, void(UINT, int, int)>,
                       "handler must be void OnSize(UINT nType, int cx, int cy)");
         auto packed = static_cast<std::uintptr_t>(lParam);
-        (static_cast<T&>(t).*Fn)(static_cast<UINT>(wParam), qv::LoWord(packed),
-                                 qv::HiWord(packed));
+        (static_cast<T&>(t).*Fn)(static_cast<UINT>(wParam), qv::LoWord(packed), qv::HiWord(packed));
         return 0;
     }
     template <auto Fn>
@@ -112,6 +113,7 @@ struct Thunks {
 
 }  // namespace qv::fw
 
+// clang-format off
 #define DECLARE_MESSAGE_MAP()                      \
 protected:                                         \
     static const MessageMap* GetThisMessageMap();  \
@@ -149,3 +151,4 @@ protected:                                         \
 #define ON_WM_TIMER() {WM_TIMER, 0, 0, QV_THUNK(Timer, &ThisClass::OnTimer)},
 #define ON_WM_NCRBUTTONDOWN() \
     {WM_NCRBUTTONDOWN, 0, 0, QV_THUNK(NcRButtonDown, &ThisClass::OnNcRButtonDown)},
+// clang-format on

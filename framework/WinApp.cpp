@@ -24,11 +24,17 @@ CWinApp::~CWinApp() {
     if (g_pApp == this) g_pApp = nullptr;
 }
 
-BOOL CWinApp::InitInstance() { return TRUE; }
+BOOL CWinApp::InitInstance() {
+    return TRUE;
+}
 
-HICON CWinApp::LoadIconA(UINT nIDResource) const { return qv::LoadAppIcon(nIDResource); }
+HICON CWinApp::LoadIconA(UINT nIDResource) const {
+    return qv::LoadAppIcon(nIDResource);
+}
 
-CWinApp* AfxGetApp() { return g_pApp; }
+CWinApp* AfxGetApp() {
+    return g_pApp;
+}
 
 int AfxWinMain() {
     CWinApp* pApp = AfxGetApp();

@@ -69,14 +69,26 @@ CWnd* CWnd::GetDlgItem(int nID) {
     return pTemp.get();
 }
 
-int CWnd::GetDlgCtrlID() const { return qv::GetDlgCtrlID(m_hWnd); }
+int CWnd::GetDlgCtrlID() const {
+    return qv::GetDlgCtrlID(m_hWnd);
+}
 
-BOOL CWnd::EnableWindow(BOOL bEnable) { return qv::EnableWindow(m_hWnd, bEnable ? 1 : 0); }
-BOOL CWnd::IsWindowEnabled() const { return qv::IsWindowEnabled(m_hWnd); }
-BOOL CWnd::ShowWindow(int nCmdShow) { return qv::ShowWindow(m_hWnd, nCmdShow); }
-BOOL CWnd::IsWindowVisible() const { return qv::IsWindowVisible(m_hWnd); }
+BOOL CWnd::EnableWindow(BOOL bEnable) {
+    return qv::EnableWindow(m_hWnd, bEnable ? 1 : 0);
+}
+BOOL CWnd::IsWindowEnabled() const {
+    return qv::IsWindowEnabled(m_hWnd);
+}
+BOOL CWnd::ShowWindow(int nCmdShow) {
+    return qv::ShowWindow(m_hWnd, nCmdShow);
+}
+BOOL CWnd::IsWindowVisible() const {
+    return qv::IsWindowVisible(m_hWnd);
+}
 
-void CWnd::SetWindowTextA(LPCSTR lpszString) { qv::SetWindowTextA(m_hWnd, lpszString); }
+void CWnd::SetWindowTextA(LPCSTR lpszString) {
+    qv::SetWindowTextA(m_hWnd, lpszString);
+}
 
 void CWnd::GetWindowTextA(CString& rString) const {
     int nLength = qv::GetWindowTextLengthA(m_hWnd);
@@ -89,9 +101,13 @@ void CWnd::GetWindowTextA(CString& rString) const {
     rString = CString(buffer.data(), nCopied);
 }
 
-int CWnd::GetWindowTextLengthA() const { return qv::GetWindowTextLengthA(m_hWnd); }
+int CWnd::GetWindowTextLengthA() const {
+    return qv::GetWindowTextLengthA(m_hWnd);
+}
 
-BOOL CWnd::IsIconic() const { return qv::IsIconic(m_hWnd); }
+BOOL CWnd::IsIconic() const {
+    return qv::IsIconic(m_hWnd);
+}
 
 void CWnd::GetWindowRect(qv::RECT* lpRect) const {
     if (lpRect && !qv::GetWindowRect(m_hWnd, lpRect)) *lpRect = qv::RECT{0, 0, 0, 0};
@@ -113,7 +129,9 @@ void CWnd::InvalidateRect(const qv::RECT* lpRect, BOOL bErase) {
     qv::InvalidateRect(m_hWnd, lpRect, bErase ? 1 : 0);
 }
 
-void CWnd::SetRedraw(BOOL bRedraw) { SendMessageA(WM_SETREDRAW, bRedraw ? 1 : 0, 0); }
+void CWnd::SetRedraw(BOOL bRedraw) {
+    SendMessageA(WM_SETREDRAW, bRedraw ? 1 : 0, 0);
+}
 
 LRESULT CWnd::SendMessageA(UINT message, WPARAM wParam, LPARAM lParam) {
     return qv::SendMessageA(m_hWnd, message, wParam, lParam);
@@ -123,14 +141,18 @@ UINT_PTR CWnd::SetTimer(UINT_PTR nIDEvent, UINT nElapse) {
     return qv::SetTimer(m_hWnd, nIDEvent, nElapse);
 }
 
-BOOL CWnd::KillTimer(UINT_PTR nIDEvent) { return qv::KillTimer(m_hWnd, nIDEvent); }
+BOOL CWnd::KillTimer(UINT_PTR nIDEvent) {
+    return qv::KillTimer(m_hWnd, nIDEvent);
+}
 
 CMenu* CWnd::GetSystemMenu(BOOL bRevert) {
     m_systemMenu.m_hMenu = qv::GetSystemMenu(m_hWnd, bRevert ? 1 : 0);
     return m_systemMenu.m_hMenu ? &m_systemMenu : nullptr;
 }
 
-void CWnd::DragAcceptFiles(BOOL bAccept) { qv::DragAcceptFiles(m_hWnd, bAccept ? 1 : 0); }
+void CWnd::DragAcceptFiles(BOOL bAccept) {
+    qv::DragAcceptFiles(m_hWnd, bAccept ? 1 : 0);
+}
 
 int CWnd::MessageBoxA(LPCSTR lpszText, LPCSTR lpszCaption, UINT nType) {
     return qv::MessageBoxA(m_hWnd, lpszText, lpszCaption, nType);
@@ -165,10 +187,14 @@ LRESULT CWnd::Default() {
     return qv::DefaultDialogProc(m_hWnd, m_current.message, m_current.wParam, m_current.lParam);
 }
 
-CPaintDC::CPaintDC(CWnd* pWnd) : m_hWnd(CWnd::SafeHandle(pWnd)) { qv::BeginPaint(m_hWnd, &m_ps); }
+CPaintDC::CPaintDC(CWnd* pWnd) : m_hWnd(CWnd::SafeHandle(pWnd)) {
+    qv::BeginPaint(m_hWnd, &m_ps);
+}
 
 CPaintDC::~CPaintDC() {
     if (m_ps.hdc) qv::EndPaint(m_hWnd, &m_ps);
 }
 
-BOOL CPaintDC::DrawIcon(int x, int y, HICON hIcon) { return qv::DrawIcon(m_ps.hdc, x, y, hIcon); }
+BOOL CPaintDC::DrawIcon(int x, int y, HICON hIcon) {
+    return qv::DrawIcon(m_ps.hdc, x, y, hIcon);
+}

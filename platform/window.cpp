@@ -12,7 +12,9 @@ namespace {
 // Atomic because PostWindowMessage may run on another thread while a test installs a backend.
 std::atomic<IWindowSystem*> g_backend{nullptr};
 
-IWindowSystem* Backend() { return g_backend.load(std::memory_order_acquire); }
+IWindowSystem* Backend() {
+    return g_backend.load(std::memory_order_acquire);
+}
 
 }  // namespace
 
@@ -87,7 +89,8 @@ std::int32_t SetWindowTextA(HWND hWnd, const char* text) {
 std::int32_t GetWindowTextA(HWND hWnd, char* buffer, std::int32_t cch) {
     if (!buffer || cch <= 0) return 0;
     buffer[0] = '\0';
-    return static_cast<std::int32_t>(SendMessageA(hWnd, WM_GETTEXT, static_cast<std::uintptr_t>(cch),
+    return static_cast<std::int32_t>(SendMessageA(hWnd, WM_GETTEXT,
+                                                  static_cast<std::uintptr_t>(cch),
                                                   reinterpret_cast<std::intptr_t>(buffer)));
 }
 

@@ -308,7 +308,9 @@ struct OPENFILENAMEA {
 using DialogProc = std::int32_t (*)(HWND hDlg, std::uint32_t message, std::uintptr_t wParam,
                                     std::intptr_t lParam, std::intptr_t* pResult);
 
-constexpr std::uint16_t LoWord(std::uintptr_t v) { return static_cast<std::uint16_t>(v & 0xFFFF); }
+constexpr std::uint16_t LoWord(std::uintptr_t v) {
+    return static_cast<std::uint16_t>(v & 0xFFFF);
+}
 constexpr std::uint16_t HiWord(std::uintptr_t v) {
     return static_cast<std::uint16_t>((v >> 16) & 0xFFFF);
 }
@@ -332,10 +334,10 @@ public:
     virtual std::int32_t GetDlgCtrlID(HWND hWnd) = 0;
     virtual std::intptr_t SendMessageA(HWND hWnd, std::uint32_t message, std::uintptr_t wParam,
                                        std::intptr_t lParam) = 0;
-    virtual std::int32_t PostWindowMessage(HWND hWnd, std::uint32_t message,
-                                           std::uintptr_t wParam, std::intptr_t lParam) = 0;
-    virtual std::intptr_t DefaultDialogProc(HWND hDlg, std::uint32_t message,
-                                            std::uintptr_t wParam, std::intptr_t lParam) = 0;
+    virtual std::int32_t PostWindowMessage(HWND hWnd, std::uint32_t message, std::uintptr_t wParam,
+                                           std::intptr_t lParam) = 0;
+    virtual std::intptr_t DefaultDialogProc(HWND hDlg, std::uint32_t message, std::uintptr_t wParam,
+                                            std::intptr_t lParam) = 0;
 
     // Window state.
     virtual std::int32_t EnableWindow(HWND hWnd, std::int32_t enable) = 0;
@@ -459,8 +461,7 @@ std::int32_t ModifyMenuA(HMENU hMenu, std::uint32_t position, std::uint32_t flag
 
 // MB_OK or MB_OKCANCEL, optionally MB_ICONEXCLAMATION; answers IDOK or IDCANCEL. A null caption
 // shows the application's name.
-std::int32_t MessageBoxA(HWND hWndOwner, const char* text, const char* caption,
-                         std::uint32_t type);
+std::int32_t MessageBoxA(HWND hWndOwner, const char* text, const char* caption, std::uint32_t type);
 
 // Nonzero when the user confirmed. The open dialog puts into lpstrFile one full path or, for a
 // multiple selection, the folder and the names separated by single spaces; the save dialog puts

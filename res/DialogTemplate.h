@@ -21,23 +21,23 @@ enum class ControlKind : std::uint8_t {
 };
 
 // Style bits, with the values the Windows resource compiler uses for them.
-inline constexpr std::uint32_t kTabStop = 0x00010000;          // WS_TABSTOP
-inline constexpr std::uint32_t kGroup = 0x00020000;            // WS_GROUP
-inline constexpr std::uint32_t kDisabled = 0x08000000;         // WS_DISABLED
-inline constexpr std::uint32_t kVisible = 0x10000000;          // WS_VISIBLE
-inline constexpr std::uint32_t kVScroll = 0x00200000;          // WS_VSCROLL
-inline constexpr std::uint32_t kBorder = 0x00800000;           // WS_BORDER
-inline constexpr std::uint32_t kListNotify = 0x0001;           // LBS_NOTIFY
-inline constexpr std::uint32_t kListNoIntegralHeight = 0x0100; // LBS_NOINTEGRALHEIGHT
-inline constexpr std::uint32_t kListDisableNoScroll = 0x1000;  // LBS_DISABLENOSCROLL
-inline constexpr std::uint32_t kComboDropList = 0x0003;        // CBS_DROPDOWNLIST
-inline constexpr std::uint32_t kEditAutoHScroll = 0x0080;      // ES_AUTOHSCROLL
+inline constexpr std::uint32_t kTabStop = 0x00010000;           // WS_TABSTOP
+inline constexpr std::uint32_t kGroup = 0x00020000;             // WS_GROUP
+inline constexpr std::uint32_t kDisabled = 0x08000000;          // WS_DISABLED
+inline constexpr std::uint32_t kVisible = 0x10000000;           // WS_VISIBLE
+inline constexpr std::uint32_t kVScroll = 0x00200000;           // WS_VSCROLL
+inline constexpr std::uint32_t kBorder = 0x00800000;            // WS_BORDER
+inline constexpr std::uint32_t kListNotify = 0x0001;            // LBS_NOTIFY
+inline constexpr std::uint32_t kListNoIntegralHeight = 0x0100;  // LBS_NOINTEGRALHEIGHT
+inline constexpr std::uint32_t kListDisableNoScroll = 0x1000;   // LBS_DISABLENOSCROLL
+inline constexpr std::uint32_t kComboDropList = 0x0003;         // CBS_DROPDOWNLIST
+inline constexpr std::uint32_t kEditAutoHScroll = 0x0080;       // ES_AUTOHSCROLL
 
-inline constexpr std::uint32_t kDlgModalFrame = 0x00000080;  // DS_MODALFRAME
-inline constexpr std::uint32_t kDlgPopup = 0x80000000;       // WS_POPUP
-inline constexpr std::uint32_t kDlgCaption = 0x00C00000;     // WS_CAPTION
-inline constexpr std::uint32_t kDlgSysMenu = 0x00080000;     // WS_SYSMENU
-inline constexpr std::uint32_t kDlgMinimizeBox = 0x00020000; // WS_MINIMIZEBOX
+inline constexpr std::uint32_t kDlgModalFrame = 0x00000080;   // DS_MODALFRAME
+inline constexpr std::uint32_t kDlgPopup = 0x80000000;        // WS_POPUP
+inline constexpr std::uint32_t kDlgCaption = 0x00C00000;      // WS_CAPTION
+inline constexpr std::uint32_t kDlgSysMenu = 0x00080000;      // WS_SYSMENU
+inline constexpr std::uint32_t kDlgMinimizeBox = 0x00020000;  // WS_MINIMIZEBOX
 
 // A control without an id of its own (labels, frames, the icon).
 inline constexpr std::int32_t kNoId = -1;
@@ -76,8 +76,7 @@ const DialogTemplate* FindDialogTemplate(std::uint32_t id);
 // Rows read like the lines of a resource script: a control is visible unless wrapped in Hidden().
 constexpr ControlTemplate Control(std::int32_t id, ControlKind kind, std::string_view caption,
                                   std::int16_t x, std::int16_t y, std::int16_t w, std::int16_t h,
-                                  std::uint32_t style,
-                                  std::span<const std::string_view> items = {},
+                                  std::uint32_t style, std::span<const std::string_view> items = {},
                                   std::uint16_t image = 0) {
     return ControlTemplate{id, kind, caption, x, y, w, h, style | kVisible, items, image};
 }

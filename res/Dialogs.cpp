@@ -12,6 +12,9 @@ constexpr std::uint32_t kPushButton = kTabStop;
 constexpr std::uint32_t kCheckBox = kTabStop;
 constexpr std::uint32_t kLabel = kGroup;
 
+// One row per control, as in a resource script.
+// clang-format off
+
 // The player window.
 constexpr std::string_view kDisplayModes[] = {"フルパス", "ファイル名", "タイトル"};
 
@@ -78,12 +81,14 @@ constexpr ControlTemplate kAboutControls[] = {
     Control(IDOK, K::DefPushButton, "OK", 65, 52, 50, 14, kPushButton | kGroup),
 };
 
+// clang-format on
+
 constexpr std::uint32_t kDialogFrame = kDlgPopup | kDlgCaption | kDlgSysMenu | kDlgModalFrame;
 
 constexpr DialogTemplate kTemplates[] = {
     {IDD_ABOUTBOX, "バージョン情報", "System", 10, 0, 0, 180, 70, kDialogFrame, kAboutControls},
-    {IDD_PLAYER, "Quavel ", "System", 10, 0, 0, 247, 169,
-     kDialogFrame | kDlgMinimizeBox | kVisible, kPlayerControls},
+    {IDD_PLAYER, "Quavel ", "System", 10, 0, 0, 247, 169, kDialogFrame | kDlgMinimizeBox | kVisible,
+     kPlayerControls},
     {IDD_OPTIONS, "オプション設定", "System", 12, 0, 0, 229, 102, kDialogFrame | kVisible,
      kOptionsControls},
 };

@@ -1,18 +1,22 @@
-#include "platform/headless/HeadlessWindowSystem.h"
 #include "platform/headless/HeadlessWindow.h"
+#include "platform/headless/HeadlessWindowSystem.h"
 
 namespace qv::headless {
 namespace {
 
 constexpr std::uint32_t kEnChange = 0x0300;  // EN_CHANGE
 
-std::string ControlName(std::int32_t id) { return "control " + std::to_string(id); }
+std::string ControlName(std::int32_t id) {
+    return "control " + std::to_string(id);
+}
 
 }  // namespace
 
 using res::ControlKind;
 
-HeadlessWindowSystem::Window* DialogDriver::Dialog() const { return m_system.FindDialog(m_hDlg); }
+HeadlessWindowSystem::Window* DialogDriver::Dialog() const {
+    return m_system.FindDialog(m_hDlg);
+}
 
 HeadlessWindowSystem::Window* DialogDriver::ControlOf(std::int32_t id) const {
     HeadlessWindowSystem::Window* ctl = m_system.Find(m_system.GetDlgItem(m_hDlg, id));
@@ -20,7 +24,9 @@ HeadlessWindowSystem::Window* DialogDriver::ControlOf(std::int32_t id) const {
     return ctl;
 }
 
-HWND DialogDriver::Control(std::int32_t id) const { return m_system.GetDlgItem(m_hDlg, id); }
+HWND DialogDriver::Control(std::int32_t id) const {
+    return m_system.GetDlgItem(m_hDlg, id);
+}
 
 bool DialogDriver::Refuse(std::string why) {
     m_why = std::move(why);
@@ -196,7 +202,8 @@ std::string DialogDriver::Caption() const {
 std::string DialogDriver::Text(std::int32_t id) const {
     HWND hCtl = m_system.GetDlgItem(m_hDlg, id);
     if (!ControlOf(id)) return std::string();
-    std::int32_t length = static_cast<std::int32_t>(m_system.SendMessageA(hCtl, WM_GETTEXTLENGTH, 0, 0));
+    std::int32_t length =
+        static_cast<std::int32_t>(m_system.SendMessageA(hCtl, WM_GETTEXTLENGTH, 0, 0));
     std::string text(static_cast<std::size_t>(length) + 1, '\0');
     std::intptr_t copied = m_system.SendMessageA(hCtl, WM_GETTEXT, text.size(),
                                                  reinterpret_cast<std::intptr_t>(text.data()));

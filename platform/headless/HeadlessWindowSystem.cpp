@@ -1,11 +1,11 @@
 #include "platform/headless/HeadlessWindowSystem.h"
-#include "platform/headless/HeadlessWindow.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/headless/HeadlessWindow.h"
 #include "res/resource.h"
 
 namespace qv::headless {
@@ -19,9 +19,13 @@ constexpr std::uintptr_t kIconBase = 0x7000;
 
 using res::ControlKind;
 
-std::string Describe(std::uint32_t templateId) { return "dialog " + std::to_string(templateId); }
+std::string Describe(std::uint32_t templateId) {
+    return "dialog " + std::to_string(templateId);
+}
 
-std::string ControlName(std::int32_t id) { return "control " + std::to_string(id); }
+std::string ControlName(std::int32_t id) {
+    return "control " + std::to_string(id);
+}
 
 std::string TextOf(std::intptr_t lParam) {
     const char* p = reinterpret_cast<const char*>(lParam);
@@ -91,7 +95,9 @@ HeadlessWindowSystem::HeadlessWindowSystem()
 
 HeadlessWindowSystem::~HeadlessWindowSystem() = default;
 
-void HeadlessWindowSystem::Fail(const std::string& what) { m_onFailure(what); }
+void HeadlessWindowSystem::Fail(const std::string& what) {
+    m_onFailure(what);
+}
 
 void HeadlessWindowSystem::SetFailureHandler(std::function<void(const std::string&)> handler) {
     if (handler) m_onFailure = std::move(handler);
@@ -115,7 +121,9 @@ void HeadlessWindowSystem::AnswerFileDialog(std::string selection) {
     m_fileAnswers.emplace_back(std::move(selection));
 }
 
-void HeadlessWindowSystem::CancelFileDialog() { m_fileAnswers.emplace_back(std::nullopt); }
+void HeadlessWindowSystem::CancelFileDialog() {
+    m_fileAnswers.emplace_back(std::nullopt);
+}
 
 std::vector<std::string> HeadlessWindowSystem::UnusedScript() const {
     std::vector<std::string> unused;
@@ -172,8 +180,8 @@ HeadlessWindowSystem::Window& HeadlessWindowSystem::CreateDialogWindow(
     dlg->proc = proc;
     dlg->text = std::string(tpl.caption);
     std::int32_t left = tpl.x * 2, top = tpl.y * 2;
-    dlg->rect = RECT{left, top, left + tpl.w * 2 + 2 * kFrame,
-                     top + tpl.h * 2 + 2 * kFrame + kCaption};
+    dlg->rect =
+        RECT{left, top, left + tpl.w * 2 + 2 * kFrame, top + tpl.h * 2 + 2 * kFrame + kCaption};
     ResetSystemMenu(*dlg);
     Window& ref = *dlg;
     m_windows[ref.handle] = std::move(dlg);
@@ -237,7 +245,9 @@ HWND HeadlessWindowSystem::ActiveDialog() const {
     return m_dialogStack.empty() ? nullptr : m_dialogStack.back();
 }
 
-DialogDriver HeadlessWindowSystem::Driver(HWND hDlg) { return DialogDriver(*this, hDlg); }
+DialogDriver HeadlessWindowSystem::Driver(HWND hDlg) {
+    return DialogDriver(*this, hDlg);
+}
 
 std::intptr_t HeadlessWindowSystem::DialogBoxParamA(std::uint32_t templateId, HWND hWndParent,
                                                     DialogProc proc, std::intptr_t initParam) {
@@ -327,10 +337,9 @@ std::intptr_t HeadlessWindowSystem::TextMessage(Window& wnd, std::uint32_t messa
     *pHandled = true;
     // A drop-down list shows its selected line as its text.
     bool showsSelection = !wnd.isDialog && wnd.kind == ControlKind::ComboBox;
-    const std::string selected =
-        showsSelection && InRange(wnd.selection, wnd.lines.size())
-            ? wnd.lines[static_cast<std::size_t>(wnd.selection)]
-            : std::string();
+    const std::string selected = showsSelection && InRange(wnd.selection, wnd.lines.size())
+                                     ? wnd.lines[static_cast<std::size_t>(wnd.selection)]
+                                     : std::string();
     const std::string& shown = showsSelection ? selected : wnd.text;
     switch (message) {
         case WM_SETTEXT:
@@ -435,8 +444,7 @@ std::intptr_t HeadlessWindowSystem::ListBoxMessage(Window& ctl, std::uint32_t me
 }
 
 std::intptr_t HeadlessWindowSystem::ComboBoxMessage(Window& ctl, std::uint32_t message,
-                                                    std::uintptr_t wParam,
-                                                    std::intptr_t lParam) {
+                                                    std::uintptr_t wParam, std::intptr_t lParam) {
     std::int32_t index = IndexOf(wParam);
     switch (message) {
         case CB_ADDSTRING:
@@ -462,8 +470,7 @@ std::intptr_t HeadlessWindowSystem::ComboBoxMessage(Window& ctl, std::uint32_t m
 }
 
 std::intptr_t HeadlessWindowSystem::DefaultDialogProc(HWND hDlg, std::uint32_t message,
-                                                      std::uintptr_t wParam,
-                                                      std::intptr_t lParam) {
+                                                      std::uintptr_t wParam, std::intptr_t lParam) {
     Window* dlg = FindDialog(hDlg);
     if (!dlg) return 0;
     bool handled = false;
@@ -511,8 +518,7 @@ void HeadlessWindowSystem::SetIconic(Window& dlg, bool iconic) {
 }
 
 std::int32_t HeadlessWindowSystem::PostWindowMessage(HWND hWnd, std::uint32_t message,
-                                                     std::uintptr_t wParam,
-                                                     std::intptr_t lParam) {
+                                                     std::uintptr_t wParam, std::intptr_t lParam) {
     {
         std::lock_guard<std::mutex> lock(m_queueMutex);
         if (!m_liveWindows.count(hWnd)) return 0;
@@ -857,7 +863,9 @@ std::uint32_t HeadlessWindowSystem::DragQueryFileA(HDROP hDrop, std::uint32_t in
     return static_cast<std::uint32_t>(n);
 }
 
-void HeadlessWindowSystem::DragFinish(HDROP hDrop) { m_drops.erase(hDrop); }
+void HeadlessWindowSystem::DragFinish(HDROP hDrop) {
+    m_drops.erase(hDrop);
+}
 
 // ---- Icon and painting
 
@@ -866,8 +874,7 @@ HICON HeadlessWindowSystem::LoadAppIcon(std::uint32_t resourceId) {
     return reinterpret_cast<HICON>(kIconBase + resourceId);
 }
 
-std::int32_t HeadlessWindowSystem::DrawIcon(HDC hdc, std::int32_t x, std::int32_t y,
-                                            HICON hIcon) {
+std::int32_t HeadlessWindowSystem::DrawIcon(HDC hdc, std::int32_t x, std::int32_t y, HICON hIcon) {
     Window* dlg = FindByDc(hdc);
     if (!dlg || !hIcon) return 0;
     dlg->drawnIcons.push_back(DrawnIcon{hIcon, x, y});

@@ -42,8 +42,7 @@ TEST_F(ClockAndQueueTest, TimersFireInTimeOrderOnTheVirtualClock) {
         // 300: 11, 400: 10, 600: both, the one set first first.
         user.AdvanceClock(400);
     });
-    EXPECT_THAT(dlg.m_log,
-                ElementsAre("timer 10", "timer 11", "timer 10", "timer 10", "timer 11"));
+    EXPECT_THAT(dlg.m_log, ElementsAre("timer 10", "timer 11", "timer 10", "timer 10", "timer 11"));
     EXPECT_EQ(windows.Now(), 600u);
 }
 

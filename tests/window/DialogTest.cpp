@@ -189,8 +189,8 @@ TEST_F(DialogTest, DroppedPathsArriveWholeOrReportTheirLengthAndTheDropIsRelease
         ASSERT_TRUE(user.Drop({"/m/a.mid", "/m/folder", "/m/0123456789abcdef.mid"}));
         ASSERT_TRUE(user.PressEscape());
     });
-    EXPECT_THAT(dlg.m_log, ElementsAre("drop /m/a.mid /m/folder [23 cut to /m/0123456789ab]",
-                                       "cancel"));
+    EXPECT_THAT(dlg.m_log,
+                ElementsAre("drop /m/a.mid /m/folder [23 cut to /m/0123456789ab]", "cancel"));
     EXPECT_EQ(qv::DragQueryFileA(dlg.m_hLastDrop, qv::kDragQueryCount, nullptr, 0), 0u);
 }
 

@@ -30,7 +30,9 @@ int IndexOf(const DialogTemplate& tpl, std::int32_t id) {
     return -1;
 }
 
-bool Has(const ControlTemplate* c, std::uint32_t bits) { return c && (c->style & bits) == bits; }
+bool Has(const ControlTemplate* c, std::uint32_t bits) {
+    return c && (c->style & bits) == bits;
+}
 
 }  // namespace
 
@@ -90,7 +92,9 @@ TEST(Templates, OptionsCaptionsCarryTheAccessLetterBetweenTheControlBytes) {
     EXPECT_NE(askQuit->caption.find("(\x1eQ\x1f"), std::string_view::npos);
     const ControlTemplate* browse = tpl.FindControl(IDC_BROWSE_DOCCMD);
     ASSERT_NE(browse, nullptr);
-    EXPECT_NE(browse->caption.find("\x1e" "B\x1f"), std::string_view::npos);
+    EXPECT_NE(browse->caption.find("\x1e"
+                                   "B\x1f"),
+              std::string_view::npos);
     for (const ControlTemplate& c : tpl.controls) {
         EXPECT_EQ(c.caption.find('&'), std::string_view::npos) << c.caption;
     }

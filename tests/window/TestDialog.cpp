@@ -25,7 +25,14 @@ constexpr r::ControlTemplate kTestControls[] = {
 };
 
 constexpr r::DialogTemplate kTestTemplate = {
-    IDD_TEST, "Test", "System", 10, 0, 0, 160, 160,
+    IDD_TEST,
+    "Test",
+    "System",
+    10,
+    0,
+    0,
+    160,
+    160,
     r::kDlgPopup | r::kDlgCaption | r::kDlgSysMenu | r::kDlgMinimizeBox | r::kDlgModalFrame,
     kTestControls};
 
@@ -35,28 +42,40 @@ constexpr r::ControlTemplate kChildControls[] = {
 };
 
 constexpr r::DialogTemplate kChildTemplate = {
-    IDD_TEST_CHILD, "Child", "System", 10, 0, 0, 110, 60,
-    r::kDlgPopup | r::kDlgCaption | r::kDlgSysMenu | r::kDlgModalFrame, kChildControls};
+    IDD_TEST_CHILD,
+    "Child",
+    "System",
+    10,
+    0,
+    0,
+    110,
+    60,
+    r::kDlgPopup | r::kDlgCaption | r::kDlgSysMenu | r::kDlgModalFrame,
+    kChildControls};
 
 }  // namespace
 
-const r::DialogTemplate& TestTemplate() { return kTestTemplate; }
-const r::DialogTemplate& TestChildTemplate() { return kChildTemplate; }
+const r::DialogTemplate& TestTemplate() {
+    return kTestTemplate;
+}
+const r::DialogTemplate& TestChildTemplate() {
+    return kChildTemplate;
+}
 
 BEGIN_MESSAGE_MAP(CTestDlg, CDialog)
-    ON_BN_CLICKED(IDC_T_GO, &CTestDlg::OnGo)
-    ON_BN_CLICKED(IDC_T_FLAG, &CTestDlg::OnFlag)
-    ON_LBN_SELCHANGE(IDC_T_LIST, &CTestDlg::OnSelList)
-    ON_CBN_SELCHANGE(IDC_T_COMBO, &CTestDlg::OnSelCombo)
-    ON_BN_CLICKED(IDC_T_CHILD, &CTestDlg::OnOpenChild)
-    ON_WM_SYSCOMMAND()
-    ON_WM_TIMER()
-    ON_WM_SIZE()
-    ON_WM_DROPFILES()
-    ON_WM_PAINT()
-    ON_WM_QUERYDRAGICON()
-    ON_WM_NCRBUTTONDOWN()
-    ON_MESSAGE(MM_MCINOTIFY, &CTestDlg::OnNotify)
+ON_BN_CLICKED(IDC_T_GO, &CTestDlg::OnGo)
+ON_BN_CLICKED(IDC_T_FLAG, &CTestDlg::OnFlag)
+ON_LBN_SELCHANGE(IDC_T_LIST, &CTestDlg::OnSelList)
+ON_CBN_SELCHANGE(IDC_T_COMBO, &CTestDlg::OnSelCombo)
+ON_BN_CLICKED(IDC_T_CHILD, &CTestDlg::OnOpenChild)
+ON_WM_SYSCOMMAND()
+ON_WM_TIMER()
+ON_WM_SIZE()
+ON_WM_DROPFILES()
+ON_WM_PAINT()
+ON_WM_QUERYDRAGICON()
+ON_WM_NCRBUTTONDOWN()
+ON_MESSAGE(MM_MCINOTIFY, &CTestDlg::OnNotify)
 END_MESSAGE_MAP()
 
 BOOL CTestDlg::OnInitDialog() {
@@ -85,10 +104,18 @@ void CTestDlg::OnCancel() {
     CDialog::OnCancel();
 }
 
-void CTestDlg::OnGo() { Log("go"); }
-void CTestDlg::OnFlag() { Log("flag"); }
-void CTestDlg::OnSelList() { Log("list " + std::to_string(m_list.GetCurSel())); }
-void CTestDlg::OnSelCombo() { Log("combo " + std::to_string(m_combo.GetCurSel())); }
+void CTestDlg::OnGo() {
+    Log("go");
+}
+void CTestDlg::OnFlag() {
+    Log("flag");
+}
+void CTestDlg::OnSelList() {
+    Log("list " + std::to_string(m_list.GetCurSel()));
+}
+void CTestDlg::OnSelCombo() {
+    Log("combo " + std::to_string(m_combo.GetCurSel()));
+}
 
 void CTestDlg::OnOpenChild() {
     CTestChildDlg child(this);
@@ -145,7 +172,9 @@ void CTestDlg::OnPaint() {
     dc.DrawIcon(x, y, m_hIcon);
 }
 
-HICON CTestDlg::OnQueryDragIcon() { return m_hIcon; }
+HICON CTestDlg::OnQueryDragIcon() {
+    return m_hIcon;
+}
 
 void CTestDlg::OnNcRButtonDown(UINT nHitTest, CPoint point) {
     Log("ncr " + std::to_string(nHitTest) + " " + std::to_string(point.x) + "," +
