@@ -20,6 +20,9 @@ using HDC = HDC__*;
 
 }  // namespace qv
 
+// Constants with the values <windows.h> gives them, each guarded so that a backend may include
+// <windows.h> first.
+
 // Messages a dialog receives.
 #ifndef WM_SIZE
 #define WM_SIZE 0x0005
@@ -71,7 +74,7 @@ using HDC = HDC__*;
 #endif
 // The sequencer's completion message (its codes belong to the MCI seam).
 #ifndef MM_MCINOTIFY
-#define MM_MCINOTIFY 0x03B9
+#define MM_MCINOTIFY 0x3B9
 #endif
 
 // Notification codes in the high word of WM_COMMAND's wParam.
@@ -142,10 +145,10 @@ using HDC = HDC__*;
 #define BM_SETCHECK 0x00F1
 #endif
 #ifndef BST_UNCHECKED
-#define BST_UNCHECKED 0
+#define BST_UNCHECKED 0x0000
 #endif
 #ifndef BST_CHECKED
-#define BST_CHECKED 1
+#define BST_CHECKED 0x0001
 #endif
 
 // WM_SIZE types.
@@ -386,7 +389,8 @@ public:
     virtual std::int32_t EndPaint(HWND hWnd, const PAINTSTRUCT* pPaint) = 0;
 };
 
-// Installs the backend (not owned) and answers the one installed before; null uninstalls.
+// Installs the backend (not owned) and answers the one installed before; null uninstalls. A
+// backend must outlive every thread that may still post to it.
 IWindowSystem* InstallWindowSystem(IWindowSystem* backend);
 
 // Runs a modal dialog from template templateId; proc receives WM_INITDIALOG with initParam as
