@@ -12,6 +12,12 @@ constexpr size_t kSingleSelectionSize = 260;
 // A multiple selection holds many names; one that does not fit is refused, never truncated.
 constexpr size_t kMultipleSelectionSize = 64 * 1024;
 
+// The length of a zero-terminated text held in a buffer of max bytes, never reading past it.
+std::size_t BoundedLength(const char* text, std::size_t max) {
+    const void* end = std::memchr(text, '\0', max);
+    return end ? static_cast<std::size_t>(static_cast<const char*>(end) - text) : max;
+}
+
 }  // namespace
 
 CFileDialog::CFileDialog(BOOL bOpenFileDialog, LPCSTR lpszDefExt, LPCSTR lpszFileName,
@@ -57,7 +63,7 @@ INT_PTR CFileDialog::DoModal() {
 CString CFileDialog::GetPathName() const {
     if (!m_ofn.lpstrFile || m_ofn.nMaxFile == 0) return CString();
     // Bounded: a backend that forgot the terminator must not make us read past the buffer.
-    size_t n = strnlen(m_ofn.lpstrFile, m_ofn.nMaxFile);
+    size_t n = BoundedLength(m_ofn.lpstrFile, m_ofn.nMaxFile);
     return CString(m_ofn.lpstrFile, static_cast<int>(n));
 }
 

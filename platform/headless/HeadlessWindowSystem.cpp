@@ -80,6 +80,12 @@ std::uint16_t NameOffset(const std::string& path) {
     return static_cast<std::uint16_t>(slash == std::string::npos ? 0 : slash + 1);
 }
 
+// The length of a zero-terminated text held in a buffer of max bytes, never reading past it.
+std::size_t BoundedLength(const char* text, std::size_t max) {
+    const void* end = std::memchr(text, '\0', max);
+    return end ? static_cast<std::size_t>(static_cast<const char*>(end) - text) : max;
+}
+
 bool IsButton(ControlKind kind) {
     return kind == ControlKind::PushButton || kind == ControlKind::DefPushButton ||
            kind == ControlKind::AutoCheckBox;
@@ -804,14 +810,15 @@ std::int32_t HeadlessWindowSystem::MessageBoxA(HWND hWndOwner, const char* text,
 
 std::int32_t HeadlessWindowSystem::FileDialog(OPENFILENAMEA* pOfn, bool save) {
     if (!pOfn || !pOfn->lpstrFile || pOfn->nMaxFile == 0) return 0;
-    FileDialogCall call{save,
-                        pOfn->hwndOwner,
-                        FilterText(pOfn->lpstrFilter),
-                        pOfn->Flags,
-                        pOfn->lpstrDefExt ? pOfn->lpstrDefExt : "",
-                        pOfn->lpstrTitle ? pOfn->lpstrTitle : "",
-                        std::string(pOfn->lpstrFile, strnlen(pOfn->lpstrFile, pOfn->nMaxFile)),
-                        false};
+    FileDialogCall call{
+        save,
+        pOfn->hwndOwner,
+        FilterText(pOfn->lpstrFilter),
+        pOfn->Flags,
+        pOfn->lpstrDefExt ? pOfn->lpstrDefExt : "",
+        pOfn->lpstrTitle ? pOfn->lpstrTitle : "",
+        std::string(pOfn->lpstrFile, BoundedLength(pOfn->lpstrFile, pOfn->nMaxFile)),
+        false};
     std::optional<std::string> answer;
     if (m_fileAnswers.empty()) {
         Fail(std::string(save ? "save" : "open") + " dialog appeared without a scripted answer");
