@@ -1,7 +1,5 @@
 #include "framework/Dialog.h"
 
-#include <algorithm>
-
 #include "framework/WinApp.h"
 
 qv::HWND CDataExchange::PrepareCtrl(int nIDC) const {
@@ -37,10 +35,12 @@ void DDX_Text(CDataExchange* pDX, int nIDC, CString& value) {
     }
 }
 
+// clang-format off
 BEGIN_MESSAGE_MAP(CDialog, CWnd)
-ON_COMMAND(IDOK, &CDialog::OnOK)
-ON_COMMAND(IDCANCEL, &CDialog::OnCancel)
+    ON_COMMAND(IDOK, &CDialog::OnOK)
+    ON_COMMAND(IDCANCEL, &CDialog::OnCancel)
 END_MESSAGE_MAP()
+// clang-format on
 
 CDialog::CDialog(UINT nIDTemplate, CWnd* pParentWnd)
     : m_nIDTemplate(nIDTemplate), m_pParentWnd(pParentWnd) {}

@@ -7,8 +7,10 @@ namespace {
 CWinApp* g_pApp = nullptr;
 }
 
+// clang-format off
 BEGIN_MESSAGE_MAP(CWinApp, CCmdTarget)
 END_MESSAGE_MAP()
+// clang-format on
 
 CWinApp::CWinApp(LPCSTR lpszAppName) {
     if (lpszAppName) {

@@ -47,7 +47,7 @@ struct ControlTemplate {
     ControlKind kind;
     std::string_view caption;
     std::int16_t x, y, w, h;
-    std::uint32_t style;  // window and kind-specific bits, kVisible included when shown
+    std::uint32_t style;  // window bits and those of its kind; kVisible when shown
     std::span<const std::string_view> items;  // combo-box lines added when the dialog is created
     std::uint16_t image = 0;                  // icon resource of an Icon control
 };

@@ -62,21 +62,23 @@ const r::DialogTemplate& TestChildTemplate() {
     return kChildTemplate;
 }
 
+// clang-format off
 BEGIN_MESSAGE_MAP(CTestDlg, CDialog)
-ON_BN_CLICKED(IDC_T_GO, &CTestDlg::OnGo)
-ON_BN_CLICKED(IDC_T_FLAG, &CTestDlg::OnFlag)
-ON_LBN_SELCHANGE(IDC_T_LIST, &CTestDlg::OnSelList)
-ON_CBN_SELCHANGE(IDC_T_COMBO, &CTestDlg::OnSelCombo)
-ON_BN_CLICKED(IDC_T_CHILD, &CTestDlg::OnOpenChild)
-ON_WM_SYSCOMMAND()
-ON_WM_TIMER()
-ON_WM_SIZE()
-ON_WM_DROPFILES()
-ON_WM_PAINT()
-ON_WM_QUERYDRAGICON()
-ON_WM_NCRBUTTONDOWN()
-ON_MESSAGE(MM_MCINOTIFY, &CTestDlg::OnNotify)
+    ON_BN_CLICKED(IDC_T_GO, &CTestDlg::OnGo)
+    ON_BN_CLICKED(IDC_T_FLAG, &CTestDlg::OnFlag)
+    ON_LBN_SELCHANGE(IDC_T_LIST, &CTestDlg::OnSelList)
+    ON_CBN_SELCHANGE(IDC_T_COMBO, &CTestDlg::OnSelCombo)
+    ON_BN_CLICKED(IDC_T_CHILD, &CTestDlg::OnOpenChild)
+    ON_WM_SYSCOMMAND()
+    ON_WM_TIMER()
+    ON_WM_SIZE()
+    ON_WM_DROPFILES()
+    ON_WM_PAINT()
+    ON_WM_QUERYDRAGICON()
+    ON_WM_NCRBUTTONDOWN()
+    ON_MESSAGE(MM_MCINOTIFY, &CTestDlg::OnNotify)
 END_MESSAGE_MAP()
+// clang-format on
 
 BOOL CTestDlg::OnInitDialog() {
     CDialog::OnInitDialog();
