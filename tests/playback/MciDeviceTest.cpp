@@ -1,0 +1,354 @@
+#include <gtest/gtest.h>
+
+#include <map>
+#include <vector>
+
+#include "playback/MciDevice.h"
+
+namespace {
+
+// What one mciSendCommandA call carried, with a copy of its parameter block.
+struct SentCommand {
+    DWORD deviceId = 0;
+    UINT msg = 0;
+    UINT_PTR flags = 0;
+    const void* block = nullptr;
+    qv::MCI_OPEN_PARMS open{};
+    qv::MCI_PLAY_PARMS play{};
+    qv::MCI_SEQ_SET_PARMS seqSet{};
+    qv::MCI_SET_PARMS set{};
+    qv::MCI_STATUS_PARMS status{};
+    qv::MCI_SEEK_PARMS seek{};
+    qv::MCI_GENERIC_PARMS generic{};
+};
+
+// Records every command and answers with a result chosen per command. A successful open gets
+// device id 7, a successful status the value 4242.
+class RecordingMci : public qv::IMci {
+public:
+    std::vector<SentCommand> sent;
+    std::map<UINT, qv::MCIERROR> results;
+    bool seqSetBlock = false;
+
+    qv::MCIERROR SendCommand(qv::MCIDEVICEID deviceId, std::uint32_t msg, std::uintptr_t flags,
+                             std::uintptr_t parms) override {
+        SentCommand c;
+        c.deviceId = deviceId;
+        c.msg = msg;
+        c.flags = flags;
+        c.block = reinterpret_cast<const void*>(parms);
+        const qv::MCIERROR result = results.count(msg) ? results[msg] : 0;
+        Copy(c, parms, result);
+        sent.push_back(c);
+        return result;
+    }
+
+private:
+    template <class T>
+    static T& At(std::uintptr_t parms) { return *reinterpret_cast<T*>(parms); }
+
+    void Copy(SentCommand& c, std::uintptr_t parms, qv::MCIERROR result) const {
+        switch (c.msg) {
+        case MCI_OPEN:
+            if (result == 0) At<qv::MCI_OPEN_PARMS>(parms).wDeviceID = 7;
+            c.open = At<qv::MCI_OPEN_PARMS>(parms);
+            break;
+        case MCI_PLAY: c.play = At<qv::MCI_PLAY_PARMS>(parms); break;
+        // Reading the whole sequencer block catches a short block under the address sanitizer.
+        case MCI_SET:
+            if (seqSetBlock) c.seqSet = At<qv::MCI_SEQ_SET_PARMS>(parms);
+            c.set = At<qv::MCI_SET_PARMS>(parms);
+            break;
+        case MCI_STATUS:
+            if (result == 0) At<qv::MCI_STATUS_PARMS>(parms).dwReturn = 4242;
+            c.status = At<qv::MCI_STATUS_PARMS>(parms);
+            break;
+        case MCI_SEEK: c.seek = At<qv::MCI_SEEK_PARMS>(parms); break;
+        default: c.generic = At<qv::MCI_GENERIC_PARMS>(parms); break;
+        }
+    }
+};
+
+class TestDevice : public CMidiDevice {
+public:
+    using CMciDevice::m_dwLastError;
+};
+
+const DWORD kNone = static_cast<DWORD>(-1);
+const UINT_PTR kHwnd = 0x1234;
+
+class MciDeviceTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_previous = qv::InstallMci(&m_mci);
+        m_wnd.m_hWnd = reinterpret_cast<qv::HWND>(kHwnd);
+    }
+    void TearDown() override { qv::InstallMci(m_previous); }
+
+    // Opens the way the player does and forgets the open command.
+    void OpenAsPlayer(CMciDevice& device) {
+        ASSERT_EQ(device.OpenElementByTypeId(MCI_DEVTYPE_SEQUENCER, "/songs/a.mid", 0, nullptr), 0);
+        m_mci.sent.clear();
+    }
+    const SentCommand& Only() {
+        EXPECT_EQ(m_mci.sent.size(), 1u);
+        return m_mci.sent.back();
+    }
+
+    RecordingMci m_mci;
+    qv::IMci* m_previous = nullptr;
+    CWnd m_wnd;
+    CWnd m_noHandle;
+};
+
+TEST_F(MciDeviceTest, OpenElementByTypeIdSendsTheTypeIdAndElementToDeviceZero) {
+    TestDevice device;
+    EXPECT_EQ(device.OpenElementByTypeId(0x1020B, "/songs/a.mid", 0, nullptr), 0);
+    const SentCommand& c = Only();
+    EXPECT_EQ(c.msg, static_cast<UINT>(MCI_OPEN));
+    EXPECT_EQ(c.deviceId, 0u);
+    EXPECT_EQ(c.flags, static_cast<UINT_PTR>(MCI_OPEN_TYPE_ID | MCI_OPEN_ELEMENT));
+    EXPECT_EQ(reinterpret_cast<UINT_PTR>(c.open.lpstrDeviceType), 0x20Bu);
+    EXPECT_STREQ(c.open.lpstrElementName, "/songs/a.mid");
+    EXPECT_EQ(c.open.lpstrAlias, nullptr);
+    EXPECT_EQ(c.open.dwCallback, 0u);
+    EXPECT_EQ(device.GetDeviceId(), 7u);
+
+    m_mci.sent.clear();
+    DWORD value = 0;
+    device.Status(value, MCI_STATUS_LENGTH, 0, nullptr, 0);
+    EXPECT_EQ(Only().deviceId, 7u);
+}
+
+TEST_F(MciDeviceTest, OpenMasksTheCallersFlagsPerOperation) {
+    struct Case {
+        const char* label;
+        LONG (*open)(CMciDevice&, DWORD, CWnd*);
+        UINT_PTR expected;
+    };
+    const Case cases[] = {
+        {"by type id", [](CMciDevice& d, DWORD f, CWnd* w) { return d.OpenByTypeId(0x20B, f, w); },
+         0x103 | MCI_OPEN_TYPE_ID},
+        {"by type name",
+         [](CMciDevice& d, DWORD f, CWnd* w) { return d.OpenByTypeName("sequencer", f, w); },
+         0x103 | MCI_OPEN_TYPE},
+        {"element by type id",
+         [](CMciDevice& d, DWORD f, CWnd* w) { return d.OpenElementByTypeId(0x20B, "x", f, w); },
+         0x903 | MCI_OPEN_TYPE_ID | MCI_OPEN_ELEMENT},
+        {"element by type name",
+         [](CMciDevice& d, DWORD f, CWnd* w) {
+             return d.OpenElementByTypeName("sequencer", "x", f, w);
+         },
+         0x903 | MCI_OPEN_TYPE | MCI_OPEN_ELEMENT},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.label);
+        CMciDevice device;
+        m_mci.sent.clear();
+        k.open(device, 0xFFFFFFFF & ~static_cast<DWORD>(MCI_NOTIFY), &m_wnd);
+        EXPECT_EQ(Only().flags, k.expected);
+        EXPECT_EQ(Only().open.dwCallback, kHwnd);
+    }
+}
+
+TEST_F(MciDeviceTest, ASecondOpenIsRefusedAndTheFirstDeviceStaysOpen) {
+    TestDevice device;
+    OpenAsPlayer(device);
+    device.m_dwLastError = 99;
+    EXPECT_EQ(device.OpenByTypeName("sequencer", 0, nullptr), -1);
+    EXPECT_EQ(device.OpenElementByTypeName("sequencer", "b.mid", 0, nullptr), -1);
+    EXPECT_TRUE(m_mci.sent.empty());
+    EXPECT_EQ(device.m_dwLastError, 99u);
+    EXPECT_EQ(device.GetDeviceId(), 7u);
+}
+
+TEST_F(MciDeviceTest, AFailedOpenLeavesTheObjectOpenOnDeviceZeroUntilClose) {
+    TestDevice device;
+    m_mci.results[MCI_OPEN] = MCIERR_FILE_NOT_FOUND;
+    EXPECT_EQ(device.OpenElementByTypeId(MCI_DEVTYPE_SEQUENCER, "gone.mid", 0, nullptr),
+              MCIERR_FILE_NOT_FOUND);
+    EXPECT_EQ(device.m_dwLastError, static_cast<DWORD>(MCIERR_FILE_NOT_FOUND));
+    EXPECT_TRUE(device.IsOpen());
+    EXPECT_EQ(device.OpenByTypeId(MCI_DEVTYPE_SEQUENCER, 0, nullptr), -1);
+
+    m_mci.sent.clear();
+    m_mci.results[MCI_STATUS] = MCIERR_INVALID_DEVICE_ID;
+    DWORD length = 555;
+    EXPECT_EQ(device.Status(length, MCI_STATUS_LENGTH, 0, nullptr, 0), MCIERR_INVALID_DEVICE_ID);
+    EXPECT_EQ(length, 0u) << "a failed query reads as 0";
+    EXPECT_EQ(Only().deviceId, 0u);
+
+    m_mci.results[MCI_CLOSE] = MCIERR_INVALID_DEVICE_ID;
+    EXPECT_EQ(device.Close(0, nullptr), MCIERR_INVALID_DEVICE_ID);
+    EXPECT_FALSE(device.IsOpen()) << "a refused close still closes the object";
+}
+
+TEST_F(MciDeviceTest, EveryCommandOnAClosedObjectIsRefusedWithoutSending) {
+    TestDevice device;
+    device.m_dwLastError = 5;
+    DWORD value = 77;
+    EXPECT_EQ(device.Close(0, nullptr), -1);
+    EXPECT_EQ(device.Play(0, kNone, 0, &m_wnd), -1);
+    EXPECT_EQ(device.Set(MCI_FORMAT_MILLISECONDS, kNone, 0, nullptr), -1);
+    EXPECT_EQ(device.Status(value, MCI_STATUS_POSITION, 0, nullptr, 0), -1);
+    EXPECT_EQ(device.Seek(0, 0, nullptr), -1);
+    EXPECT_EQ(device.Stop(0, nullptr), -1);
+    EXPECT_EQ(device.Pause(nullptr, 0), -1);
+    EXPECT_EQ(device.Resume(nullptr, 0), -1);
+    EXPECT_TRUE(m_mci.sent.empty());
+    EXPECT_EQ(device.m_dwLastError, 5u);
+    EXPECT_EQ(value, 77u);
+}
+
+TEST_F(MciDeviceTest, PlayAddsFromAndToOnlyWhenGivenAndReusesItsBlock) {
+    TestDevice device;
+    OpenAsPlayer(device);
+    device.Play(0, kNone, 0, &m_wnd);
+    device.Play(kNone, kNone, 0, &m_wnd);
+    device.Play(1500, 9000, MCI_WAIT | MCI_FROM, nullptr);
+    ASSERT_EQ(m_mci.sent.size(), 3u);
+    const SentCommand& start = m_mci.sent[0];
+    EXPECT_EQ(start.msg, static_cast<UINT>(MCI_PLAY));
+    EXPECT_EQ(start.flags, static_cast<UINT_PTR>(MCI_NOTIFY | MCI_FROM));
+    EXPECT_EQ(start.play.dwCallback, kHwnd);
+    EXPECT_EQ(start.play.dwFrom, 0u);
+
+    const SentCommand& resume = m_mci.sent[1];
+    EXPECT_EQ(resume.flags, static_cast<UINT_PTR>(MCI_NOTIFY));
+    EXPECT_EQ(resume.play.dwFrom, 0u);
+    EXPECT_EQ(resume.play.dwTo, 0u);
+
+    const SentCommand& range = m_mci.sent[2];
+    EXPECT_EQ(range.flags, static_cast<UINT_PTR>(MCI_WAIT | MCI_FROM | MCI_TO));
+    EXPECT_EQ(range.play.dwCallback, 0u);
+    EXPECT_EQ(range.play.dwFrom, 1500u);
+    EXPECT_EQ(range.play.dwTo, 9000u);
+    EXPECT_EQ(m_mci.sent[0].block, m_mci.sent[2].block);
+}
+
+TEST_F(MciDeviceTest, FirstRuleKeepsTheCallersNotifyEvenWithoutAWindow) {
+    TestDevice device;
+    OpenAsPlayer(device);
+    device.Play(kNone, kNone, MCI_NOTIFY, nullptr);
+    device.Play(kNone, kNone, MCI_NOTIFY, &m_noHandle);
+    device.Play(kNone, kNone, 0, &m_noHandle);
+    ASSERT_EQ(m_mci.sent.size(), 3u);
+    EXPECT_EQ(m_mci.sent[0].flags, static_cast<UINT_PTR>(MCI_NOTIFY));
+    EXPECT_EQ(m_mci.sent[0].play.dwCallback, 0u);
+    EXPECT_EQ(m_mci.sent[1].flags, static_cast<UINT_PTR>(MCI_NOTIFY));
+    EXPECT_EQ(m_mci.sent[1].play.dwCallback, 0u);
+    EXPECT_EQ(m_mci.sent[2].flags, 0u);
+
+    m_mci.sent.clear();
+    device.Close(MCI_NOTIFY | MCI_FROM, &m_wnd);
+    EXPECT_EQ(Only().flags, static_cast<UINT_PTR>(MCI_NOTIFY));
+    EXPECT_EQ(Only().generic.dwCallback, kHwnd);
+}
+
+TEST_F(MciDeviceTest, SecondRuleNotifiesOnlyAUsableWindow) {
+    TestDevice device;
+    OpenAsPlayer(device);
+    device.Stop(MCI_NOTIFY | MCI_WAIT | MCI_FROM, nullptr);
+    device.Stop(0, &m_wnd);
+    device.Pause(&m_noHandle, MCI_NOTIFY);
+    device.Resume(&m_wnd, MCI_WAIT | MCI_TO);
+    ASSERT_EQ(m_mci.sent.size(), 4u);
+    EXPECT_EQ(m_mci.sent[0].msg, static_cast<UINT>(MCI_STOP));
+    EXPECT_EQ(m_mci.sent[0].flags, static_cast<UINT_PTR>(MCI_WAIT));
+    EXPECT_EQ(m_mci.sent[0].generic.dwCallback, 0u);
+    EXPECT_EQ(m_mci.sent[1].flags, static_cast<UINT_PTR>(MCI_NOTIFY));
+    EXPECT_EQ(m_mci.sent[1].generic.dwCallback, kHwnd);
+    EXPECT_EQ(m_mci.sent[2].msg, static_cast<UINT>(MCI_PAUSE));
+    EXPECT_EQ(m_mci.sent[2].flags, 0u);
+    EXPECT_EQ(m_mci.sent[3].msg, static_cast<UINT>(MCI_RESUME));
+    EXPECT_EQ(m_mci.sent[3].flags, static_cast<UINT_PTR>(MCI_NOTIFY | MCI_WAIT));
+    EXPECT_EQ(m_mci.sent[3].generic.dwCallback, kHwnd);
+}
+
+TEST_F(MciDeviceTest, StatusSeekAndSetPassTheCallersOtherFlags) {
+    TestDevice device;
+    OpenAsPlayer(device);
+    DWORD value = 0;
+    EXPECT_EQ(device.Status(value, 0, MCI_NOTIFY | MCI_TRACK, nullptr, 3), 0);
+    EXPECT_EQ(Only().flags, static_cast<UINT_PTR>(MCI_TRACK)) << "item 0 sends no MCI_STATUS_ITEM";
+    EXPECT_EQ(Only().status.dwTrack, 3u);
+    EXPECT_EQ(value, 4242u);
+
+    m_mci.sent.clear();
+    device.Status(value, MCI_STATUS_POSITION, 0, &m_wnd, 0);
+    EXPECT_EQ(Only().flags, static_cast<UINT_PTR>(MCI_STATUS_ITEM | MCI_NOTIFY));
+    EXPECT_EQ(Only().status.dwItem, static_cast<DWORD>(MCI_STATUS_POSITION));
+    EXPECT_EQ(Only().status.dwCallback, kHwnd);
+
+    m_mci.sent.clear();
+    device.Seek(kNone, MCI_SEEK_TO_START, nullptr);
+    EXPECT_EQ(Only().flags, static_cast<UINT_PTR>(MCI_SEEK_TO_START));
+    EXPECT_EQ(Only().seek.dwTo, 0u);
+    m_mci.sent.clear();
+    device.Seek(2500, 0, nullptr);
+    EXPECT_EQ(Only().flags, static_cast<UINT_PTR>(MCI_TO));
+    EXPECT_EQ(Only().seek.dwTo, 2500u);
+}
+
+TEST_F(MciDeviceTest, MidiDeviceSetSendsTheZeroedSequencerBlock) {
+    TestDevice device;
+    OpenAsPlayer(device);
+    m_mci.seqSetBlock = true;
+    EXPECT_EQ(device.Set(MCI_FORMAT_MILLISECONDS, kNone, MCI_NOTIFY, nullptr), 0);
+    const SentCommand& c = Only();
+    EXPECT_EQ(c.msg, static_cast<UINT>(MCI_SET));
+    EXPECT_EQ(c.flags, static_cast<UINT_PTR>(MCI_SET_TIME_FORMAT));
+    EXPECT_EQ(c.seqSet.dwTimeFormat, 0u);
+    EXPECT_EQ(c.seqSet.dwAudio, 0u);
+    EXPECT_EQ(c.seqSet.dwTempo | c.seqSet.dwPort | c.seqSet.dwSlave | c.seqSet.dwMaster |
+                  c.seqSet.dwOffset,
+              0u);
+
+    m_mci.sent.clear();
+    device.Set(kNone, 3, 0, &m_wnd);
+    EXPECT_EQ(Only().flags, static_cast<UINT_PTR>(MCI_SET_AUDIO | MCI_NOTIFY));
+    EXPECT_EQ(Only().seqSet.dwAudio, 3u);
+}
+
+TEST_F(MciDeviceTest, ErrorsAreStoredAndReturned) {
+    TestDevice device;
+    OpenAsPlayer(device);
+    m_mci.results[MCI_PLAY] = MCIERR_OUTOFRANGE;
+    EXPECT_EQ(device.Play(0, kNone, 0, nullptr), MCIERR_OUTOFRANGE);
+    EXPECT_EQ(device.m_dwLastError, static_cast<DWORD>(MCIERR_OUTOFRANGE));
+    EXPECT_EQ(device.Stop(0, nullptr), 0);
+    EXPECT_EQ(device.m_dwLastError, 0u);
+}
+
+TEST_F(MciDeviceTest, DestroyingAnOpenDeviceClosesItWithoutNotification) {
+    {
+        CMidiDevice device;
+        device.OpenElementByTypeId(MCI_DEVTYPE_SEQUENCER, "a.mid", 0, &m_wnd);
+        device.Play(0, kNone, 0, &m_wnd);
+        m_mci.sent.clear();
+    }
+    const SentCommand& c = Only();
+    EXPECT_EQ(c.msg, static_cast<UINT>(MCI_CLOSE));
+    EXPECT_EQ(c.deviceId, 7u);
+    EXPECT_EQ(c.flags, 0u);
+    EXPECT_EQ(c.generic.dwCallback, 0u);
+
+    m_mci.sent.clear();
+    {
+        CMidiDevice device;
+        device.OpenElementByTypeId(MCI_DEVTYPE_SEQUENCER, "a.mid", 0, nullptr);
+        device.Close(0, nullptr);
+        m_mci.sent.clear();
+    }
+    EXPECT_TRUE(m_mci.sent.empty()) << "a closed device sends nothing when destroyed";
+}
+
+TEST(MciSeam, AnswersAnErrorWhenNoBackendIsInstalled) {
+    qv::IMci* previous = qv::InstallMci(nullptr);
+    qv::MCI_GENERIC_PARMS parms{};
+    EXPECT_EQ(qv::mciSendCommandA(1, MCI_STOP, 0, reinterpret_cast<std::uintptr_t>(&parms)),
+              static_cast<qv::MCIERROR>(MCIERR_DEVICE_NOT_INSTALLED));
+    qv::InstallMci(previous);
+}
+
+}  // namespace
