@@ -1,0 +1,30 @@
+#include "app/PlayerDlg.h"
+#include "res/resource.h"
+#include "tests/support/WindowTestFixture.h"
+
+using qv::headless::DialogDriver;
+
+namespace {
+
+class PlayerDlgTest : public WindowTestFixture {};
+
+TEST_F(PlayerDlgTest, FirstExchangeBindsTheControlsAndShowsTheMembers) {
+    CPlayerDlg dlg;
+    dlg.m_bLoop = 1;
+    dlg.m_strLength = "01:02";
+    windows.OnDialog(IDD_PLAYER, [&](DialogDriver& d) {
+        EXPECT_EQ(dlg.m_listBox.GetSafeHwnd(), qv::GetDlgItem(dlg.m_hWnd, IDC_PLAYLIST));
+        EXPECT_EQ(dlg.m_btnPlay.GetSafeHwnd(), qv::GetDlgItem(dlg.m_hWnd, IDC_PLAY));
+        EXPECT_EQ(d.Check(IDC_LOOP), BST_CHECKED);
+        EXPECT_EQ(d.Text(IDC_LENGTH), "01:02");
+        // A later exchange reads the controls back without binding them again.
+        ASSERT_TRUE(d.Click(IDC_LOOP));
+        dlg.UpdateData(TRUE);
+        EXPECT_EQ(dlg.m_bLoop, 0);
+        EXPECT_EQ(dlg.m_listBox.GetSafeHwnd(), qv::GetDlgItem(dlg.m_hWnd, IDC_PLAYLIST));
+        ASSERT_TRUE(d.PressEnter());
+    });
+    EXPECT_EQ(dlg.DoModal(), IDOK);
+}
+
+}  // namespace
