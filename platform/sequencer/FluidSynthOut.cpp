@@ -1,6 +1,7 @@
 #include <fluidsynth.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
@@ -100,9 +101,14 @@ public:
     }
 
     bool StartAudio(std::string& failure) {
+        const std::string standard = DriverSetting();
         if (TryDriver()) return true;
-        std::string tried = "the default";
+        std::string tried = standard;
+        const std::vector<std::string> built = BuiltDrivers();
         for (const char* driver : kAudioDrivers) {
+            if (driver == standard || std::find(built.begin(), built.end(), driver) == built.end()) {
+                continue;
+            }
             tried += std::string(", ") + driver;
             if (fluid_settings_setstr(m_settings.get(), "audio.driver", driver) == FLUID_OK &&
                 TryDriver()) {
@@ -144,6 +150,26 @@ private:
     static bool Fail(std::string& failure, std::string reason) {
         failure = std::move(reason);
         return false;
+    }
+
+    // The audio drivers this build of the library has.
+    std::vector<std::string> BuiltDrivers() const {
+        std::vector<std::string> names;
+        fluid_settings_foreach_option(
+            m_settings.get(), "audio.driver", &names, [](void* data, const char*, const char* option) {
+                static_cast<std::vector<std::string>*>(data)->emplace_back(option);
+            });
+        return names;
+    }
+
+    std::string DriverSetting() const {
+        char* value = nullptr;
+        std::string driver;
+        if (fluid_settings_dupstr(m_settings.get(), "audio.driver", &value) == FLUID_OK && value) {
+            driver = value;
+        }
+        fluid_free(value);
+        return driver;
     }
 
     bool TryDriver() {
