@@ -138,6 +138,10 @@ private:
     SmfStatus ReadTrack(std::span<const std::uint8_t> data, std::uint64_t tick,
                         std::uint64_t& endTick) {
         ByteReader r(data);
+        m_runStarts.push_back(m_song.events.size());
+        // A channel event takes at least two bytes; a guess from the chunk's real size saves
+        // most regrowing, and the cap keeps a junk file from reserving much.
+        m_song.events.reserve(std::min(m_song.events.size() + data.size() / 3, kMaxSmfEvents));
         std::uint8_t running = 0;
         bool endOfTrack = false;
         // A track that just stops without its end-of-track event is common enough to accept.
@@ -224,15 +228,36 @@ private:
     SmfStatus Finish(std::uint16_t division, std::uint64_t endTick) {
         TickTimer timer;
         if (!timer.Init(division, std::move(m_tempos))) return SmfStatus::Damaged;
-        std::stable_sort(m_song.events.begin(), m_song.events.end(),
-                         [](const SongEvent& a, const SongEvent& b) { return a.timeUs < b.timeUs; });
+        MergeTracks();
         for (SongEvent& e : m_song.events) e.timeUs = timer.ToUs(static_cast<std::uint64_t>(e.timeUs));
         m_song.lengthUs = timer.ToUs(endTick);
         if (m_song.lengthUs > kMaxLengthUs) return SmfStatus::Damaged;
         return SmfStatus::Ok;
     }
 
+    // Each track's events are in order already: merge the tracks pairwise, stably, so that at
+    // equal times the earlier track comes first.
+    void MergeTracks() {
+        auto& events = m_song.events;
+        const auto byTime = [](const SongEvent& a, const SongEvent& b) { return a.timeUs < b.timeUs; };
+        if (std::is_sorted(events.begin(), events.end(), byTime)) return;
+        std::vector<std::size_t> starts = m_runStarts;
+        while (starts.size() > 1) {
+            std::vector<std::size_t> merged;
+            for (std::size_t i = 0; i < starts.size(); i += 2) {
+                merged.push_back(starts[i]);
+                if (i + 1 == starts.size()) break;
+                const std::size_t end = i + 2 < starts.size() ? starts[i + 2] : events.size();
+                std::inplace_merge(events.begin() + static_cast<std::ptrdiff_t>(starts[i]),
+                                   events.begin() + static_cast<std::ptrdiff_t>(starts[i + 1]),
+                                   events.begin() + static_cast<std::ptrdiff_t>(end), byTime);
+            }
+            starts.swap(merged);
+        }
+    }
+
     Song& m_song;
+    std::vector<std::size_t> m_runStarts;  // where each track's events begin
     std::vector<TempoChange> m_tempos;
     std::size_t m_nEvents = 0;
 };
