@@ -55,7 +55,8 @@ private:
 };
 
 // Every 5 ms a note starts on the next channel and the one started 50 ms before ends; every
-// 100 ms a four-note chord joins in. With 1000 ticks a second (25 frames of 40 ticks), a tick is 1 ms.
+// 100 ms a four-note chord joins in. With 1000 ticks a second (25 frames of 40 ticks), a tick is 1
+// ms.
 std::vector<std::uint8_t> DenseSong(int seconds) {
     SmfTrack t;
     std::uint32_t delta = 0;
@@ -67,7 +68,8 @@ std::vector<std::uint8_t> DenseSong(int seconds) {
         }
         t.NoteOn(delta, channel, 40 + step % 48, 80);
         if (step % 20 == 0) {
-            for (int k = 0; k < 4; ++k) t.NoteOn(0, 15 - k, 60 + 4 * k, 60).NoteOff(0, 15 - k, 60 + 4 * k);
+            for (int k = 0; k < 4; ++k)
+                t.NoteOn(0, 15 - k, 60 + 4 * k, 60).NoteOff(0, 15 - k, 60 + 4 * k);
         }
         delta = 5;
     }
@@ -96,7 +98,8 @@ std::vector<std::int64_t> BareLoop(const Song& song) {
         const auto deadline = start + std::chrono::microseconds(song.events[i].timeUs);
         std::this_thread::sleep_until(deadline);
         const auto lateUs = std::chrono::duration_cast<std::chrono::microseconds>(
-                                std::chrono::steady_clock::now() - deadline).count();
+                                std::chrono::steady_clock::now() - deadline)
+                                .count();
         // One measurement for each event due at this deadline, as the player is measured.
         const std::int64_t at = song.events[i].timeUs;
         for (; i < song.events.size() && song.events[i].timeUs == at; ++i) late.push_back(lateUs);
@@ -119,20 +122,25 @@ int main(int argc, char** argv) {
     const auto wallBefore = std::chrono::steady_clock::now();
     player.Play(0, player.LengthUs(), std::nullopt);
     player.WaitWhilePlaying();
-    const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - wallBefore).count();
+    const double wall =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - wallBefore).count();
     const double cpu = CpuSeconds() - cpuBefore;
 
     const std::vector<std::int64_t> floor = BareLoop(copy);
-    const std::int64_t ourMedian = Percentile(out.m_lateUs, 0.5), ourP99 = Percentile(out.m_lateUs, 0.99);
+    const std::int64_t ourMedian = Percentile(out.m_lateUs, 0.5),
+                       ourP99 = Percentile(out.m_lateUs, 0.99);
     const std::int64_t floorMedian = Percentile(floor, 0.5), floorP99 = Percentile(floor, 0.99);
     std::printf("song: %d s, %zu events, %zu note messages measured\n", seconds, copy.events.size(),
                 out.m_lateUs.size());
     std::printf("lateness (us)      median   p99\n");
-    std::printf("  player          %7lld %6lld\n", static_cast<long long>(ourMedian), static_cast<long long>(ourP99));
-    std::printf("  sleep_until     %7lld %6lld\n", static_cast<long long>(floorMedian), static_cast<long long>(floorP99));
-    std::printf("  ratio           %7.2f %6.2f   (target <= 1.5)\n", double(ourMedian) / double(std::max<std::int64_t>(floorMedian, 1)),
+    std::printf("  player          %7lld %6lld\n", static_cast<long long>(ourMedian),
+                static_cast<long long>(ourP99));
+    std::printf("  sleep_until     %7lld %6lld\n", static_cast<long long>(floorMedian),
+                static_cast<long long>(floorP99));
+    std::printf("  ratio           %7.2f %6.2f   (target <= 1.5)\n",
+                double(ourMedian) / double(std::max<std::int64_t>(floorMedian, 1)),
                 double(ourP99) / double(std::max<std::int64_t>(floorP99, 1)));
-    std::printf("cpu: %.3f s over %.2f s of playback = %.3f%% of one core (target < 1%%)\n", cpu, wall,
-                100.0 * cpu / wall);
+    std::printf("cpu: %.3f s over %.2f s of playback = %.3f%% of one core (target < 1%%)\n", cpu,
+                wall, 100.0 * cpu / wall);
     return 0;
 }

@@ -33,7 +33,9 @@ std::vector<std::uint8_t> BigSong() {
     return BuildSmf(1, 480, tracks);
 }
 
-double Seconds(std::chrono::steady_clock::duration d) { return std::chrono::duration<double>(d).count(); }
+double Seconds(std::chrono::steady_clock::duration d) {
+    return std::chrono::duration<double>(d).count();
+}
 
 double Median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
@@ -47,7 +49,8 @@ std::size_t BareRead(const char* path) {
     ::lseek(fd, 0, SEEK_SET);
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
     std::size_t got = 0;
-    for (ssize_t n; got < bytes.size() && (n = ::read(fd, bytes.data() + got, bytes.size() - got)) > 0;) {
+    for (ssize_t n;
+         got < bytes.size() && (n = ::read(fd, bytes.data() + got, bytes.size() - got)) > 0;) {
         got += static_cast<std::size_t>(n);
     }
     ::close(fd);
@@ -61,7 +64,8 @@ int main(int argc, char** argv) {
     const char* path = "/tmp/quavel-bench-1mb.mid";
     const std::vector<std::uint8_t> bytes = BigSong();
     std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
 
     std::vector<double> loads, reads;
     std::int64_t lengthUs = 0;

@@ -31,12 +31,14 @@ int main(int argc, char** argv) {
         }
         qv::MCI_STATUS_PARMS status{};
         status.dwItem = MCI_STATUS_LENGTH;
-        mci.SendCommand(open.wDeviceID, MCI_STATUS, MCI_STATUS_ITEM, reinterpret_cast<std::uintptr_t>(&status));
+        mci.SendCommand(open.wDeviceID, MCI_STATUS, MCI_STATUS_ITEM,
+                        reinterpret_cast<std::uintptr_t>(&status));
         std::printf("%s: %lu ms\n", argv[i], static_cast<unsigned long>(status.dwReturn));
         std::fflush(stdout);
         qv::MCI_PLAY_PARMS play{};
         code = 0;
-        mci.SendCommand(open.wDeviceID, MCI_PLAY, MCI_FROM | MCI_NOTIFY, reinterpret_cast<std::uintptr_t>(&play));
+        mci.SendCommand(open.wDeviceID, MCI_PLAY, MCI_FROM | MCI_NOTIFY,
+                        reinterpret_cast<std::uintptr_t>(&play));
         {
             std::unique_lock<std::mutex> lock(mutex);
             cv.wait(lock, [&] { return code != 0; });

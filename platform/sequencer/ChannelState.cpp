@@ -101,9 +101,9 @@ void SendDefaults(IMidiOut& out) {
         }
         Program(out, c, 0);
         Bend(out, c, 0x2000);
-        Rpn(out, c, 0, 0, 2, 0);    // pitch-bend range: two semitones
-        Rpn(out, c, 0, 1, 64, 0);   // fine tuning: centre
-        Rpn(out, c, 0, 2, 64, 0);   // coarse tuning: centre
+        Rpn(out, c, 0, 0, 2, 0);        // pitch-bend range: two semitones
+        Rpn(out, c, 0, 1, 64, 0);       // fine tuning: centre
+        Rpn(out, c, 0, 2, 64, 0);       // coarse tuning: centre
         Control(out, c, kRpnMsb, 127);  // no parameter selected, so stray data entry does nothing
         Control(out, c, kRpnLsb, 127);
     }
@@ -115,26 +115,51 @@ void ChaseState::Apply(std::span<const std::uint8_t> message) {
     const int data1 = message[1];
     const int data2 = message.size() > 2 ? message[2] : 0;
     switch (message[0] & 0xF0) {
-    case 0xB0: ApplyControl(ch, data1, data2); break;
-    case 0xC0: ch.program = data1; break;
-    case 0xD0: ch.pressure = data1; break;
-    case 0xE0: ch.bend = data1 | (data2 << 7); break;
-    default: break;
+        case 0xB0:
+            ApplyControl(ch, data1, data2);
+            break;
+        case 0xC0:
+            ch.program = data1;
+            break;
+        case 0xD0:
+            ch.pressure = data1;
+            break;
+        case 0xE0:
+            ch.bend = data1 | (data2 << 7);
+            break;
+        default:
+            break;
     }
 }
 
 void ChaseState::ApplyControl(Channel& ch, int controller, int value) {
     switch (controller) {
-    case kRpnMsb: ch.rpnMsb = value; ch.nrpnSelected = false; break;
-    case kRpnLsb: ch.rpnLsb = value; ch.nrpnSelected = false; break;
-    case kNrpnMsb: ch.nrpnMsb = value; ch.nrpnSelected = true; break;
-    case kNrpnLsb: ch.nrpnLsb = value; ch.nrpnSelected = true; break;
-    case kDataEntryMsb:
-    case kDataEntryLsb: ApplyDataEntry(ch, controller, value); break;
-    case kResetControllers: ResetControllers(ch); break;
-    default:
-        if (controller < kAllSoundOff) ch.controllers[controller] = value;
-        break;
+        case kRpnMsb:
+            ch.rpnMsb = value;
+            ch.nrpnSelected = false;
+            break;
+        case kRpnLsb:
+            ch.rpnLsb = value;
+            ch.nrpnSelected = false;
+            break;
+        case kNrpnMsb:
+            ch.nrpnMsb = value;
+            ch.nrpnSelected = true;
+            break;
+        case kNrpnLsb:
+            ch.nrpnLsb = value;
+            ch.nrpnSelected = true;
+            break;
+        case kDataEntryMsb:
+        case kDataEntryLsb:
+            ApplyDataEntry(ch, controller, value);
+            break;
+        case kResetControllers:
+            ResetControllers(ch);
+            break;
+        default:
+            if (controller < kAllSoundOff) ch.controllers[controller] = value;
+            break;
     }
 }
 
@@ -171,11 +196,14 @@ void ChaseState::Send(IMidiOut& out) const {
 
 void ChaseState::SendChannel(IMidiOut& out, int channel, const Channel& ch) {
     // The bank before the program change that it qualifies.
-    if (ch.controllers[kBankMsb] != kUnset) Control(out, channel, kBankMsb, ch.controllers[kBankMsb]);
-    if (ch.controllers[kBankLsb] != kUnset) Control(out, channel, kBankLsb, ch.controllers[kBankLsb]);
+    if (ch.controllers[kBankMsb] != kUnset)
+        Control(out, channel, kBankMsb, ch.controllers[kBankMsb]);
+    if (ch.controllers[kBankLsb] != kUnset)
+        Control(out, channel, kBankLsb, ch.controllers[kBankLsb]);
     if (ch.program != kUnset) Program(out, channel, ch.program);
     for (int c = 0; c < kAllSoundOff; ++c) {
-        if (!IsSpecial(c) && ch.controllers[c] != kUnset) Control(out, channel, c, ch.controllers[c]);
+        if (!IsSpecial(c) && ch.controllers[c] != kUnset)
+            Control(out, channel, c, ch.controllers[c]);
     }
     for (const Parameter& p : ch.parameters) {
         Control(out, channel, p.nrpn ? kNrpnMsb : kRpnMsb, p.msb);

@@ -20,7 +20,9 @@ void SteadyClock::WaitUntil(std::unique_lock<std::mutex>& lock, std::condition_v
     cv.wait_until(lock, deadline);
 }
 
-std::int64_t ManualClock::NowUs() const { return m_nowUs.load(); }
+std::int64_t ManualClock::NowUs() const {
+    return m_nowUs.load();
+}
 
 // Time moves only in AdvanceUs, which wakes the waiters itself.
 void ManualClock::WaitUntil(std::unique_lock<std::mutex>& lock, std::condition_variable& cv,

@@ -15,14 +15,10 @@ namespace {
 
 // Where Debian and its neighbours put General MIDI soundfonts, in order of preference.
 constexpr const char* kSoundfonts[] = {
-    "/usr/share/sounds/sf2/FluidR3_GM.sf2",
-    "/usr/share/sounds/sf2/default-GM.sf2",
-    "/usr/share/sounds/sf2/TimGM6mb.sf2",
-    "/usr/share/soundfonts/FluidR3_GM.sf2",
-    "/usr/share/soundfonts/default.sf2",
-    "/usr/share/soundfonts/default-GM.sf2",
-    "/usr/share/sounds/sf3/default-GM.sf3",
-    "/usr/share/sounds/sf3/MuseScore_General.sf3",
+    "/usr/share/sounds/sf2/FluidR3_GM.sf2", "/usr/share/sounds/sf2/default-GM.sf2",
+    "/usr/share/sounds/sf2/TimGM6mb.sf2",   "/usr/share/soundfonts/FluidR3_GM.sf2",
+    "/usr/share/soundfonts/default.sf2",    "/usr/share/soundfonts/default-GM.sf2",
+    "/usr/share/sounds/sf3/default-GM.sf3", "/usr/share/sounds/sf3/MuseScore_General.sf3",
 };
 
 // Audio drivers to try after FluidSynth's own default, in order of preference: the desktop's
@@ -35,10 +31,11 @@ template <class T, void (*Delete)(T*)>
 struct FluidDeleter {
     void operator()(T* p) const { Delete(p); }
 };
-using SettingsPtr = std::unique_ptr<fluid_settings_t, FluidDeleter<fluid_settings_t, delete_fluid_settings>>;
+using SettingsPtr =
+    std::unique_ptr<fluid_settings_t, FluidDeleter<fluid_settings_t, delete_fluid_settings>>;
 using SynthPtr = std::unique_ptr<fluid_synth_t, FluidDeleter<fluid_synth_t, delete_fluid_synth>>;
-using DriverPtr =
-    std::unique_ptr<fluid_audio_driver_t, FluidDeleter<fluid_audio_driver_t, delete_fluid_audio_driver>>;
+using DriverPtr = std::unique_ptr<fluid_audio_driver_t,
+                                  FluidDeleter<fluid_audio_driver_t, delete_fluid_audio_driver>>;
 
 // The library logs to standard error by itself; keep its last error for our own one-line report.
 std::mutex g_logMutex;
@@ -97,7 +94,8 @@ public:
             if (::access(path.c_str(), R_OK) != 0) continue;
             if (fluid_synth_sfload(m_synth.get(), path.c_str(), 1) != FLUID_FAILED) return true;
         }
-        return Fail(failure, WithReason("no General MIDI soundfont could be loaded; tried " + tried));
+        return Fail(failure,
+                    WithReason("no General MIDI soundfont could be loaded; tried " + tried));
     }
 
     bool StartAudio(std::string& failure) {
@@ -106,7 +104,8 @@ public:
         std::string tried = standard;
         const std::vector<std::string> built = BuiltDrivers();
         for (const char* driver : kAudioDrivers) {
-            if (driver == standard || std::find(built.begin(), built.end(), driver) == built.end()) {
+            if (driver == standard ||
+                std::find(built.begin(), built.end(), driver) == built.end()) {
                 continue;
             }
             tried += std::string(", ") + driver;
@@ -135,14 +134,29 @@ public:
         const int channel = m[0] & 0x0F;
         const int data2 = m.size() > 2 ? m[2] : 0;
         switch (m[0] & 0xF0) {
-        case 0x80: fluid_synth_noteoff(synth, channel, m[1]); break;
-        case 0x90: fluid_synth_noteon(synth, channel, m[1], data2); break;
-        case 0xA0: fluid_synth_key_pressure(synth, channel, m[1], data2); break;
-        case 0xB0: fluid_synth_cc(synth, channel, m[1], data2); break;
-        case 0xC0: fluid_synth_program_change(synth, channel, m[1]); break;
-        case 0xD0: fluid_synth_channel_pressure(synth, channel, m[1]); break;
-        case 0xE0: fluid_synth_pitch_bend(synth, channel, m[1] | (data2 << 7)); break;
-        default: break;
+            case 0x80:
+                fluid_synth_noteoff(synth, channel, m[1]);
+                break;
+            case 0x90:
+                fluid_synth_noteon(synth, channel, m[1], data2);
+                break;
+            case 0xA0:
+                fluid_synth_key_pressure(synth, channel, m[1], data2);
+                break;
+            case 0xB0:
+                fluid_synth_cc(synth, channel, m[1], data2);
+                break;
+            case 0xC0:
+                fluid_synth_program_change(synth, channel, m[1]);
+                break;
+            case 0xD0:
+                fluid_synth_channel_pressure(synth, channel, m[1]);
+                break;
+            case 0xE0:
+                fluid_synth_pitch_bend(synth, channel, m[1] | (data2 << 7));
+                break;
+            default:
+                break;
         }
     }
 
@@ -156,7 +170,8 @@ private:
     std::vector<std::string> BuiltDrivers() const {
         std::vector<std::string> names;
         fluid_settings_foreach_option(
-            m_settings.get(), "audio.driver", &names, [](void* data, const char*, const char* option) {
+            m_settings.get(), "audio.driver", &names,
+            [](void* data, const char*, const char* option) {
                 static_cast<std::vector<std::string>*>(data)->emplace_back(option);
             });
         return names;
@@ -252,7 +267,8 @@ std::unique_ptr<IMidiOut> MakeOutputFromEnvironment() {
     const std::string_view wanted = env && *env ? env : "fluidsynth";
     std::string failure;
     for (const OutputKind& kind : kOutputs) {
-        const bool matches = kind.takesPath ? wanted.starts_with(kind.prefix) : wanted == kind.prefix;
+        const bool matches =
+            kind.takesPath ? wanted.starts_with(kind.prefix) : wanted == kind.prefix;
         if (!matches) continue;
         if (auto out = kind.make(wanted.substr(kind.prefix.size()), failure)) return out;
         SaySilentOnce(failure);

@@ -73,7 +73,7 @@ private:
     bool m_dirty = false;   // something changed that the thread has not looked at yet
     bool m_parked = false;  // the thread waits for its next deadline
     bool m_quit = false;
-    std::thread m_thread;   // last: started once everything above is ready
+    std::thread m_thread;  // last: started once everything above is ready
 };
 
 }  // namespace qv::seq

@@ -31,7 +31,8 @@ private:
 MCIERROR ReadWholeFile(const char* path, std::vector<std::uint8_t>& bytes) {
     // Non-blocking, so that a named pipe given as a song cannot hang the caller.
     ScopedFd fd(::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (fd.Get() < 0) return errno == ENOENT || errno == ENOTDIR ? MCIERR_FILE_NOT_FOUND : MCIERR_FILE_READ;
+    if (fd.Get() < 0)
+        return errno == ENOENT || errno == ENOTDIR ? MCIERR_FILE_NOT_FOUND : MCIERR_FILE_READ;
     struct stat st {};
     if (::fstat(fd.Get(), &st) != 0) return MCIERR_FILE_READ;
     if (!S_ISREG(st.st_mode)) return MCIERR_INVALID_FILE;
@@ -65,7 +66,9 @@ T* Block(std::uintptr_t parms) {
     return reinterpret_cast<T*>(parms);
 }
 
-std::int64_t LengthMs(const Player& player) { return player.LengthUs() / 1000; }
+std::int64_t LengthMs(const Player& player) {
+    return player.LengthUs() / 1000;
+}
 
 // The song's own end for its last millisecond, so that playing "to the length" plays it all.
 std::int64_t SongUs(const Player& player, std::uint32_t ms) {
@@ -74,9 +77,12 @@ std::int64_t SongUs(const Player& player, std::uint32_t ms) {
 
 std::uint32_t ModeValue(PlayMode mode) {
     switch (mode) {
-    case PlayMode::Playing: return MCI_MODE_PLAY;
-    case PlayMode::Paused: return MCI_MODE_PAUSE;
-    case PlayMode::Stopped: break;
+        case PlayMode::Playing:
+            return MCI_MODE_PLAY;
+        case PlayMode::Paused:
+            return MCI_MODE_PAUSE;
+        case PlayMode::Stopped:
+            break;
     }
     return MCI_MODE_STOP;
 }
@@ -87,20 +93,20 @@ MCIERROR LoadSong(const char* path, Song& song) {
     std::vector<std::uint8_t> bytes;
     if (const MCIERROR error = ReadWholeFile(path, bytes)) return error;
     switch (ReadSmf(bytes, song)) {
-    case SmfStatus::Ok: return 0;
-    case SmfStatus::TooLarge: return MCIERR_OUT_OF_MEMORY;
-    case SmfStatus::Damaged: break;
+        case SmfStatus::Ok:
+            return 0;
+        case SmfStatus::TooLarge:
+            return MCIERR_OUT_OF_MEMORY;
+        case SmfStatus::Damaged:
+            break;
     }
     return MCIERR_INVALID_FILE;
 }
 
 const SequencerMci::CommandRow SequencerMci::kCommands[] = {
-    {MCI_PLAY, &SequencerMci::Play, false},
-    {MCI_PAUSE, &SequencerMci::Pause, true},
-    {MCI_RESUME, &SequencerMci::Resume, false},
-    {MCI_STOP, &SequencerMci::Stop, true},
-    {MCI_SEEK, &SequencerMci::Seek, true},
-    {MCI_SET, &SequencerMci::Set, true},
+    {MCI_PLAY, &SequencerMci::Play, false},     {MCI_PAUSE, &SequencerMci::Pause, true},
+    {MCI_RESUME, &SequencerMci::Resume, false}, {MCI_STOP, &SequencerMci::Stop, true},
+    {MCI_SEEK, &SequencerMci::Seek, true},      {MCI_SET, &SequencerMci::Set, true},
     {MCI_STATUS, &SequencerMci::Status, true},
 };
 
@@ -276,18 +282,28 @@ MCIERROR SequencerMci::Status(MCIDEVICEID, Player& player, std::uintptr_t flags,
     // The whole song is one track.
     if ((flags & MCI_TRACK) && status->dwTrack != 1) return MCIERR_OUTOFRANGE;
     switch (status->dwItem) {
-    case MCI_STATUS_LENGTH: status->dwReturn = static_cast<std::uintptr_t>(LengthMs(player)); break;
-    case MCI_STATUS_POSITION:
-        status->dwReturn =
-            (flags & MCI_STATUS_START) ? 0 : static_cast<std::uintptr_t>(player.PositionUs() / 1000);
-        break;
-    case MCI_STATUS_MODE: status->dwReturn = ModeValue(player.Mode()); break;
-    case MCI_STATUS_TIME_FORMAT: status->dwReturn = MCI_FORMAT_MILLISECONDS; break;
-    case MCI_STATUS_NUMBER_OF_TRACKS:
-    case MCI_STATUS_CURRENT_TRACK:
-    case MCI_STATUS_READY:
-    case MCI_STATUS_MEDIA_PRESENT: status->dwReturn = 1; break;
-    default: return MCIERR_UNSUPPORTED_FUNCTION;
+        case MCI_STATUS_LENGTH:
+            status->dwReturn = static_cast<std::uintptr_t>(LengthMs(player));
+            break;
+        case MCI_STATUS_POSITION:
+            status->dwReturn = (flags & MCI_STATUS_START)
+                                   ? 0
+                                   : static_cast<std::uintptr_t>(player.PositionUs() / 1000);
+            break;
+        case MCI_STATUS_MODE:
+            status->dwReturn = ModeValue(player.Mode());
+            break;
+        case MCI_STATUS_TIME_FORMAT:
+            status->dwReturn = MCI_FORMAT_MILLISECONDS;
+            break;
+        case MCI_STATUS_NUMBER_OF_TRACKS:
+        case MCI_STATUS_CURRENT_TRACK:
+        case MCI_STATUS_READY:
+        case MCI_STATUS_MEDIA_PRESENT:
+            status->dwReturn = 1;
+            break;
+        default:
+            return MCIERR_UNSUPPORTED_FUNCTION;
     }
     return 0;
 }

@@ -23,8 +23,8 @@ using OutputFactory = std::function<std::unique_ptr<IMidiOut>()>;
 
 struct SequencerOptions {
     Poster poster;
-    IClock* clock = nullptr;    // null: the real monotonic clock
-    OutputFactory makeOutput;   // empty: the output the environment asks for
+    IClock* clock = nullptr;   // null: the real monotonic clock
+    OutputFactory makeOutput;  // empty: the output the environment asks for
 };
 
 class SequencerMci final : public IMci {
@@ -39,7 +39,7 @@ public:
 
 private:
     using Handler = MCIERROR (SequencerMci::*)(MCIDEVICEID, Player&, std::uintptr_t,
-                                                std::uintptr_t);
+                                               std::uintptr_t);
     struct CommandRow {
         std::uint32_t msg;
         Handler handler;

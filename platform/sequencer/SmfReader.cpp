@@ -25,8 +25,9 @@ public:
         if (division & 0x8000) return InitSmpte(division);
         m_ticksPerQuarter = division;
         if (m_ticksPerQuarter == 0) return false;
-        std::stable_sort(tempos.begin(), tempos.end(),
-                         [](const TempoChange& a, const TempoChange& b) { return a.tick < b.tick; });
+        std::stable_sort(
+            tempos.begin(), tempos.end(),
+            [](const TempoChange& a, const TempoChange& b) { return a.tick < b.tick; });
         m_segments.push_back({0, 0, kDefaultTempo});
         for (const TempoChange& t : tempos) {
             Segment& last = m_segments.back();
@@ -229,7 +230,8 @@ private:
         TickTimer timer;
         if (!timer.Init(division, std::move(m_tempos))) return SmfStatus::Damaged;
         MergeTracks();
-        for (SongEvent& e : m_song.events) e.timeUs = timer.ToUs(static_cast<std::uint64_t>(e.timeUs));
+        for (SongEvent& e : m_song.events)
+            e.timeUs = timer.ToUs(static_cast<std::uint64_t>(e.timeUs));
         m_song.lengthUs = timer.ToUs(endTick);
         if (m_song.lengthUs > kMaxLengthUs) return SmfStatus::Damaged;
         return SmfStatus::Ok;
@@ -239,7 +241,9 @@ private:
     // equal times the earlier track comes first.
     void MergeTracks() {
         auto& events = m_song.events;
-        const auto byTime = [](const SongEvent& a, const SongEvent& b) { return a.timeUs < b.timeUs; };
+        const auto byTime = [](const SongEvent& a, const SongEvent& b) {
+            return a.timeUs < b.timeUs;
+        };
         if (std::is_sorted(events.begin(), events.end(), byTime)) return;
         std::vector<std::size_t> starts = m_runStarts;
         while (starts.size() > 1) {

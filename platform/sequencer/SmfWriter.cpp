@@ -4,11 +4,16 @@ namespace qv::seq {
 namespace {
 
 void AppendBE(std::vector<std::uint8_t>& out, std::uint32_t value, int nBytes) {
-    for (int i = nBytes - 1; i >= 0; --i) out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+    for (int i = nBytes - 1; i >= 0; --i)
+        out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
 }
 
-std::uint8_t Status(int kind, int channel) { return static_cast<std::uint8_t>(kind | (channel & 0x0F)); }
-std::uint8_t Data(int value) { return static_cast<std::uint8_t>(value & 0x7F); }
+std::uint8_t Status(int kind, int channel) {
+    return static_cast<std::uint8_t>(kind | (channel & 0x0F));
+}
+std::uint8_t Data(int value) {
+    return static_cast<std::uint8_t>(value & 0x7F);
+}
 
 }  // namespace
 
@@ -39,8 +44,8 @@ SmfTrack& SmfTrack::Meta(std::uint32_t delta, std::uint8_t type, std::string_vie
 }
 
 SmfTrack& SmfTrack::Tempo(std::uint32_t delta, std::uint32_t usPerQuarter) {
-    const char data[3] = {static_cast<char>(usPerQuarter >> 16), static_cast<char>(usPerQuarter >> 8),
-                          static_cast<char>(usPerQuarter)};
+    const char data[3] = {static_cast<char>(usPerQuarter >> 16),
+                          static_cast<char>(usPerQuarter >> 8), static_cast<char>(usPerQuarter)};
     return Meta(delta, 0x51, std::string_view(data, 3));
 }
 

@@ -45,26 +45,34 @@ public:
 
 private:
     template <class T>
-    static T& At(std::uintptr_t parms) { return *reinterpret_cast<T*>(parms); }
+    static T& At(std::uintptr_t parms) {
+        return *reinterpret_cast<T*>(parms);
+    }
 
     void Copy(SentCommand& c, std::uintptr_t parms, qv::MCIERROR result) const {
         switch (c.msg) {
-        case MCI_OPEN:
-            if (result == 0) At<qv::MCI_OPEN_PARMS>(parms).wDeviceID = 7;
-            c.open = At<qv::MCI_OPEN_PARMS>(parms);
-            break;
-        case MCI_PLAY: c.play = At<qv::MCI_PLAY_PARMS>(parms); break;
-        // Reading the whole sequencer block catches a short block under the address sanitizer.
-        case MCI_SET:
-            if (seqSetBlock) c.seqSet = At<qv::MCI_SEQ_SET_PARMS>(parms);
-            c.set = At<qv::MCI_SET_PARMS>(parms);
-            break;
-        case MCI_STATUS:
-            if (result == 0) At<qv::MCI_STATUS_PARMS>(parms).dwReturn = 4242;
-            c.status = At<qv::MCI_STATUS_PARMS>(parms);
-            break;
-        case MCI_SEEK: c.seek = At<qv::MCI_SEEK_PARMS>(parms); break;
-        default: c.generic = At<qv::MCI_GENERIC_PARMS>(parms); break;
+            case MCI_OPEN:
+                if (result == 0) At<qv::MCI_OPEN_PARMS>(parms).wDeviceID = 7;
+                c.open = At<qv::MCI_OPEN_PARMS>(parms);
+                break;
+            case MCI_PLAY:
+                c.play = At<qv::MCI_PLAY_PARMS>(parms);
+                break;
+            // Reading the whole sequencer block catches a short block under the address sanitizer.
+            case MCI_SET:
+                if (seqSetBlock) c.seqSet = At<qv::MCI_SEQ_SET_PARMS>(parms);
+                c.set = At<qv::MCI_SET_PARMS>(parms);
+                break;
+            case MCI_STATUS:
+                if (result == 0) At<qv::MCI_STATUS_PARMS>(parms).dwReturn = 4242;
+                c.status = At<qv::MCI_STATUS_PARMS>(parms);
+                break;
+            case MCI_SEEK:
+                c.seek = At<qv::MCI_SEEK_PARMS>(parms);
+                break;
+            default:
+                c.generic = At<qv::MCI_GENERIC_PARMS>(parms);
+                break;
         }
     }
 };

@@ -50,7 +50,8 @@ struct Posted {
 };
 
 inline std::ostream& operator<<(std::ostream& os, const Posted& p) {
-    return os << "{callback " << p.callback << ", code " << p.code << ", device " << p.deviceId << "}";
+    return os << "{callback " << p.callback << ", code " << p.code << ", device " << p.deviceId
+              << "}";
 }
 
 class SequencerFixture : public ::testing::Test {
@@ -75,11 +76,13 @@ protected:
     std::string WriteFile(const std::string& name, const Bytes& bytes) {
         const std::string path = m_dir + "/" + name;
         std::ofstream(path, std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+            .write(reinterpret_cast<const char*>(bytes.data()),
+                   static_cast<std::streamsize>(bytes.size()));
         return path;
     }
 
-    qv::MCIERROR Send(std::uint32_t id, std::uint32_t msg, std::uintptr_t flags, const void* parms) {
+    qv::MCIERROR Send(std::uint32_t id, std::uint32_t msg, std::uintptr_t flags,
+                      const void* parms) {
         return m_mci->SendCommand(id, msg, flags, reinterpret_cast<std::uintptr_t>(parms));
     }
 
@@ -149,7 +152,9 @@ protected:
     std::vector<Posted> m_posted;
 };
 
-inline bool IsNoteOn(const Bytes& m) { return m.size() == 3 && (m[0] & 0xF0) == 0x90 && m[2] > 0; }
+inline bool IsNoteOn(const Bytes& m) {
+    return m.size() == 3 && (m[0] & 0xF0) == 0x90 && m[2] > 0;
+}
 
 inline bool IsControl(const Bytes& m, int channel, int controller) {
     return m.size() == 3 && m[0] == (0xB0 | channel) && m[1] == controller;

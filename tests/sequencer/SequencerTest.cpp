@@ -151,7 +151,9 @@ TEST_F(SequencerTest, ANewSongStartsFromDefaultControllers) {
     const std::vector<Bytes> before(sent.begin(), firstNote);
     for (int channel = 0; channel < 16; ++channel) {
         SCOPED_TRACE(channel);
-        const auto has = [&](const Bytes& m) { return std::find(before.begin(), before.end(), m) != before.end(); };
+        const auto has = [&](const Bytes& m) {
+            return std::find(before.begin(), before.end(), m) != before.end();
+        };
         const auto c = static_cast<std::uint8_t>(channel);
         EXPECT_TRUE(has({static_cast<std::uint8_t>(0xB0 | c), 121, 0}));
         EXPECT_TRUE(has({static_cast<std::uint8_t>(0xB0 | c), 7, 100}));
@@ -159,7 +161,8 @@ TEST_F(SequencerTest, ANewSongStartsFromDefaultControllers) {
         EXPECT_TRUE(has({static_cast<std::uint8_t>(0xE0 | c), 0x00, 0x40}));
     }
     for (const Bytes& m : before) {
-        EXPECT_FALSE(m == (Bytes{0xC0, 30})) << "nothing of the first song is chased into the second";
+        EXPECT_FALSE(m == (Bytes{0xC0, 30}))
+            << "nothing of the first song is chased into the second";
     }
 }
 
@@ -179,9 +182,9 @@ TEST_F(SequencerTest, PlayingFromTheMiddleFirstSendsTheStateInForceThere) {
     const auto chaseStart = std::find(sent.rbegin(), sent.rend(), lastDefault).base();
     const std::vector<Bytes> chase(chaseStart, sent.end());
     const std::vector<Bytes> expected = {
-        {0xB2, 0, 1}, {0xC2, 40}, {0xB2, 7, 90}, {0xB2, 11, 80},
-        {0xB2, 101, 0}, {0xB2, 100, 0}, {0xB2, 6, 12},
-        {0xB2, 101, 127}, {0xB2, 100, 127},  // controller 121 cleared the selection
+        {0xB2, 0, 1},   {0xC2, 40},    {0xB2, 7, 90},    {0xB2, 11, 80},   {0xB2, 101, 0},
+        {0xB2, 100, 0}, {0xB2, 6, 12}, {0xB2, 101, 127}, {0xB2, 100, 127},  // controller 121
+                                                                            // cleared the selection
     };
     EXPECT_EQ(chase, expected) << "controller 121 reset the bend before the start";
 
@@ -233,19 +236,24 @@ TEST_F(SequencerTest, RefusesWhatItCannotDo) {
     id = OpenSong(FourNotes());
     qv::MCI_STATUS_PARMS status{};
     status.dwItem = MCI_STATUS_LENGTH;
-    EXPECT_EQ(Send(0, MCI_STATUS, MCI_STATUS_ITEM, &status), static_cast<qv::MCIERROR>(MCIERR_INVALID_DEVICE_ID));
-    EXPECT_EQ(Send(id, MCI_STATUS, 0, &status), static_cast<qv::MCIERROR>(MCIERR_MISSING_PARAMETER));
+    EXPECT_EQ(Send(0, MCI_STATUS, MCI_STATUS_ITEM, &status),
+              static_cast<qv::MCIERROR>(MCIERR_INVALID_DEVICE_ID));
+    EXPECT_EQ(Send(id, MCI_STATUS, 0, &status),
+              static_cast<qv::MCIERROR>(MCIERR_MISSING_PARAMETER));
     qv::MCI_SET_PARMS set{};
     set.dwTimeFormat = MCI_FORMAT_SMPTE_30;
-    EXPECT_EQ(Send(id, MCI_SET, MCI_SET_TIME_FORMAT, &set), static_cast<qv::MCIERROR>(MCIERR_BAD_TIME_FORMAT));
+    EXPECT_EQ(Send(id, MCI_SET, MCI_SET_TIME_FORMAT, &set),
+              static_cast<qv::MCIERROR>(MCIERR_BAD_TIME_FORMAT));
     set.dwTimeFormat = MCI_FORMAT_MILLISECONDS;
     EXPECT_EQ(Send(id, MCI_SET, MCI_SET_TIME_FORMAT, &set), 0u);
     EXPECT_EQ(Play(id, 2001), static_cast<qv::MCIERROR>(MCIERR_OUTOFRANGE));
     EXPECT_EQ(Play(id, 1500, 1000), static_cast<qv::MCIERROR>(MCIERR_OUTOFRANGE));
-    EXPECT_EQ(Send(id, MCI_STOP, MCI_NOTIFY, nullptr), static_cast<qv::MCIERROR>(MCIERR_NULL_PARAMETER_BLOCK));
+    EXPECT_EQ(Send(id, MCI_STOP, MCI_NOTIFY, nullptr),
+              static_cast<qv::MCIERROR>(MCIERR_NULL_PARAMETER_BLOCK));
     qv::MCI_SEEK_PARMS seek{};
     EXPECT_EQ(Send(id, MCI_SEEK, 0, &seek), static_cast<qv::MCIERROR>(MCIERR_MISSING_PARAMETER));
-    EXPECT_EQ(Send(id, 0x080F /* recording */, 0, &seek), static_cast<qv::MCIERROR>(MCIERR_UNRECOGNIZED_COMMAND));
+    EXPECT_EQ(Send(id, 0x080F /* recording */, 0, &seek),
+              static_cast<qv::MCIERROR>(MCIERR_UNRECOGNIZED_COMMAND));
     EXPECT_EQ(Status(id, MCI_STATUS_MODE), static_cast<std::uint32_t>(MCI_MODE_STOP));
     EXPECT_TRUE(NoteOnKeys(m_out.Take()).empty()) << "refused plays send nothing";
 }
@@ -291,7 +299,8 @@ TEST_F(SequencerTest, ServesThePlayersCallsThroughTheDeviceWrapper) {
         // A failed open leaves the wrapper open on device 0, which answers an error and no length.
         EXPECT_EQ(device.OpenElementByTypeId(MCI_DEVTYPE_SEQUENCER, "/nowhere.mid", 0, nullptr),
                   MCIERR_FILE_NOT_FOUND);
-        EXPECT_EQ(device.Status(length, MCI_STATUS_LENGTH, 0, nullptr, 0), MCIERR_INVALID_DEVICE_ID);
+        EXPECT_EQ(device.Status(length, MCI_STATUS_LENGTH, 0, nullptr, 0),
+                  MCIERR_INVALID_DEVICE_ID);
         EXPECT_EQ(length, 0u);
         EXPECT_EQ(device.Play(0, kNone, 0, &dialog), MCIERR_INVALID_DEVICE_ID);
         EXPECT_EQ(device.Close(0, nullptr), MCIERR_INVALID_DEVICE_ID);

@@ -15,10 +15,20 @@ using Bytes = std::vector<std::uint8_t>;
 namespace {
 
 Bytes Header(std::uint16_t format, std::uint16_t nTracks, std::uint16_t division) {
-    return {'M', 'T', 'h', 'd', 0, 0, 0, 6,
-            static_cast<std::uint8_t>(format >> 8), static_cast<std::uint8_t>(format),
-            static_cast<std::uint8_t>(nTracks >> 8), static_cast<std::uint8_t>(nTracks),
-            static_cast<std::uint8_t>(division >> 8), static_cast<std::uint8_t>(division)};
+    return {'M',
+            'T',
+            'h',
+            'd',
+            0,
+            0,
+            0,
+            6,
+            static_cast<std::uint8_t>(format >> 8),
+            static_cast<std::uint8_t>(format),
+            static_cast<std::uint8_t>(nTracks >> 8),
+            static_cast<std::uint8_t>(nTracks),
+            static_cast<std::uint8_t>(division >> 8),
+            static_cast<std::uint8_t>(division)};
 }
 
 Bytes Chunk(const char* id, const Bytes& body) {
@@ -52,12 +62,12 @@ Song ReadOk(const Bytes& file) {
 
 TEST(SmfReader, ReadsRunningStatusAndTimesEventsAtTheDefaultTempo) {
     // 96 ticks a quarter at 120 bpm: 96 ticks are 500 ms.
-    const Bytes file = Join({Header(0, 1, 96),
-                             Chunk("MTrk", {0x00, 0x90, 60, 100,   // note on
-                                            0x60, 60, 0,           // running status: note off
-                                            0x00, 64, 90,          // running status: note on
-                                            0x81, 0x40, 0x80, 64, 0x40,  // 192 ticks later: off
-                                            0x00, 0xFF, 0x2F, 0x00})});
+    const Bytes file =
+        Join({Header(0, 1, 96), Chunk("MTrk", {0x00, 0x90, 60, 100,  // note on
+                                               0x60, 60, 0,          // running status: note off
+                                               0x00, 64, 90,         // running status: note on
+                                               0x81, 0x40, 0x80, 64, 0x40,  // 192 ticks later: off
+                                               0x00, 0xFF, 0x2F, 0x00})});
     const Song song = ReadOk(file);
     ASSERT_EQ(song.events.size(), 4u);
     EXPECT_EQ(TimesMs(song), (std::vector<std::int64_t>{0, 500, 500, 1500}));
@@ -161,8 +171,18 @@ TEST(SmfReader, RefusesDamagedFiles) {
     const std::vector<Case> cases = {
         {"empty", {}},
         {"not a MIDI file", Join({Chunk("RIFF", {0, 0, 0, 0, 0, 0}), goodTrack})},
-        {"header cut short", [] { Bytes h = Header(0, 1, 96); h.resize(10); return h; }()},
-        {"header length below 6", [] { Bytes h = Header(0, 1, 96); h[7] = 4; return h; }()},
+        {"header cut short",
+         [] {
+             Bytes h = Header(0, 1, 96);
+             h.resize(10);
+             return h;
+         }()},
+        {"header length below 6",
+         [] {
+             Bytes h = Header(0, 1, 96);
+             h[7] = 4;
+             return h;
+         }()},
         {"format 3", Join({Header(3, 1, 96), goodTrack})},
         {"no tracks", Join({Header(0, 0, 96), goodTrack})},
         {"division 0", Join({Header(0, 1, 0), goodTrack})},
@@ -170,13 +190,18 @@ TEST(SmfReader, RefusesDamagedFiles) {
         {"SMPTE unknown rate", Join({Header(0, 1, 0xE428), goodTrack})},
         {"fewer tracks than declared", Join({Header(1, 2, 96), goodTrack})},
         {"chunk longer than the file", Join({Header(0, 1, 96), tooLongAChunk})},
-        {"five-byte delta", Join({Header(0, 1, 96), Chunk("MTrk", {0x81, 0x81, 0x81, 0x81, 0x01, 0xC0, 1})})},
+        {"five-byte delta",
+         Join({Header(0, 1, 96), Chunk("MTrk", {0x81, 0x81, 0x81, 0x81, 0x01, 0xC0, 1})})},
         {"delta cut short", Join({Header(0, 1, 96), Chunk("MTrk", {0x00, 0xC0, 1, 0x81})})},
-        {"data without running status", Join({Header(0, 1, 96), Chunk("MTrk", {0x00, 0x40, 0x40})})},
-        {"status inside a message", Join({Header(0, 1, 96), Chunk("MTrk", {0x00, 0x90, 60, 0x90})})},
+        {"data without running status",
+         Join({Header(0, 1, 96), Chunk("MTrk", {0x00, 0x40, 0x40})})},
+        {"status inside a message",
+         Join({Header(0, 1, 96), Chunk("MTrk", {0x00, 0x90, 60, 0x90})})},
         {"message cut short", Join({Header(0, 1, 96), Chunk("MTrk", {0x00, 0x90, 60})})},
-        {"meta longer than the track", Join({Header(0, 1, 96), Chunk("MTrk", {0x00, 0xFF, 0x03, 0x10, 'a'})})},
-        {"sysex longer than the track", Join({Header(0, 1, 96), Chunk("MTrk", {0x00, 0xF0, 0x7F, 0x01})})},
+        {"meta longer than the track",
+         Join({Header(0, 1, 96), Chunk("MTrk", {0x00, 0xFF, 0x03, 0x10, 'a'})})},
+        {"sysex longer than the track",
+         Join({Header(0, 1, 96), Chunk("MTrk", {0x00, 0xF0, 0x7F, 0x01})})},
         {"system common status", Join({Header(0, 1, 96), Chunk("MTrk", {0x00, 0xF2, 0x00, 0x00})})},
     };
     for (const Case& c : cases) {

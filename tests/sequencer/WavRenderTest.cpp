@@ -31,8 +31,10 @@ std::uint32_t Le(const std::vector<char>& b, std::size_t at, int n) {
 // Just enough of the RIFF format to find the format and the samples.
 bool ReadWav(const std::string& path, Wav& wav) {
     std::ifstream in(path, std::ios::binary);
-    const std::vector<char> b((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (b.size() < 12 || std::memcmp(b.data(), "RIFF", 4) || std::memcmp(b.data() + 8, "WAVE", 4)) return false;
+    const std::vector<char> b((std::istreambuf_iterator<char>(in)),
+                              std::istreambuf_iterator<char>());
+    if (b.size() < 12 || std::memcmp(b.data(), "RIFF", 4) || std::memcmp(b.data() + 8, "WAVE", 4))
+        return false;
     for (std::size_t at = 12; at + 8 <= b.size();) {
         const std::uint32_t size = Le(b, at + 4, 4);
         const std::size_t body = at + 8;
@@ -74,7 +76,8 @@ TEST(WavOutput, RendersASongAsSoundOfAboutItsLength) {
     const std::string midPath = dir + "/phrase.mid";
     const auto song = ShortPhrase();
     std::ofstream(midPath, std::ios::binary)
-        .write(reinterpret_cast<const char*>(song.data()), static_cast<std::streamsize>(song.size()));
+        .write(reinterpret_cast<const char*>(song.data()),
+               static_cast<std::streamsize>(song.size()));
 
     std::string failure;
     std::unique_ptr<qv::seq::IMidiOut> out = qv::seq::MakeWavOutput(wavPath, failure);
@@ -97,15 +100,18 @@ TEST(WavOutput, RendersASongAsSoundOfAboutItsLength) {
         open.lpstrDeviceType = "sequencer";
         open.lpstrElementName = midPath.c_str();
         ASSERT_EQ(mci.SendCommand(0, MCI_OPEN, MCI_OPEN_TYPE | MCI_OPEN_ELEMENT,
-                                  reinterpret_cast<std::uintptr_t>(&open)), 0u);
+                                  reinterpret_cast<std::uintptr_t>(&open)),
+                  0u);
         qv::MCI_STATUS_PARMS status{};
         status.dwItem = MCI_STATUS_LENGTH;
-        mci.SendCommand(open.wDeviceID, MCI_STATUS, MCI_STATUS_ITEM, reinterpret_cast<std::uintptr_t>(&status));
+        mci.SendCommand(open.wDeviceID, MCI_STATUS, MCI_STATUS_ITEM,
+                        reinterpret_cast<std::uintptr_t>(&status));
         lengthMs = static_cast<std::uint32_t>(status.dwReturn);
         qv::MCI_PLAY_PARMS play{};
         play.dwCallback = 1;
         ASSERT_EQ(mci.SendCommand(open.wDeviceID, MCI_PLAY, MCI_FROM | MCI_NOTIFY,
-                                  reinterpret_cast<std::uintptr_t>(&play)), 0u);
+                                  reinterpret_cast<std::uintptr_t>(&play)),
+                  0u);
         std::unique_lock<std::mutex> lock(mutex);
         cv.wait_for(lock, std::chrono::seconds(10), [&] { return code != 0; });
         EXPECT_EQ(code, static_cast<std::uint32_t>(MCI_NOTIFY_SUCCESSFUL));
