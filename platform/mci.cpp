@@ -8,7 +8,9 @@ namespace {
 std::atomic<IMci*> g_mci{nullptr};
 }  // namespace
 
-IMci* InstallMci(IMci* backend) { return g_mci.exchange(backend); }
+IMci* InstallMci(IMci* backend) {
+    return g_mci.exchange(backend);
+}
 
 MCIERROR mciSendCommandA(MCIDEVICEID deviceId, std::uint32_t msg, std::uintptr_t flags,
                          std::uintptr_t parms) {

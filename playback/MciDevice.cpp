@@ -9,7 +9,9 @@ constexpr DWORD kOpenMask = MCI_NOTIFY | MCI_WAIT | MCI_OPEN_SHAREABLE;
 constexpr DWORD kOpenElementMask = kOpenMask | MCI_OPEN_ELEMENT_ID;
 constexpr DWORD kNotifyWaitMask = MCI_NOTIFY | MCI_WAIT;
 
-bool IsUsable(const CWnd* pWnd) { return CWnd::SafeHandle(pWnd) != nullptr; }
+bool IsUsable(const CWnd* pWnd) {
+    return CWnd::SafeHandle(pWnd) != nullptr;
+}
 
 UINT_PTR HandleValue(const CWnd* pWnd) {
     return reinterpret_cast<UINT_PTR>(CWnd::SafeHandle(pWnd));
@@ -50,12 +52,13 @@ DWORD CMciDevice::NotifyFlagsSecond(DWORD dwFlags, CWnd* pWnd, UINT_PTR& dwCallb
 // which is what the open block holds until the open succeeds.
 LONG CMciDevice::Send(UINT uMsg, DWORD dwFlags, const void* pParms) {
     const DWORD deviceId = uMsg == MCI_OPEN ? 0 : GetDeviceId();
-    m_dwLastError = qv::mciSendCommandA(deviceId, uMsg, dwFlags, reinterpret_cast<UINT_PTR>(pParms));
+    m_dwLastError =
+        qv::mciSendCommandA(deviceId, uMsg, dwFlags, reinterpret_cast<UINT_PTR>(pParms));
     return static_cast<LONG>(m_dwLastError);
 }
 
-LONG CMciDevice::Open(LPCSTR lpszType, LPCSTR lpszElement, DWORD dwFlags, DWORD dwMask,
-                      DWORD dwAdd, CWnd* pWnd) {
+LONG CMciDevice::Open(LPCSTR lpszType, LPCSTR lpszElement, DWORD dwFlags, DWORD dwMask, DWORD dwAdd,
+                      CWnd* pWnd) {
     if (m_pOpenParms) return -1;
     std::unique_ptr<qv::MCI_OPEN_PARMS> pParms(new (std::nothrow) qv::MCI_OPEN_PARMS{});
     if (!pParms) return -1;
@@ -79,8 +82,7 @@ LONG CMciDevice::OpenByTypeName(LPCSTR lpszType, DWORD dwFlags, CWnd* pWnd) {
     return Open(lpszType, nullptr, dwFlags, kOpenMask, MCI_OPEN_TYPE, pWnd);
 }
 
-LONG CMciDevice::OpenElementByTypeId(UINT nTypeId, LPCSTR lpszElement, DWORD dwFlags,
-                                     CWnd* pWnd) {
+LONG CMciDevice::OpenElementByTypeId(UINT nTypeId, LPCSTR lpszElement, DWORD dwFlags, CWnd* pWnd) {
     return Open(TypeIdAsName(nTypeId), lpszElement, dwFlags, kOpenElementMask,
                 MCI_OPEN_TYPE_ID | MCI_OPEN_ELEMENT, pWnd);
 }
@@ -172,8 +174,14 @@ LONG CMciDevice::SendGeneric(UINT uMsg, DWORD dwFlags, CWnd* pWnd) {
     return Send(uMsg, dwSend, &parms);
 }
 
-LONG CMciDevice::Stop(DWORD dwFlags, CWnd* pWnd) { return SendGeneric(MCI_STOP, dwFlags, pWnd); }
+LONG CMciDevice::Stop(DWORD dwFlags, CWnd* pWnd) {
+    return SendGeneric(MCI_STOP, dwFlags, pWnd);
+}
 
-LONG CMciDevice::Pause(CWnd* pWnd, DWORD dwFlags) { return SendGeneric(MCI_PAUSE, dwFlags, pWnd); }
+LONG CMciDevice::Pause(CWnd* pWnd, DWORD dwFlags) {
+    return SendGeneric(MCI_PAUSE, dwFlags, pWnd);
+}
 
-LONG CMciDevice::Resume(CWnd* pWnd, DWORD dwFlags) { return SendGeneric(MCI_RESUME, dwFlags, pWnd); }
+LONG CMciDevice::Resume(CWnd* pWnd, DWORD dwFlags) {
+    return SendGeneric(MCI_RESUME, dwFlags, pWnd);
+}

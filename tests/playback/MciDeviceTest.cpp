@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 #include <vector>
 
@@ -12,6 +13,7 @@ struct SentCommand {
     DWORD deviceId = 0;
     UINT msg = 0;
     UINT_PTR flags = 0;
+    UINT_PTR callback = 0;  // every block starts with it
     const void* block = nullptr;
     qv::MCI_OPEN_PARMS open{};
     qv::MCI_PLAY_PARMS play{};
@@ -37,6 +39,7 @@ public:
         c.msg = msg;
         c.flags = flags;
         c.block = reinterpret_cast<const void*>(parms);
+        c.callback = At<qv::MCI_GENERIC_PARMS>(parms).dwCallback;
         const qv::MCIERROR result = results.count(msg) ? results[msg] : 0;
         Copy(c, parms, result);
         sent.push_back(c);
@@ -45,26 +48,34 @@ public:
 
 private:
     template <class T>
-    static T& At(std::uintptr_t parms) { return *reinterpret_cast<T*>(parms); }
+    static T& At(std::uintptr_t parms) {
+        return *reinterpret_cast<T*>(parms);
+    }
 
     void Copy(SentCommand& c, std::uintptr_t parms, qv::MCIERROR result) const {
         switch (c.msg) {
-        case MCI_OPEN:
-            if (result == 0) At<qv::MCI_OPEN_PARMS>(parms).wDeviceID = 7;
-            c.open = At<qv::MCI_OPEN_PARMS>(parms);
-            break;
-        case MCI_PLAY: c.play = At<qv::MCI_PLAY_PARMS>(parms); break;
-        // Reading the whole sequencer block catches a short block under the address sanitizer.
-        case MCI_SET:
-            if (seqSetBlock) c.seqSet = At<qv::MCI_SEQ_SET_PARMS>(parms);
-            c.set = At<qv::MCI_SET_PARMS>(parms);
-            break;
-        case MCI_STATUS:
-            if (result == 0) At<qv::MCI_STATUS_PARMS>(parms).dwReturn = 4242;
-            c.status = At<qv::MCI_STATUS_PARMS>(parms);
-            break;
-        case MCI_SEEK: c.seek = At<qv::MCI_SEEK_PARMS>(parms); break;
-        default: c.generic = At<qv::MCI_GENERIC_PARMS>(parms); break;
+            case MCI_OPEN:
+                if (result == 0) At<qv::MCI_OPEN_PARMS>(parms).wDeviceID = 7;
+                c.open = At<qv::MCI_OPEN_PARMS>(parms);
+                break;
+            case MCI_PLAY:
+                c.play = At<qv::MCI_PLAY_PARMS>(parms);
+                break;
+            // Reading the whole sequencer block catches a short block under the address sanitizer.
+            case MCI_SET:
+                if (seqSetBlock) c.seqSet = At<qv::MCI_SEQ_SET_PARMS>(parms);
+                c.set = At<qv::MCI_SET_PARMS>(parms);
+                break;
+            case MCI_STATUS:
+                if (result == 0) At<qv::MCI_STATUS_PARMS>(parms).dwReturn = 4242;
+                c.status = At<qv::MCI_STATUS_PARMS>(parms);
+                break;
+            case MCI_SEEK:
+                c.seek = At<qv::MCI_SEEK_PARMS>(parms);
+                break;
+            default:
+                c.generic = At<qv::MCI_GENERIC_PARMS>(parms);
+                break;
         }
     }
 };
@@ -200,93 +211,91 @@ TEST_F(MciDeviceTest, EveryCommandOnAClosedObjectIsRefusedWithoutSending) {
     EXPECT_EQ(value, 77u);
 }
 
-TEST_F(MciDeviceTest, PlayAddsFromAndToOnlyWhenGivenAndReusesItsBlock) {
-    TestDevice device;
-    OpenAsPlayer(device);
-    device.Play(0, kNone, 0, &m_wnd);
-    device.Play(kNone, kNone, 0, &m_wnd);
-    device.Play(1500, 9000, MCI_WAIT | MCI_FROM, nullptr);
-    ASSERT_EQ(m_mci.sent.size(), 3u);
-    const SentCommand& start = m_mci.sent[0];
-    EXPECT_EQ(start.msg, static_cast<UINT>(MCI_PLAY));
-    EXPECT_EQ(start.flags, static_cast<UINT_PTR>(MCI_NOTIFY | MCI_FROM));
-    EXPECT_EQ(start.play.dwCallback, kHwnd);
-    EXPECT_EQ(start.play.dwFrom, 0u);
-
-    const SentCommand& resume = m_mci.sent[1];
-    EXPECT_EQ(resume.flags, static_cast<UINT_PTR>(MCI_NOTIFY));
-    EXPECT_EQ(resume.play.dwFrom, 0u);
-    EXPECT_EQ(resume.play.dwTo, 0u);
-
-    const SentCommand& range = m_mci.sent[2];
-    EXPECT_EQ(range.flags, static_cast<UINT_PTR>(MCI_WAIT | MCI_FROM | MCI_TO));
-    EXPECT_EQ(range.play.dwCallback, 0u);
-    EXPECT_EQ(range.play.dwFrom, 1500u);
-    EXPECT_EQ(range.play.dwTo, 9000u);
-    EXPECT_EQ(m_mci.sent[0].block, m_mci.sent[2].block);
+// The flags and callback of every operation, under the two notification rules.
+TEST_F(MciDeviceTest, SendsTheFlagsAndCallbackOfItsNotificationRule) {
+    struct Case {
+        const char* label;
+        std::function<void(TestDevice&)> call;
+        UINT msg;
+        UINT_PTR flags;
+        UINT_PTR callback;
+    };
+    CWnd* wnd = &m_wnd;
+    CWnd* noHandle = &m_noHandle;
+    DWORD value = 0;
+    const Case cases[] = {
+        {"play from 0 to the dialog", [&](TestDevice& d) { d.Play(0, kNone, 0, wnd); }, MCI_PLAY,
+         MCI_NOTIFY | MCI_FROM, kHwnd},
+        {"play on, own notify, no window",
+         [&](TestDevice& d) { d.Play(kNone, kNone, MCI_NOTIFY, nullptr); }, MCI_PLAY, MCI_NOTIFY,
+         0},
+        {"play on, own notify, window without handle",
+         [&](TestDevice& d) { d.Play(kNone, kNone, MCI_NOTIFY, noHandle); }, MCI_PLAY, MCI_NOTIFY,
+         0},
+        {"play on, window without handle",
+         [&](TestDevice& d) { d.Play(kNone, kNone, 0, noHandle); }, MCI_PLAY, 0, 0},
+        {"play a range, other flags dropped",
+         [&](TestDevice& d) { d.Play(1500, 9000, MCI_WAIT | MCI_TRACK, nullptr); }, MCI_PLAY,
+         MCI_WAIT | MCI_FROM | MCI_TO, 0},
+        {"close to a window", [&](TestDevice& d) { d.Close(MCI_NOTIFY | MCI_FROM, wnd); },
+         MCI_CLOSE, MCI_NOTIFY, kHwnd},
+        {"stop, own notify, no window",
+         [&](TestDevice& d) { d.Stop(MCI_NOTIFY | MCI_WAIT | MCI_FROM, nullptr); }, MCI_STOP,
+         MCI_WAIT, 0},
+        {"stop to a window", [&](TestDevice& d) { d.Stop(0, wnd); }, MCI_STOP, MCI_NOTIFY, kHwnd},
+        {"pause, window without handle", [&](TestDevice& d) { d.Pause(noHandle, MCI_NOTIFY); },
+         MCI_PAUSE, 0, 0},
+        {"resume keeps only wait", [&](TestDevice& d) { d.Resume(wnd, MCI_WAIT | MCI_TO); },
+         MCI_RESUME, MCI_NOTIFY | MCI_WAIT, kHwnd},
+        {"status of item 0",
+         [&](TestDevice& d) { d.Status(value, 0, MCI_NOTIFY | MCI_TRACK, nullptr, 3); }, MCI_STATUS,
+         MCI_TRACK, 0},
+        {"status to a window",
+         [&](TestDevice& d) { d.Status(value, MCI_STATUS_POSITION, 0, wnd, 0); }, MCI_STATUS,
+         MCI_STATUS_ITEM | MCI_NOTIFY, kHwnd},
+        {"seek to start", [&](TestDevice& d) { d.Seek(kNone, MCI_SEEK_TO_START, nullptr); },
+         MCI_SEEK, MCI_SEEK_TO_START, 0},
+        {"seek to a position", [&](TestDevice& d) { d.Seek(2500, MCI_NOTIFY, nullptr); }, MCI_SEEK,
+         MCI_TO, 0},
+        {"set audio to a window", [&](TestDevice& d) { d.Set(kNone, 3, 0, wnd); }, MCI_SET,
+         MCI_SET_AUDIO | MCI_NOTIFY, kHwnd},
+        {"set the time format",
+         [&](TestDevice& d) { d.Set(MCI_FORMAT_MILLISECONDS, kNone, MCI_NOTIFY, nullptr); },
+         MCI_SET, MCI_SET_TIME_FORMAT, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        TestDevice device;
+        OpenAsPlayer(device);
+        c.call(device);
+        EXPECT_EQ(Only().msg, c.msg);
+        EXPECT_EQ(Only().flags, c.flags);
+        EXPECT_EQ(Only().callback, c.callback);
+        EXPECT_EQ(device.m_dwLastError, 0u);
+    }
 }
 
-TEST_F(MciDeviceTest, FirstRuleKeepsTheCallersNotifyEvenWithoutAWindow) {
+TEST_F(MciDeviceTest, FillsTheParameterBlocksAndReusesThePlayBlock) {
     TestDevice device;
     OpenAsPlayer(device);
-    device.Play(kNone, kNone, MCI_NOTIFY, nullptr);
-    device.Play(kNone, kNone, MCI_NOTIFY, &m_noHandle);
-    device.Play(kNone, kNone, 0, &m_noHandle);
-    ASSERT_EQ(m_mci.sent.size(), 3u);
-    EXPECT_EQ(m_mci.sent[0].flags, static_cast<UINT_PTR>(MCI_NOTIFY));
-    EXPECT_EQ(m_mci.sent[0].play.dwCallback, 0u);
-    EXPECT_EQ(m_mci.sent[1].flags, static_cast<UINT_PTR>(MCI_NOTIFY));
-    EXPECT_EQ(m_mci.sent[1].play.dwCallback, 0u);
-    EXPECT_EQ(m_mci.sent[2].flags, 0u);
+    device.Play(kNone, kNone, 0, &m_wnd);
+    device.Play(1500, 9000, 0, nullptr);
+    ASSERT_EQ(m_mci.sent.size(), 2u);
+    EXPECT_EQ(m_mci.sent[0].play.dwFrom, 0u);
+    EXPECT_EQ(m_mci.sent[0].play.dwTo, 0u);
+    EXPECT_EQ(m_mci.sent[1].play.dwFrom, 1500u);
+    EXPECT_EQ(m_mci.sent[1].play.dwTo, 9000u);
+    EXPECT_EQ(m_mci.sent[0].block, m_mci.sent[1].block);
 
     m_mci.sent.clear();
-    device.Close(MCI_NOTIFY | MCI_FROM, &m_wnd);
-    EXPECT_EQ(Only().flags, static_cast<UINT_PTR>(MCI_NOTIFY));
-    EXPECT_EQ(Only().generic.dwCallback, kHwnd);
-}
-
-TEST_F(MciDeviceTest, SecondRuleNotifiesOnlyAUsableWindow) {
-    TestDevice device;
-    OpenAsPlayer(device);
-    device.Stop(MCI_NOTIFY | MCI_WAIT | MCI_FROM, nullptr);
-    device.Stop(0, &m_wnd);
-    device.Pause(&m_noHandle, MCI_NOTIFY);
-    device.Resume(&m_wnd, MCI_WAIT | MCI_TO);
-    ASSERT_EQ(m_mci.sent.size(), 4u);
-    EXPECT_EQ(m_mci.sent[0].msg, static_cast<UINT>(MCI_STOP));
-    EXPECT_EQ(m_mci.sent[0].flags, static_cast<UINT_PTR>(MCI_WAIT));
-    EXPECT_EQ(m_mci.sent[0].generic.dwCallback, 0u);
-    EXPECT_EQ(m_mci.sent[1].flags, static_cast<UINT_PTR>(MCI_NOTIFY));
-    EXPECT_EQ(m_mci.sent[1].generic.dwCallback, kHwnd);
-    EXPECT_EQ(m_mci.sent[2].msg, static_cast<UINT>(MCI_PAUSE));
-    EXPECT_EQ(m_mci.sent[2].flags, 0u);
-    EXPECT_EQ(m_mci.sent[3].msg, static_cast<UINT>(MCI_RESUME));
-    EXPECT_EQ(m_mci.sent[3].flags, static_cast<UINT_PTR>(MCI_NOTIFY | MCI_WAIT));
-    EXPECT_EQ(m_mci.sent[3].generic.dwCallback, kHwnd);
-}
-
-TEST_F(MciDeviceTest, StatusSeekAndSetPassTheCallersOtherFlags) {
-    TestDevice device;
-    OpenAsPlayer(device);
     DWORD value = 0;
-    EXPECT_EQ(device.Status(value, 0, MCI_NOTIFY | MCI_TRACK, nullptr, 3), 0);
-    EXPECT_EQ(Only().flags, static_cast<UINT_PTR>(MCI_TRACK)) << "item 0 sends no MCI_STATUS_ITEM";
+    EXPECT_EQ(device.Status(value, MCI_STATUS_LENGTH, 0, nullptr, 3), 0);
+    EXPECT_EQ(Only().status.dwItem, static_cast<DWORD>(MCI_STATUS_LENGTH));
     EXPECT_EQ(Only().status.dwTrack, 3u);
     EXPECT_EQ(value, 4242u);
 
     m_mci.sent.clear();
-    device.Status(value, MCI_STATUS_POSITION, 0, &m_wnd, 0);
-    EXPECT_EQ(Only().flags, static_cast<UINT_PTR>(MCI_STATUS_ITEM | MCI_NOTIFY));
-    EXPECT_EQ(Only().status.dwItem, static_cast<DWORD>(MCI_STATUS_POSITION));
-    EXPECT_EQ(Only().status.dwCallback, kHwnd);
-
-    m_mci.sent.clear();
-    device.Seek(kNone, MCI_SEEK_TO_START, nullptr);
-    EXPECT_EQ(Only().flags, static_cast<UINT_PTR>(MCI_SEEK_TO_START));
-    EXPECT_EQ(Only().seek.dwTo, 0u);
-    m_mci.sent.clear();
     device.Seek(2500, 0, nullptr);
-    EXPECT_EQ(Only().flags, static_cast<UINT_PTR>(MCI_TO));
     EXPECT_EQ(Only().seek.dwTo, 2500u);
 }
 
@@ -294,30 +303,14 @@ TEST_F(MciDeviceTest, MidiDeviceSetSendsTheZeroedSequencerBlock) {
     TestDevice device;
     OpenAsPlayer(device);
     m_mci.seqSetBlock = true;
-    EXPECT_EQ(device.Set(MCI_FORMAT_MILLISECONDS, kNone, MCI_NOTIFY, nullptr), 0);
-    const SentCommand& c = Only();
-    EXPECT_EQ(c.msg, static_cast<UINT>(MCI_SET));
-    EXPECT_EQ(c.flags, static_cast<UINT_PTR>(MCI_SET_TIME_FORMAT));
-    EXPECT_EQ(c.seqSet.dwTimeFormat, 0u);
-    EXPECT_EQ(c.seqSet.dwAudio, 0u);
-    EXPECT_EQ(c.seqSet.dwTempo | c.seqSet.dwPort | c.seqSet.dwSlave | c.seqSet.dwMaster |
-                  c.seqSet.dwOffset,
-              0u);
-
+    EXPECT_EQ(device.Set(MCI_FORMAT_MILLISECONDS, kNone, 0, nullptr), 0);
+    const qv::MCI_SEQ_SET_PARMS& b = Only().seqSet;
+    EXPECT_EQ(
+        b.dwTimeFormat | b.dwAudio | b.dwTempo | b.dwPort | b.dwSlave | b.dwMaster | b.dwOffset,
+        0u);
     m_mci.sent.clear();
-    device.Set(kNone, 3, 0, &m_wnd);
-    EXPECT_EQ(Only().flags, static_cast<UINT_PTR>(MCI_SET_AUDIO | MCI_NOTIFY));
+    device.Set(kNone, 3, 0, nullptr);
     EXPECT_EQ(Only().seqSet.dwAudio, 3u);
-}
-
-TEST_F(MciDeviceTest, ErrorsAreStoredAndReturned) {
-    TestDevice device;
-    OpenAsPlayer(device);
-    m_mci.results[MCI_PLAY] = MCIERR_OUTOFRANGE;
-    EXPECT_EQ(device.Play(0, kNone, 0, nullptr), MCIERR_OUTOFRANGE);
-    EXPECT_EQ(device.m_dwLastError, static_cast<DWORD>(MCIERR_OUTOFRANGE));
-    EXPECT_EQ(device.Stop(0, nullptr), 0);
-    EXPECT_EQ(device.m_dwLastError, 0u);
 }
 
 TEST_F(MciDeviceTest, DestroyingAnOpenDeviceClosesItWithoutNotification) {

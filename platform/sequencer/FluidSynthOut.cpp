@@ -1,0 +1,282 @@
+#include <fluidsynth.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+#include <vector>
+
+#include "platform/sequencer/Outputs.h"
+
+namespace qv::seq {
+namespace {
+
+// Where Debian and its neighbours put General MIDI soundfonts, in order of preference.
+constexpr const char* kSoundfonts[] = {
+    "/usr/share/sounds/sf2/FluidR3_GM.sf2", "/usr/share/sounds/sf2/default-GM.sf2",
+    "/usr/share/sounds/sf2/TimGM6mb.sf2",   "/usr/share/soundfonts/FluidR3_GM.sf2",
+    "/usr/share/soundfonts/default.sf2",    "/usr/share/soundfonts/default-GM.sf2",
+    "/usr/share/sounds/sf3/default-GM.sf3", "/usr/share/sounds/sf3/MuseScore_General.sf3",
+};
+
+// Audio drivers to try after FluidSynth's own default, in order of preference: the desktop's
+// sound servers before the bare sound card.
+constexpr const char* kAudioDrivers[] = {"pulseaudio", "pipewire", "alsa"};
+
+constexpr double kGain = 0.4;  // the synthesizer's default is quiet next to other players
+
+template <class T, void (*Delete)(T*)>
+struct FluidDeleter {
+    void operator()(T* p) const { Delete(p); }
+};
+using SettingsPtr =
+    std::unique_ptr<fluid_settings_t, FluidDeleter<fluid_settings_t, delete_fluid_settings>>;
+using SynthPtr = std::unique_ptr<fluid_synth_t, FluidDeleter<fluid_synth_t, delete_fluid_synth>>;
+using DriverPtr = std::unique_ptr<fluid_audio_driver_t,
+                                  FluidDeleter<fluid_audio_driver_t, delete_fluid_audio_driver>>;
+
+// The library logs to standard error by itself; keep its last error for our own one-line report.
+std::mutex g_logMutex;
+std::string g_lastError;
+
+void KeepLastError(int level, const char* message, void*) {
+    if (level > FLUID_ERR || !message) return;
+    std::lock_guard<std::mutex> guard(g_logMutex);
+    g_lastError = message;
+}
+
+std::string TakeLastError() {
+    std::lock_guard<std::mutex> guard(g_logMutex);
+    std::string error;
+    error.swap(g_lastError);
+    return error;
+}
+
+void QuietLibraryLog() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        for (int level : {FLUID_PANIC, FLUID_ERR, FLUID_WARN, FLUID_INFO, FLUID_DBG}) {
+            fluid_set_log_function(level, KeepLastError, nullptr);
+        }
+    });
+}
+
+std::vector<std::string> SoundfontCandidates() {
+    std::vector<std::string> candidates;
+    if (const char* chosen = std::getenv("QUAVEL_SOUNDFONT"); chosen && *chosen) {
+        candidates.emplace_back(chosen);
+    }
+    candidates.insert(candidates.end(), std::begin(kSoundfonts), std::end(kSoundfonts));
+    return candidates;
+}
+
+std::string WithReason(std::string text) {
+    const std::string reason = TakeLastError();
+    if (!reason.empty()) text += " (" + reason + ")";
+    return text;
+}
+
+class FluidSynthOut final : public IMidiOut {
+public:
+    // The synthesizer with a soundfont; the audio driver comes next, from the caller.
+    bool MakeSynth(std::string& failure) {
+        QuietLibraryLog();
+        m_settings.reset(new_fluid_settings());
+        if (!m_settings) return Fail(failure, "cannot create synthesizer settings");
+        fluid_settings_setnum(m_settings.get(), "synth.gain", kGain);
+        m_synth.reset(new_fluid_synth(m_settings.get()));
+        if (!m_synth) return Fail(failure, WithReason("cannot create the synthesizer"));
+        std::string tried;
+        for (const std::string& path : SoundfontCandidates()) {
+            tried += (tried.empty() ? "" : ", ") + path;
+            if (::access(path.c_str(), R_OK) != 0) continue;
+            if (fluid_synth_sfload(m_synth.get(), path.c_str(), 1) != FLUID_FAILED) return true;
+        }
+        return Fail(failure,
+                    WithReason("no General MIDI soundfont could be loaded; tried " + tried));
+    }
+
+    bool StartAudio(std::string& failure) {
+        const std::string standard = DriverSetting();
+        if (TryDriver()) return true;
+        std::string tried = standard;
+        const std::vector<std::string> built = BuiltDrivers();
+        for (const char* driver : kAudioDrivers) {
+            if (driver == standard ||
+                std::find(built.begin(), built.end(), driver) == built.end()) {
+                continue;
+            }
+            tried += std::string(", ") + driver;
+            if (fluid_settings_setstr(m_settings.get(), "audio.driver", driver) == FLUID_OK &&
+                TryDriver()) {
+                return true;
+            }
+        }
+        return Fail(failure, WithReason("no audio output could be opened; tried " + tried));
+    }
+
+    bool StartFile(const std::string& path, std::string& failure) {
+        fluid_settings_setstr(m_settings.get(), "audio.driver", "file");
+        fluid_settings_setstr(m_settings.get(), "audio.file.name", path.c_str());
+        fluid_settings_setstr(m_settings.get(), "audio.file.type", "wav");
+        fluid_settings_setstr(m_settings.get(), "audio.file.format", "s16");
+        if (TryDriver()) return true;
+        return Fail(failure, WithReason("cannot write the WAV file " + path));
+    }
+
+    void Send(std::span<const std::uint8_t> m) override {
+        if (m.empty()) return;
+        if (m[0] == 0xF0) return SendSysex(m);
+        if (m[0] < 0x80 || m[0] >= 0xF0 || m.size() < 2) return;
+        fluid_synth_t* synth = m_synth.get();
+        const int channel = m[0] & 0x0F;
+        const int data2 = m.size() > 2 ? m[2] : 0;
+        switch (m[0] & 0xF0) {
+            case 0x80:
+                fluid_synth_noteoff(synth, channel, m[1]);
+                break;
+            case 0x90:
+                fluid_synth_noteon(synth, channel, m[1], data2);
+                break;
+            case 0xA0:
+                fluid_synth_key_pressure(synth, channel, m[1], data2);
+                break;
+            case 0xB0:
+                fluid_synth_cc(synth, channel, m[1], data2);
+                break;
+            case 0xC0:
+                fluid_synth_program_change(synth, channel, m[1]);
+                break;
+            case 0xD0:
+                fluid_synth_channel_pressure(synth, channel, m[1]);
+                break;
+            case 0xE0:
+                fluid_synth_pitch_bend(synth, channel, m[1] | (data2 << 7));
+                break;
+            default:
+                break;
+        }
+    }
+
+private:
+    static bool Fail(std::string& failure, std::string reason) {
+        failure = std::move(reason);
+        return false;
+    }
+
+    // The audio drivers this build of the library has.
+    std::vector<std::string> BuiltDrivers() const {
+        std::vector<std::string> names;
+        fluid_settings_foreach_option(
+            m_settings.get(), "audio.driver", &names,
+            [](void* data, const char*, const char* option) {
+                static_cast<std::vector<std::string>*>(data)->emplace_back(option);
+            });
+        return names;
+    }
+
+    std::string DriverSetting() const {
+        char* value = nullptr;
+        std::string driver;
+        if (fluid_settings_dupstr(m_settings.get(), "audio.driver", &value) == FLUID_OK && value) {
+            driver = value;
+        }
+        fluid_free(value);
+        return driver;
+    }
+
+    bool TryDriver() {
+        m_driver.reset(new_fluid_audio_driver(m_settings.get(), m_synth.get()));
+        return m_driver != nullptr;
+    }
+
+    // Only whole messages, F0 ... F7; the synthesizer wants them without those two bytes.
+    void SendSysex(std::span<const std::uint8_t> m) {
+        if (m.size() < 3 || m.back() != 0xF7) return;
+        fluid_synth_sysex(m_synth.get(), reinterpret_cast<const char*>(m.data() + 1),
+                          static_cast<int>(m.size() - 2), nullptr, nullptr, nullptr, 0);
+    }
+
+    // Declared so that the driver goes first, then the synthesizer, then the settings.
+    SettingsPtr m_settings;
+    SynthPtr m_synth;
+    DriverPtr m_driver;
+};
+
+std::unique_ptr<IMidiOut> MakeNull(std::string_view, std::string&) {
+    return std::make_unique<NullMidiOut>();
+}
+
+std::unique_ptr<IMidiOut> MakeFluid(std::string_view, std::string& failure) {
+    return MakeFluidSynthOutput(failure);
+}
+
+std::unique_ptr<IMidiOut> MakeWav(std::string_view path, std::string& failure) {
+    if (path.empty()) {
+        failure = "QUAVEL_MIDI_OUT=wav: needs a file name after the colon";
+        return nullptr;
+    }
+    return MakeWavOutput(std::string(path), failure);
+}
+
+struct OutputKind {
+    std::string_view prefix;  // the value of QUAVEL_MIDI_OUT, or its start up to the path
+    bool takesPath;
+    std::unique_ptr<IMidiOut> (*make)(std::string_view path, std::string& failure);
+};
+
+constexpr OutputKind kOutputs[] = {
+    {"fluidsynth", false, MakeFluid},
+    {"wav:", true, MakeWav},
+    {"null", false, MakeNull},
+};
+
+void SaySilentOnce(const std::string& reason) {
+    static std::atomic<bool> said{false};
+    if (said.exchange(true)) return;
+    std::fprintf(stderr, "quavel: playing silently: %s\n", reason.c_str());
+}
+
+}  // namespace
+
+std::string FindSoundfont(std::string& tried) {
+    tried.clear();
+    for (const std::string& path : SoundfontCandidates()) {
+        if (::access(path.c_str(), R_OK) == 0) return path;
+        tried += (tried.empty() ? "" : ", ") + path;
+    }
+    return {};
+}
+
+std::unique_ptr<IMidiOut> MakeFluidSynthOutput(std::string& failure) {
+    auto out = std::make_unique<FluidSynthOut>();
+    if (!out->MakeSynth(failure) || !out->StartAudio(failure)) return nullptr;
+    return out;
+}
+
+std::unique_ptr<IMidiOut> MakeWavOutput(const std::string& path, std::string& failure) {
+    auto out = std::make_unique<FluidSynthOut>();
+    if (!out->MakeSynth(failure) || !out->StartFile(path, failure)) return nullptr;
+    return out;
+}
+
+std::unique_ptr<IMidiOut> MakeOutputFromEnvironment() {
+    const char* env = std::getenv("QUAVEL_MIDI_OUT");
+    const std::string_view wanted = env && *env ? env : "fluidsynth";
+    std::string failure;
+    for (const OutputKind& kind : kOutputs) {
+        const bool matches =
+            kind.takesPath ? wanted.starts_with(kind.prefix) : wanted == kind.prefix;
+        if (!matches) continue;
+        if (auto out = kind.make(wanted.substr(kind.prefix.size()), failure)) return out;
+        SaySilentOnce(failure);
+        return std::make_unique<NullMidiOut>();
+    }
+    SaySilentOnce("QUAVEL_MIDI_OUT=" + std::string(wanted) +
+                  " is not one of fluidsynth, wav:PATH, null");
+    return std::make_unique<NullMidiOut>();
+}
+
+}  // namespace qv::seq

@@ -1,0 +1,76 @@
+#pragma once
+// The MIDI sequencer behind the media control seam: each MCI_OPEN of a MIDI file gives a new
+// device id with a player of its own; all devices share one output.
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/mci.h"
+#include "platform/sequencer/Clock.h"
+#include "platform/sequencer/MidiOut.h"
+#include "platform/sequencer/Player.h"
+
+namespace qv::seq {
+
+// Delivers MM_MCINOTIFY (notification code, device id) to the window callbackWindow.
+using Poster = std::function<void(std::uintptr_t callbackWindow, std::uint32_t notifyCode,
+                                  std::uint32_t deviceId)>;
+using OutputFactory = std::function<std::unique_ptr<IMidiOut>()>;
+
+struct SequencerOptions {
+    Poster poster;
+    IClock* clock = nullptr;   // null: the real monotonic clock
+    OutputFactory makeOutput;  // empty: the output the environment asks for
+};
+
+class SequencerMci final : public IMci {
+public:
+    explicit SequencerMci(SequencerOptions options);
+    ~SequencerMci() override;
+    SequencerMci(const SequencerMci&) = delete;
+    SequencerMci& operator=(const SequencerMci&) = delete;
+
+    MCIERROR SendCommand(MCIDEVICEID deviceId, std::uint32_t msg, std::uintptr_t flags,
+                         std::uintptr_t parms) override;
+
+private:
+    using Handler = MCIERROR (SequencerMci::*)(MCIDEVICEID, Player&, std::uintptr_t,
+                                               std::uintptr_t);
+    struct CommandRow {
+        std::uint32_t msg;
+        Handler handler;
+        bool notifiesAtOnce;  // the command is complete on return, so MCI_NOTIFY is answered then
+    };
+    static const CommandRow kCommands[];
+
+    MCIERROR Open(std::uintptr_t flags, std::uintptr_t parms);
+    MCIERROR Close(MCIDEVICEID id, std::uintptr_t flags, std::uintptr_t parms);
+    MCIERROR Play(MCIDEVICEID id, Player& player, std::uintptr_t flags, std::uintptr_t parms);
+    MCIERROR Pause(MCIDEVICEID id, Player& player, std::uintptr_t flags, std::uintptr_t parms);
+    MCIERROR Resume(MCIDEVICEID id, Player& player, std::uintptr_t flags, std::uintptr_t parms);
+    MCIERROR Stop(MCIDEVICEID id, Player& player, std::uintptr_t flags, std::uintptr_t parms);
+    MCIERROR Seek(MCIDEVICEID id, Player& player, std::uintptr_t flags, std::uintptr_t parms);
+    MCIERROR Set(MCIDEVICEID id, Player& player, std::uintptr_t flags, std::uintptr_t parms);
+    MCIERROR Status(MCIDEVICEID id, Player& player, std::uintptr_t flags, std::uintptr_t parms);
+
+    std::shared_ptr<Player> Find(MCIDEVICEID id);
+    IMidiOut& Output();
+    void PostSuccess(std::uintptr_t flags, std::uintptr_t parms, MCIDEVICEID id);
+
+    SequencerOptions m_options;
+    SteadyClock m_steadyClock;
+    IClock& m_clock;
+    std::mutex m_mutex;
+    std::unique_ptr<IMidiOut> m_out;  // before the devices, which use it until they are gone
+    std::map<MCIDEVICEID, std::shared_ptr<Player>> m_devices;
+    MCIDEVICEID m_nextId = 1;
+};
+
+// Reads a whole MIDI file into a song; answers 0 or the MCI error that describes the failure.
+MCIERROR LoadSong(const char* path, Song& song);
+
+}  // namespace qv::seq

@@ -1,0 +1,183 @@
+#pragma once
+// A sequencer on a hand-driven clock, with a recording output and a recording notification poster.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/sequencer/SequencerMci.h"
+
+using Bytes = std::vector<std::uint8_t>;
+
+class RecordingOut final : public qv::seq::IMidiOut {
+public:
+    void Send(std::span<const std::uint8_t> message) override {
+        std::lock_guard<std::mutex> guard(m_mutex);
+        m_messages.emplace_back(message.begin(), message.end());
+    }
+    std::vector<Bytes> Take() {
+        std::lock_guard<std::mutex> guard(m_mutex);
+        std::vector<Bytes> out;
+        out.swap(m_messages);
+        return out;
+    }
+
+private:
+    std::mutex m_mutex;
+    std::vector<Bytes> m_messages;
+};
+
+// Hands the sequencer an output that forwards to the test's recorder.
+class ForwardingOut final : public qv::seq::IMidiOut {
+public:
+    explicit ForwardingOut(qv::seq::IMidiOut& target) : m_target(target) {}
+    void Send(std::span<const std::uint8_t> message) override { m_target.Send(message); }
+
+private:
+    qv::seq::IMidiOut& m_target;
+};
+
+struct Posted {
+    std::uintptr_t callback;
+    std::uint32_t code;
+    std::uint32_t deviceId;
+    bool operator==(const Posted&) const = default;
+};
+
+inline std::ostream& operator<<(std::ostream& os, const Posted& p) {
+    return os << "{callback " << p.callback << ", code " << p.code << ", device " << p.deviceId
+              << "}";
+}
+
+class SequencerFixture : public ::testing::Test {
+protected:
+    SequencerFixture() {
+        char pattern[] = "/tmp/quavel-seq-XXXXXX";
+        m_dir = ::mkdtemp(pattern) ? pattern : "";
+        qv::seq::SequencerOptions options;
+        options.clock = &m_clock;
+        options.poster = [this](std::uintptr_t callback, std::uint32_t code, std::uint32_t id) {
+            std::lock_guard<std::mutex> guard(m_postMutex);
+            m_posted.push_back({callback, code, id});
+        };
+        options.makeOutput = [this] { return std::make_unique<ForwardingOut>(m_out); };
+        m_mci.emplace(options);
+    }
+    ~SequencerFixture() override {
+        m_mci.reset();
+        if (!m_dir.empty()) std::filesystem::remove_all(m_dir);
+    }
+
+    std::string WriteFile(const std::string& name, const Bytes& bytes) {
+        const std::string path = m_dir + "/" + name;
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()),
+                   static_cast<std::streamsize>(bytes.size()));
+        return path;
+    }
+
+    qv::MCIERROR Send(std::uint32_t id, std::uint32_t msg, std::uintptr_t flags,
+                      const void* parms) {
+        return m_mci->SendCommand(id, msg, flags, reinterpret_cast<std::uintptr_t>(parms));
+    }
+
+    qv::MCIERROR Open(const std::string& path, std::uint32_t& id) {
+        qv::MCI_OPEN_PARMS open{};
+        open.lpstrDeviceType = reinterpret_cast<const char*>(std::uintptr_t{MCI_DEVTYPE_SEQUENCER});
+        open.lpstrElementName = path.c_str();
+        const qv::MCIERROR result = Send(0, MCI_OPEN, MCI_OPEN_TYPE_ID | MCI_OPEN_ELEMENT, &open);
+        id = open.wDeviceID;
+        return result;
+    }
+
+    std::uint32_t OpenSong(const Bytes& song, const std::string& name = "song.mid") {
+        std::uint32_t id = 0;
+        EXPECT_EQ(Open(WriteFile(name, song), id), 0u);
+        return id;
+    }
+
+    qv::MCIERROR Play(std::uint32_t id, std::optional<std::uint32_t> from = 0,
+                      std::optional<std::uint32_t> to = std::nullopt,
+                      std::optional<std::uintptr_t> callback = std::nullopt) {
+        qv::MCI_PLAY_PARMS play{};
+        std::uintptr_t flags = 0;
+        if (from) {
+            flags |= MCI_FROM;
+            play.dwFrom = *from;
+        }
+        if (to) {
+            flags |= MCI_TO;
+            play.dwTo = *to;
+        }
+        if (callback) {
+            flags |= MCI_NOTIFY;
+            play.dwCallback = *callback;
+        }
+        const qv::MCIERROR result = Send(id, MCI_PLAY, flags, &play);
+        m_clock.Settle();
+        return result;
+    }
+
+    qv::MCIERROR Command(std::uint32_t id, std::uint32_t msg) {
+        qv::MCI_GENERIC_PARMS parms{};
+        const qv::MCIERROR result = Send(id, msg, 0, &parms);
+        m_clock.Settle();
+        return result;
+    }
+
+    std::uint32_t Status(std::uint32_t id, std::uint32_t item) {
+        qv::MCI_STATUS_PARMS status{};
+        status.dwItem = item;
+        EXPECT_EQ(Send(id, MCI_STATUS, MCI_STATUS_ITEM, &status), 0u);
+        return static_cast<std::uint32_t>(status.dwReturn);
+    }
+
+    std::vector<Posted> TakePosted() {
+        std::lock_guard<std::mutex> guard(m_postMutex);
+        std::vector<Posted> out;
+        out.swap(m_posted);
+        return out;
+    }
+
+    qv::seq::ManualClock m_clock;
+    RecordingOut m_out;
+    std::optional<qv::seq::SequencerMci> m_mci;
+    std::string m_dir;
+    std::mutex m_postMutex;
+    std::vector<Posted> m_posted;
+};
+
+inline bool IsNoteOn(const Bytes& m) {
+    return m.size() == 3 && (m[0] & 0xF0) == 0x90 && m[2] > 0;
+}
+
+inline bool IsControl(const Bytes& m, int channel, int controller) {
+    return m.size() == 3 && m[0] == (0xB0 | channel) && m[1] == controller;
+}
+
+// True when, after the last note-on, every channel got sustain off, all notes off and all sound
+// off: nothing can be left sounding.
+inline ::testing::AssertionResult Silenced(const std::vector<Bytes>& messages) {
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < messages.size(); ++i) {
+        if (IsNoteOn(messages[i])) start = i + 1;
+    }
+    for (int channel = 0; channel < 16; ++channel) {
+        for (int controller : {64, 123, 120}) {
+            bool found = false;
+            for (std::size_t i = start; i < messages.size() && !found; ++i) {
+                found = IsControl(messages[i], channel, controller) && messages[i][2] == 0;
+            }
+            if (!found) {
+                return ::testing::AssertionFailure()
+                       << "channel " << channel << " lacks controller " << controller << " = 0";
+            }
+        }
+    }
+    return ::testing::AssertionSuccess();
+}

@@ -1,0 +1,312 @@
+#include <algorithm>
+
+#include "platform/sequencer/SmfWriter.h"
+#include "playback/MciDevice.h"
+#include "tests/sequencer/SequencerFixture.h"
+
+using qv::seq::BuildSmf;
+using qv::seq::SmfTrack;
+
+namespace {
+
+// Quarter notes at 0, 500, 1000 and 1500 ms; the song ends at 2000 ms.
+Bytes FourNotes() {
+    SmfTrack t;
+    for (int key : {60, 62, 64, 65}) t.NoteOn(0, 0, key, 100).NoteOff(96, 0, key);
+    t.End();
+    return BuildSmf(0, 96, {t});
+}
+
+// Eight quarter notes; the second track (not the first) changes the tempo twice, so the notes
+// fall at 0, 500, 1000, 1250, 1500, 2500, 3500, 4500 ms and the song ends at 5500 ms.
+Bytes TempoMapSong() {
+    SmfTrack notes, conductor;
+    for (int i = 0; i < 8; ++i) notes.NoteOn(0, 0, 60 + i, 100).NoteOff(96, 0, 60 + i);
+    notes.End();
+    conductor.Tempo(192, 250000).Tempo(192, 1000000).End();
+    return BuildSmf(1, 96, {notes, conductor});
+}
+
+std::vector<int> NoteOnKeys(const std::vector<Bytes>& messages) {
+    std::vector<int> keys;
+    for (const Bytes& m : messages) {
+        if (IsNoteOn(m)) keys.push_back(m[1]);
+    }
+    return keys;
+}
+
+using Keys = std::vector<int>;
+constexpr std::uintptr_t kWindow = 0x1234;
+constexpr std::uintptr_t kOtherWindow = 0x5678;
+
+class SequencerTest : public SequencerFixture {};
+
+TEST_F(SequencerTest, LengthPositionAndDeadlinesFollowATempoMapFromAnotherTrack) {
+    const std::uint32_t id = OpenSong(TempoMapSong());
+    EXPECT_EQ(Status(id, MCI_STATUS_LENGTH), 5500u);
+    EXPECT_EQ(Status(id, MCI_STATUS_MODE), static_cast<std::uint32_t>(MCI_MODE_STOP));
+
+    ASSERT_EQ(Play(id), 0u);
+    EXPECT_EQ(NoteOnKeys(m_out.Take()), (Keys{60}));
+    EXPECT_EQ(Status(id, MCI_STATUS_MODE), static_cast<std::uint32_t>(MCI_MODE_PLAY));
+    m_clock.AdvanceMs(1249);
+    EXPECT_EQ(NoteOnKeys(m_out.Take()), (Keys{61, 62}));
+    EXPECT_EQ(Status(id, MCI_STATUS_POSITION), 1249u);
+    m_clock.AdvanceMs(1);
+    EXPECT_EQ(NoteOnKeys(m_out.Take()), (Keys{63}));
+    m_clock.AdvanceMs(2249);
+    EXPECT_EQ(NoteOnKeys(m_out.Take()), (Keys{64, 65}));
+    EXPECT_EQ(Status(id, MCI_STATUS_POSITION), 3499u);
+    m_clock.AdvanceMs(10000);
+    EXPECT_EQ(NoteOnKeys(m_out.Take()), (Keys{66, 67}));
+    EXPECT_EQ(Status(id, MCI_STATUS_POSITION), 5500u) << "the position stops at the end";
+    EXPECT_EQ(Status(id, MCI_STATUS_MODE), static_cast<std::uint32_t>(MCI_MODE_STOP));
+}
+
+TEST_F(SequencerTest, NotifiesCompletionOnceWithTheDeviceId) {
+    const std::uint32_t id = OpenSong(FourNotes());
+    Play(id, 0, std::nullopt, kWindow);
+    m_clock.AdvanceMs(1999);
+    EXPECT_TRUE(TakePosted().empty());
+    m_clock.AdvanceMs(1);
+    EXPECT_EQ(TakePosted(), (std::vector<Posted>{{kWindow, MCI_NOTIFY_SUCCESSFUL, id}}));
+    m_clock.AdvanceMs(5000);
+    Command(id, MCI_STOP);
+    Command(id, MCI_CLOSE);
+    EXPECT_TRUE(TakePosted().empty()) << "nothing is pending after completion";
+}
+
+TEST_F(SequencerTest, AnswersAReplacedOrInterruptedNotificationAsSupersededOrAborted) {
+    const std::uint32_t id = OpenSong(FourNotes());
+    Play(id, 0, std::nullopt, kWindow);
+    Play(id, 100, std::nullopt, kOtherWindow);
+    EXPECT_EQ(TakePosted(), (std::vector<Posted>{{kWindow, MCI_NOTIFY_SUPERSEDED, id}}));
+    Command(id, MCI_STOP);
+    EXPECT_EQ(TakePosted(), (std::vector<Posted>{{kOtherWindow, MCI_NOTIFY_ABORTED, id}}));
+
+    Play(id, 0, std::nullopt, kWindow);
+    Command(id, MCI_PAUSE);
+    EXPECT_EQ(TakePosted(), (std::vector<Posted>{{kWindow, MCI_NOTIFY_ABORTED, id}}));
+
+    Play(id, std::nullopt, std::nullopt, kWindow);
+    Play(id, 0);  // a new play without notification cuts the old one short
+    EXPECT_EQ(TakePosted(), (std::vector<Posted>{{kWindow, MCI_NOTIFY_ABORTED, id}}));
+
+    Play(id, 0, std::nullopt, kOtherWindow);
+    Command(id, MCI_CLOSE);
+    EXPECT_EQ(TakePosted(), (std::vector<Posted>{{kOtherWindow, MCI_NOTIFY_ABORTED, id}}));
+}
+
+TEST_F(SequencerTest, PlayWithoutFromContinuesAtThePausePosition) {
+    const std::uint32_t id = OpenSong(FourNotes());
+    Play(id);
+    m_clock.AdvanceMs(700);
+    Command(id, MCI_PAUSE);
+    EXPECT_EQ(Status(id, MCI_STATUS_MODE), static_cast<std::uint32_t>(MCI_MODE_PAUSE));
+    EXPECT_EQ(Status(id, MCI_STATUS_POSITION), 700u);
+    m_out.Take();
+
+    m_clock.AdvanceMs(5000);
+    EXPECT_TRUE(m_out.Take().empty()) << "nothing is sent while paused";
+    EXPECT_EQ(Status(id, MCI_STATUS_POSITION), 700u);
+
+    Play(id, std::nullopt, std::nullopt, kWindow);
+    EXPECT_EQ(NoteOnKeys(m_out.Take()), Keys{}) << "the note at 500 ms is not struck again";
+    m_clock.AdvanceMs(299);
+    EXPECT_EQ(NoteOnKeys(m_out.Take()), Keys{});
+    m_clock.AdvanceMs(1);
+    EXPECT_EQ(NoteOnKeys(m_out.Take()), (Keys{64}));
+    EXPECT_EQ(Status(id, MCI_STATUS_POSITION), 1000u);
+    m_clock.AdvanceMs(1000);
+    EXPECT_EQ(TakePosted(), (std::vector<Posted>{{kWindow, MCI_NOTIFY_SUCCESSFUL, id}}));
+}
+
+TEST_F(SequencerTest, PauseStopAndCloseLeaveNothingSounding) {
+    for (std::uint32_t command : {MCI_PAUSE, MCI_STOP, MCI_CLOSE}) {
+        SCOPED_TRACE(command);
+        const std::uint32_t id = OpenSong(FourNotes());
+        Play(id);
+        m_clock.AdvanceMs(600);  // the note struck at 500 ms is sounding
+        Command(id, command);
+        EXPECT_TRUE(Silenced(m_out.Take()));
+        Command(id, MCI_CLOSE);
+    }
+}
+
+TEST_F(SequencerTest, ANewSongStartsFromDefaultControllers) {
+    SmfTrack loud;
+    loud.Program(0, 0, 30).Control(0, 0, 7, 127).Event(0, {0xE0, 0x7F, 0x7F}).NoteOn(0, 0, 50, 100);
+    loud.End(96);
+    std::uint32_t id = OpenSong(BuildSmf(0, 96, {loud}), "loud.mid");
+    Play(id);
+    Command(id, MCI_STOP);
+    Command(id, MCI_CLOSE);
+    m_out.Take();
+
+    id = OpenSong(FourNotes(), "next.mid");
+    Play(id);
+    const std::vector<Bytes> sent = m_out.Take();
+    const auto firstNote = std::find_if(sent.begin(), sent.end(), IsNoteOn);
+    ASSERT_NE(firstNote, sent.end());
+    const std::vector<Bytes> before(sent.begin(), firstNote);
+    for (int channel = 0; channel < 16; ++channel) {
+        SCOPED_TRACE(channel);
+        const auto has = [&](const Bytes& m) {
+            return std::find(before.begin(), before.end(), m) != before.end();
+        };
+        const auto c = static_cast<std::uint8_t>(channel);
+        EXPECT_TRUE(has({static_cast<std::uint8_t>(0xB0 | c), 121, 0}));
+        EXPECT_TRUE(has({static_cast<std::uint8_t>(0xB0 | c), 7, 100}));
+        EXPECT_TRUE(has({static_cast<std::uint8_t>(0xC0 | c), 0}));
+        EXPECT_TRUE(has({static_cast<std::uint8_t>(0xE0 | c), 0x00, 0x40}));
+    }
+    for (const Bytes& m : before) {
+        EXPECT_FALSE(m == (Bytes{0xC0, 30}))
+            << "nothing of the first song is chased into the second";
+    }
+}
+
+TEST_F(SequencerTest, PlayingFromTheMiddleFirstSendsTheStateInForceThere) {
+    SmfTrack t;
+    t.Control(0, 2, 0, 1).Program(0, 2, 40).Control(0, 2, 7, 90);
+    t.Control(0, 2, 101, 0).Control(0, 2, 100, 0).Control(0, 2, 6, 12);  // bend range: 12
+    t.Event(0, {0xE2, 0x00, 0x50}).Control(0, 2, 121, 0).Control(0, 2, 11, 80);
+    t.NoteOn(96, 2, 60, 100).NoteOff(384, 2, 60).End();  // note at 500 ms, end at 2500 ms
+    const std::uint32_t id = OpenSong(BuildSmf(0, 96, {t}));
+
+    Play(id, 1000);
+    const std::vector<Bytes> sent = m_out.Take();
+    EXPECT_TRUE(NoteOnKeys(sent).empty()) << "notes before the start are not struck";
+    // After the defaults (which end with the null parameter selection on channel 15):
+    const Bytes lastDefault = {0xBF, 100, 127};
+    const auto chaseStart = std::find(sent.rbegin(), sent.rend(), lastDefault).base();
+    const std::vector<Bytes> chase(chaseStart, sent.end());
+    const std::vector<Bytes> expected = {
+        {0xB2, 0, 1},   {0xC2, 40},    {0xB2, 7, 90},    {0xB2, 11, 80},   {0xB2, 101, 0},
+        {0xB2, 100, 0}, {0xB2, 6, 12}, {0xB2, 101, 127}, {0xB2, 100, 127},  // controller 121
+                                                                            // cleared the selection
+    };
+    EXPECT_EQ(chase, expected) << "controller 121 reset the bend before the start";
+
+    Play(id, 0);
+    const std::vector<Bytes> fromStart = m_out.Take();
+    EXPECT_EQ(std::count(fromStart.begin(), fromStart.end(), Bytes{0xC2, 40}), 1)
+        << "from 0 only the song's own first events set the program";
+}
+
+TEST_F(SequencerTest, SeekStopsAndPlayRunsToAGivenEnd) {
+    const std::uint32_t id = OpenSong(FourNotes());
+    Play(id);
+    qv::MCI_SEEK_PARMS seek{};
+    seek.dwTo = 1000;
+    EXPECT_EQ(Send(id, MCI_SEEK, MCI_TO, &seek), 0u);
+    EXPECT_EQ(Status(id, MCI_STATUS_MODE), static_cast<std::uint32_t>(MCI_MODE_STOP));
+    EXPECT_EQ(Status(id, MCI_STATUS_POSITION), 1000u);
+    m_out.Take();
+
+    Play(id, std::nullopt, 1500, kWindow);
+    EXPECT_EQ(NoteOnKeys(m_out.Take()), (Keys{64}));
+    m_clock.AdvanceMs(500);
+    EXPECT_EQ(TakePosted(), (std::vector<Posted>{{kWindow, MCI_NOTIFY_SUCCESSFUL, id}}));
+    EXPECT_EQ(Status(id, MCI_STATUS_POSITION), 1500u);
+
+    EXPECT_EQ(Send(id, MCI_SEEK, MCI_SEEK_TO_END, &seek), 0u);
+    EXPECT_EQ(Status(id, MCI_STATUS_POSITION), 2000u);
+    Play(id, std::nullopt, std::nullopt, kWindow);  // at the end: done at once
+    EXPECT_EQ(TakePosted(), (std::vector<Posted>{{kWindow, MCI_NOTIFY_SUCCESSFUL, id}}));
+}
+
+TEST_F(SequencerTest, RefusesWhatItCannotDo) {
+    std::uint32_t id = 0;
+    EXPECT_EQ(Open(m_dir + "/missing.mid", id), static_cast<qv::MCIERROR>(MCIERR_FILE_NOT_FOUND));
+    EXPECT_EQ(Open(WriteFile("text.mid", {'h', 'e', 'l', 'l', 'o'}), id),
+              static_cast<qv::MCIERROR>(MCIERR_INVALID_FILE));
+    EXPECT_EQ(Open(m_dir, id), static_cast<qv::MCIERROR>(MCIERR_INVALID_FILE));
+
+    const std::string path = WriteFile("song.mid", FourNotes());
+    qv::MCI_OPEN_PARMS open{};
+    open.lpstrElementName = path.c_str();
+    open.lpstrDeviceType = reinterpret_cast<const char*>(std::uintptr_t{0x202});
+    EXPECT_EQ(Send(0, MCI_OPEN, MCI_OPEN_TYPE_ID | MCI_OPEN_ELEMENT, &open),
+              static_cast<qv::MCIERROR>(MCIERR_INVALID_DEVICE_NAME));
+    open.lpstrDeviceType = "waveaudio";
+    EXPECT_EQ(Send(0, MCI_OPEN, MCI_OPEN_TYPE | MCI_OPEN_ELEMENT, &open),
+              static_cast<qv::MCIERROR>(MCIERR_INVALID_DEVICE_NAME));
+
+    id = OpenSong(FourNotes());
+    qv::MCI_STATUS_PARMS status{};
+    status.dwItem = MCI_STATUS_LENGTH;
+    EXPECT_EQ(Send(0, MCI_STATUS, MCI_STATUS_ITEM, &status),
+              static_cast<qv::MCIERROR>(MCIERR_INVALID_DEVICE_ID));
+    EXPECT_EQ(Send(id, MCI_STATUS, 0, &status),
+              static_cast<qv::MCIERROR>(MCIERR_MISSING_PARAMETER));
+    qv::MCI_SET_PARMS set{};
+    set.dwTimeFormat = MCI_FORMAT_SMPTE_30;
+    EXPECT_EQ(Send(id, MCI_SET, MCI_SET_TIME_FORMAT, &set),
+              static_cast<qv::MCIERROR>(MCIERR_BAD_TIME_FORMAT));
+    set.dwTimeFormat = MCI_FORMAT_MILLISECONDS;
+    EXPECT_EQ(Send(id, MCI_SET, MCI_SET_TIME_FORMAT, &set), 0u);
+    EXPECT_EQ(Play(id, 2001), static_cast<qv::MCIERROR>(MCIERR_OUTOFRANGE));
+    EXPECT_EQ(Play(id, 1500, 1000), static_cast<qv::MCIERROR>(MCIERR_OUTOFRANGE));
+    EXPECT_EQ(Send(id, MCI_STOP, MCI_NOTIFY, nullptr),
+              static_cast<qv::MCIERROR>(MCIERR_NULL_PARAMETER_BLOCK));
+    qv::MCI_SEEK_PARMS seek{};
+    EXPECT_EQ(Send(id, MCI_SEEK, 0, &seek), static_cast<qv::MCIERROR>(MCIERR_MISSING_PARAMETER));
+    EXPECT_EQ(Send(id, 0x080F /* recording */, 0, &seek),
+              static_cast<qv::MCIERROR>(MCIERR_UNRECOGNIZED_COMMAND));
+    EXPECT_EQ(Status(id, MCI_STATUS_MODE), static_cast<std::uint32_t>(MCI_MODE_STOP));
+    EXPECT_TRUE(NoteOnKeys(m_out.Take()).empty()) << "refused plays send nothing";
+}
+
+TEST_F(SequencerTest, OpensByTypeNameAndGivesEveryOpenItsOwnDevice) {
+    const std::string path = WriteFile("song.mid", FourNotes());
+    qv::MCI_OPEN_PARMS open{};
+    open.lpstrDeviceType = "Sequencer";
+    open.lpstrElementName = path.c_str();
+    open.dwCallback = kWindow;
+    ASSERT_EQ(Send(0, MCI_OPEN, MCI_OPEN_TYPE | MCI_OPEN_ELEMENT | MCI_NOTIFY, &open), 0u);
+    const std::uint32_t first = open.wDeviceID;
+    EXPECT_EQ(TakePosted(), (std::vector<Posted>{{kWindow, MCI_NOTIFY_SUCCESSFUL, first}}));
+    const std::uint32_t second = OpenSong(TempoMapSong(), "other.mid");
+    EXPECT_NE(first, 0u);
+    EXPECT_NE(first, second);
+    EXPECT_EQ(Command(first, MCI_CLOSE), 0u);
+    EXPECT_EQ(Command(first, MCI_CLOSE), static_cast<qv::MCIERROR>(MCIERR_INVALID_DEVICE_ID));
+    EXPECT_EQ(Status(second, MCI_STATUS_LENGTH), 5500u);
+}
+
+// The calls the player dialog makes, through the wrapper, the seam and this backend.
+TEST_F(SequencerTest, ServesThePlayersCallsThroughTheDeviceWrapper) {
+    qv::IMci* previous = qv::InstallMci(&*m_mci);
+    CWnd dialog;
+    dialog.m_hWnd = reinterpret_cast<qv::HWND>(kWindow);
+    const std::string path = WriteFile("song.mid", TempoMapSong());
+    {
+        CMidiDevice device;
+        const DWORD kNone = static_cast<DWORD>(-1);
+        EXPECT_EQ(device.OpenElementByTypeId(MCI_DEVTYPE_SEQUENCER, path.c_str(), 0, nullptr), 0);
+        EXPECT_EQ(device.Set(MCI_FORMAT_MILLISECONDS, kNone, 0, nullptr), 0);
+        DWORD length = 0;
+        EXPECT_EQ(device.Status(length, MCI_STATUS_LENGTH, 0, nullptr, 0), 0);
+        EXPECT_EQ(length, 5500u);
+        EXPECT_EQ(device.Play(0, kNone, 0, &dialog), 0);
+        m_clock.AdvanceMs(5500);
+        EXPECT_EQ(TakePosted(),
+                  (std::vector<Posted>{{kWindow, MCI_NOTIFY_SUCCESSFUL, device.GetDeviceId()}}));
+        EXPECT_EQ(device.Stop(0, nullptr), 0);
+        EXPECT_EQ(device.Close(0, nullptr), 0);
+
+        // A failed open leaves the wrapper open on device 0, which answers an error and no length.
+        EXPECT_EQ(device.OpenElementByTypeId(MCI_DEVTYPE_SEQUENCER, "/nowhere.mid", 0, nullptr),
+                  MCIERR_FILE_NOT_FOUND);
+        EXPECT_EQ(device.Status(length, MCI_STATUS_LENGTH, 0, nullptr, 0),
+                  MCIERR_INVALID_DEVICE_ID);
+        EXPECT_EQ(length, 0u);
+        EXPECT_EQ(device.Play(0, kNone, 0, &dialog), MCIERR_INVALID_DEVICE_ID);
+        EXPECT_EQ(device.Close(0, nullptr), MCIERR_INVALID_DEVICE_ID);
+        EXPECT_FALSE(device.IsOpen());
+    }
+    qv::InstallMci(previous);
+}
+
+}  // namespace

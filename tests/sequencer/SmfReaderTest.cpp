@@ -1,0 +1,245 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "platform/sequencer/SmfWriter.h"
+#include "platform/sequencer/Song.h"
+
+using qv::seq::BuildSmf;
+using qv::seq::ReadSmf;
+using qv::seq::SmfStatus;
+using qv::seq::SmfTrack;
+using qv::seq::Song;
+using Bytes = std::vector<std::uint8_t>;
+
+namespace {
+
+Bytes Header(std::uint16_t format, std::uint16_t nTracks, std::uint16_t division) {
+    return {'M',
+            'T',
+            'h',
+            'd',
+            0,
+            0,
+            0,
+            6,
+            static_cast<std::uint8_t>(format >> 8),
+            static_cast<std::uint8_t>(format),
+            static_cast<std::uint8_t>(nTracks >> 8),
+            static_cast<std::uint8_t>(nTracks),
+            static_cast<std::uint8_t>(division >> 8),
+            static_cast<std::uint8_t>(division)};
+}
+
+Bytes Chunk(const char* id, const Bytes& body) {
+    Bytes out(id, id + 4);
+    const auto n = static_cast<std::uint32_t>(body.size());
+    out.insert(out.end(), {static_cast<std::uint8_t>(n >> 24), static_cast<std::uint8_t>(n >> 16),
+                           static_cast<std::uint8_t>(n >> 8), static_cast<std::uint8_t>(n)});
+    out.insert(out.end(), body.begin(), body.end());
+    return out;
+}
+
+Bytes Join(std::initializer_list<Bytes> parts) {
+    Bytes out;
+    for (const Bytes& p : parts) out.insert(out.end(), p.begin(), p.end());
+    return out;
+}
+
+std::vector<std::int64_t> TimesMs(const Song& song) {
+    std::vector<std::int64_t> times;
+    for (const auto& e : song.events) times.push_back(e.timeUs / 1000);
+    return times;
+}
+
+Song ReadOk(const Bytes& file) {
+    Song song;
+    EXPECT_EQ(ReadSmf(file, song), SmfStatus::Ok);
+    return song;
+}
+
+}  // namespace
+
+TEST(SmfReader, ReadsRunningStatusAndTimesEventsAtTheDefaultTempo) {
+    // 96 ticks a quarter at 120 bpm: 96 ticks are 500 ms.
+    const Bytes file =
+        Join({Header(0, 1, 96), Chunk("MTrk", {0x00, 0x90, 60, 100,  // note on
+                                               0x60, 60, 0,          // running status: note off
+                                               0x00, 64, 90,         // running status: note on
+                                               0x81, 0x40, 0x80, 64, 0x40,  // 192 ticks later: off
+                                               0x00, 0xFF, 0x2F, 0x00})});
+    const Song song = ReadOk(file);
+    ASSERT_EQ(song.events.size(), 4u);
+    EXPECT_EQ(TimesMs(song), (std::vector<std::int64_t>{0, 500, 500, 1500}));
+    EXPECT_EQ(song.events[1].bytes[0], 0x90);
+    EXPECT_EQ(song.events[1].bytes[1], 60);
+    EXPECT_EQ(song.events[2].bytes[1], 64);
+    EXPECT_EQ(song.lengthUs, 1'500'000);
+}
+
+TEST(SmfReader, AppliesATempoChangeFromANonFirstTrackToEveryTrack) {
+    SmfTrack notes, conductor;
+    notes.NoteOn(0, 0, 60, 100).NoteOff(96, 0, 60).NoteOn(96, 0, 62, 100).NoteOff(96, 0, 62).End();
+    // Double speed from tick 96 on; a second change at the same tick wins.
+    conductor.Name("tempo").Tempo(96, 400000).Tempo(0, 250000).End(96);
+    const Song song = ReadOk(BuildSmf(1, 96, {notes, conductor}));
+    EXPECT_EQ(TimesMs(song), (std::vector<std::int64_t>{0, 500, 750, 1000}));
+    EXPECT_EQ(song.lengthUs, 1'000'000);
+}
+
+TEST(SmfReader, PlaysFormatTwoPatternsOneAfterAnother) {
+    SmfTrack first, second;
+    first.NoteOn(0, 0, 60, 100).NoteOff(192, 0, 60).End(96);  // ends at tick 288
+    second.Tempo(0, 250000).NoteOn(0, 1, 67, 100).NoteOff(96, 1, 67).End();
+    const Song song = ReadOk(BuildSmf(2, 96, {first, second}));
+    // The second pattern starts at 1500 ms, and its tempo applies from there on.
+    EXPECT_EQ(TimesMs(song), (std::vector<std::int64_t>{0, 1000, 1500, 1750}));
+    EXPECT_EQ(song.lengthUs, 1'750'000);
+}
+
+TEST(SmfReader, TimesSmpteDivisionsByFrameRateAndIgnoresTempo) {
+    struct Case {
+        std::uint8_t fps;
+        std::uint8_t ticksPerFrame;
+        std::uint32_t ticks;
+        std::int64_t expectedUs;
+    };
+    const Case cases[] = {
+        {25, 40, 1500, 1'500'000},
+        {24, 10, 240, 1'000'000},
+        {30, 4, 60, 500'000},
+        {29, 100, 2997, 1'000'000},  // drop-frame: 29.97 frames a second
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(int(c.fps));
+        SmfTrack track;
+        track.Tempo(0, 1000000).NoteOn(c.ticks, 0, 60, 100).End();
+        const auto division = static_cast<std::uint16_t>(((256 - c.fps) << 8) | c.ticksPerFrame);
+        const Song song = ReadOk(BuildSmf(0, division, {track}));
+        ASSERT_EQ(song.events.size(), 1u);
+        EXPECT_EQ(song.events[0].timeUs, c.expectedUs);
+    }
+}
+
+TEST(SmfReader, ATrackOfOnlyMetaEventsStillSetsTheLength) {
+    SmfTrack names, notes;
+    names.Name("title").Meta(0, 0x01, "text").End(960);  // 10 s at 48 ticks a quarter, 120 bpm
+    notes.NoteOn(0, 0, 60, 100).NoteOff(96, 0, 60).End();
+    Song song = ReadOk(BuildSmf(1, 48, {names, notes}));
+    EXPECT_EQ(song.events.size(), 2u) << "meta events are not sent";
+    EXPECT_EQ(song.lengthUs, 10'000'000);
+
+    song = ReadOk(BuildSmf(1, 96, {names}));
+    EXPECT_TRUE(song.events.empty());
+    EXPECT_EQ(song.lengthUs, 5'000'000);
+}
+
+TEST(SmfReader, KeepsSysexBytesAndFileOrderAtEqualTimes) {
+    SmfTrack a, b;
+    a.Event(0, {0xF0, 0x05, 0x7E, 0x7F, 0x09, 0x01, 0xF7}).Program(10, 0, 5).End();
+    b.Event(10, {0xF7, 0x02, 0xF3, 0x01}).Program(0, 1, 7).End();
+    const Song song = ReadOk(BuildSmf(1, 96, {a, b}));
+    ASSERT_EQ(song.events.size(), 4u);
+    auto sysex = song.Message(song.events[0]);
+    EXPECT_EQ(Bytes(sysex.begin(), sysex.end()), (Bytes{0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7}));
+    EXPECT_EQ(song.events[1].bytes[0], 0xC0) << "track 0 before track 1 at one time";
+    auto escaped = song.Message(song.events[2]);
+    EXPECT_EQ(Bytes(escaped.begin(), escaped.end()), (Bytes{0xF3, 0x01}));
+}
+
+TEST(SmfReader, SkipsForeignChunksAndAcceptsALongerHeaderAndAMissingEnd) {
+    Bytes header = Header(0, 1, 96);
+    header[7] = 8;
+    header.insert(header.end(), {0xAA, 0xBB});
+    const Bytes file = Join({header, Chunk("XFIH", {1, 2, 3}), Chunk("MTrk", {0x00, 0xC0, 0x05})});
+    const Song song = ReadOk(file);
+    ASSERT_EQ(song.events.size(), 1u);
+    EXPECT_EQ(song.events[0].bytes[1], 5);
+}
+
+TEST(SmfReader, RefusesDamagedFiles) {
+    const Bytes goodTrack = Chunk("MTrk", {0x00, 0x90, 60, 100, 0x00, 0xFF, 0x2F, 0x00});
+    const Bytes tooLongAChunk = [&] {
+        Bytes t = goodTrack;
+        t[7] = 100;
+        return t;
+    }();
+    struct Case {
+        const char* label;
+        Bytes file;
+    };
+    const std::vector<Case> cases = {
+        {"empty", {}},
+        {"not a MIDI file", Join({Chunk("RIFF", {0, 0, 0, 0, 0, 0}), goodTrack})},
+        {"header cut short",
+         [] {
+             Bytes h = Header(0, 1, 96);
+             h.resize(10);
+             return h;
+         }()},
+        {"header length below 6",
+         [] {
+             Bytes h = Header(0, 1, 96);
+             h[7] = 4;
+             return h;
+         }()},
+        {"format 3", Join({Header(3, 1, 96), goodTrack})},
+        {"no tracks", Join({Header(0, 0, 96), goodTrack})},
+        {"division 0", Join({Header(0, 1, 0), goodTrack})},
+        {"SMPTE 0 ticks a frame", Join({Header(0, 1, 0xE700), goodTrack})},
+        {"SMPTE unknown rate", Join({Header(0, 1, 0xE428), goodTrack})},
+        {"fewer tracks than declared", Join({Header(1, 2, 96), goodTrack})},
+        {"chunk longer than the file", Join({Header(0, 1, 96), tooLongAChunk})},
+        {"five-byte delta",
+         Join({Header(0, 1, 96), Chunk("MTrk", {0x81, 0x81, 0x81, 0x81, 0x01, 0xC0, 1})})},
+        {"delta cut short", Join({Header(0, 1, 96), Chunk("MTrk", {0x00, 0xC0, 1, 0x81})})},
+        {"data without running status",
+         Join({Header(0, 1, 96), Chunk("MTrk", {0x00, 0x40, 0x40})})},
+        {"status inside a message",
+         Join({Header(0, 1, 96), Chunk("MTrk", {0x00, 0x90, 60, 0x90})})},
+        {"message cut short", Join({Header(0, 1, 96), Chunk("MTrk", {0x00, 0x90, 60})})},
+        {"meta longer than the track",
+         Join({Header(0, 1, 96), Chunk("MTrk", {0x00, 0xFF, 0x03, 0x10, 'a'})})},
+        {"sysex longer than the track",
+         Join({Header(0, 1, 96), Chunk("MTrk", {0x00, 0xF0, 0x7F, 0x01})})},
+        {"system common status", Join({Header(0, 1, 96), Chunk("MTrk", {0x00, 0xF2, 0x00, 0x00})})},
+    };
+    for (const Case& c : cases) {
+        Song song;
+        song.lengthUs = 123;
+        EXPECT_EQ(ReadSmf(c.file, song), SmfStatus::Damaged) << c.label;
+        EXPECT_EQ(song.lengthUs, 123) << c.label << ": a failed read leaves the song alone";
+    }
+}
+
+TEST(SmfReader, RefusesTicksThatWouldOverflowTheTimeArithmetic) {
+    SmfTrack track;
+    for (int i = 0; i < 17; ++i) track.NoteOn(0x0FFFFFFF, 0, 60, 1);  // past 2^32 ticks
+    Song song;
+    EXPECT_EQ(ReadSmf(BuildSmf(0, 1, {track}), song), SmfStatus::Damaged);
+}
+
+TEST(SmfReader, NeverReadsPastAnyPrefixOfAGoodFile) {
+    SmfTrack a, b;
+    a.Name("名前").Tempo(0, 400000).Program(0, 0, 3).NoteOn(10, 0, 60, 90).Event(0, {0x40, 0x50});
+    a.Event(5, {0xF0, 0x03, 0x01, 0x02, 0xF7}).NoteOff(300, 0, 60).End();
+    b.Control(0, 1, 7, 100).Event(0x4000, {0xE1, 0x00, 0x40}).End();
+    const Bytes file = BuildSmf(1, 480, {a, b});
+    ASSERT_EQ(ReadOk(file).events.size(), 7u);
+    for (std::size_t n = 0; n < file.size(); ++n) {
+        // An exact copy on the heap, so that the sanitizer sees any read past the prefix.
+        const Bytes prefix(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(n));
+        Song song;
+        const SmfStatus status = ReadSmf(prefix, song);
+        EXPECT_TRUE(status == SmfStatus::Damaged || status == SmfStatus::Ok) << n;
+    }
+}
+
+TEST(SmfReader, RefusesMoreEventsThanTheLimit) {
+    // Program changes under running status: two bytes an event.
+    Bytes body = {0x00, 0xC0, 0x00};
+    body.reserve(2 * qv::seq::kMaxSmfEvents + 8);
+    for (std::size_t i = 0; i < qv::seq::kMaxSmfEvents; ++i) body.insert(body.end(), {0x00, 0x01});
+    Song song;
+    EXPECT_EQ(ReadSmf(Join({Header(0, 1, 96), Chunk("MTrk", body)}), song), SmfStatus::TooLarge);
+}
