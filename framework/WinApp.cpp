@@ -34,6 +34,8 @@ HICON CWinApp::LoadIconA(UINT nIDResource) const {
     return qv::LoadAppIcon(nIDResource);
 }
 
+IMPLEMENT_DYNAMIC(CWinApp, CObject)
+
 CWinApp* AfxGetApp() {
     return g_pApp;
 }

@@ -7,6 +7,8 @@ class CWnd;
 // The application object. Exactly one exists while the program runs: constructing it makes it the
 // one that AfxGetApp answers; destroying it clears that again.
 class CWinApp : public CCmdTarget {
+    DECLARE_DYNAMIC(CWinApp)
+
 public:
     // A null name gives the product name from the string table.
     explicit CWinApp(LPCSTR lpszAppName = nullptr);

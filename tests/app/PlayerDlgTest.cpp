@@ -28,3 +28,23 @@ TEST_F(PlayerDlgTest, FirstExchangeBindsTheControlsAndShowsTheMembers) {
 }
 
 }  // namespace
+
+#include "app/QvApp.h"
+
+namespace {
+
+TEST_F(PlayerDlgTest, TheApplicationRunsThePlayerDialogAndEndsWithIt) {
+    CQvApp app;
+    EXPECT_STREQ(app.GetRuntimeClass()->m_lpszClassName, "CQvApp");
+    EXPECT_TRUE(app.IsKindOf(RUNTIME_CLASS(CWinApp)));
+    bool bShown = false;
+    windows.OnDialog(IDD_PLAYER, [&](DialogDriver& d) {
+        bShown = true;
+        EXPECT_EQ(AfxGetApp()->m_pMainWnd->GetSafeHwnd(), d.Handle());
+        ASSERT_TRUE(d.PressEnter());
+    });
+    EXPECT_FALSE(app.InitInstance());
+    EXPECT_TRUE(bShown);
+}
+
+}  // namespace

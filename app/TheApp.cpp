@@ -1,0 +1,3 @@
+#include "app/QvApp.h"
+
+CQvApp theApp;
