@@ -1,5 +1,6 @@
 // Companion documents (a .DOC or .TXT file beside a MIDI file) and the two user-configured
 // commands: the document command and the editor.
+#include <cstring>
 #include <vector>
 
 #include "app/PlayerDlg.h"
@@ -13,15 +14,31 @@ namespace {
 // Tried in this order: a .DOC file wins over a .TXT file of the same base name.
 constexpr const char* kDocumentExtensions[] = {".DOC", ".TXT"};
 
-// Drive, folder and base name of a path: the path without its extension.
-CString BasePath(const CString& strPath) {
+// Drive plus folder, and the base name, of a path; FALSE when it cannot be split.
+BOOL SplitBasePath(const CString& strPath, CString& strFolder, CString& strName) {
     // No part is longer than the path, so buffers of its length plus one always fit.
     const std::size_t nSize = static_cast<std::size_t>(strPath.GetLength()) + 1;
     std::vector<char> drive(nSize), dir(nSize), fname(nSize);
     if (qv::_splitpath_s(strPath, drive.data(), nSize, dir.data(), nSize, fname.data(), nSize,
                          nullptr, 0) != 0)
-        return CString();
-    return CString(drive.data()) + dir.data() + fname.data();
+        return FALSE;
+    strFolder = CString(drive.data()) + dir.data();
+    strName = fname.data();
+    return TRUE;
+}
+
+// The name as the folder spells it. The existence test matches letter case loosely, so on a file
+// system that does not, "SONG.TXT" may stand for song.txt; the program given the document must
+// get a name that exists.
+CString SpelledAsStored(const CString& strFolder, const CString& strName) {
+    const CString strPath = strFolder + strName;
+    qv::WIN32_FIND_DATAA data{};
+    qv::HANDLE hFind = qv::FindFirstFileA(strPath, &data);
+    if (hFind == INVALID_HANDLE_VALUE) return strPath;
+    const CString strFound(data.cFileName, static_cast<int>(strnlen(data.cFileName, MAX_PATH)));
+    qv::FindClose(hFind);
+    // The name may hold wildcard characters, so only the same name in another case is taken.
+    return qv::_mbsicmp(strFound, strName) == 0 ? strFolder + strFound : strPath;
 }
 
 CString ReadCommand(CSettingsStore& settings, UINT nNameId) {
@@ -35,13 +52,14 @@ CString ReadCommand(CSettingsStore& settings, UINT nNameId) {
 BOOL CPlayerDlg::FindCompanionDocument(const CString& strPath, CString* pstrDocument) {
     // An empty path would make ".DOC" in the current folder look like a companion.
     if (strPath.IsEmpty()) return FALSE;
-    const CString strBase = BasePath(strPath);
-    if (strBase.IsEmpty()) return FALSE;
+    CString strFolder;
+    CString strBase;
+    if (!SplitBasePath(strPath, strFolder, strBase)) return FALSE;
     for (const char* pszExtension : kDocumentExtensions) {
-        const CString strCandidate = strBase + pszExtension;
+        const CString strCandidate = strFolder + strBase + pszExtension;
         CFileStatus status;
         if (CFile::GetStatus(strCandidate, status)) {
-            if (pstrDocument) *pstrDocument = strCandidate;
+            if (pstrDocument) *pstrDocument = SpelledAsStored(strFolder, strBase + pszExtension);
             return TRUE;
         }
     }
