@@ -236,6 +236,8 @@ struct Status {
     std::int64_t created, accessed, modified;
     std::uint64_t size;
     bool regular;
+    std::uint64_t device, inode;
+    std::uint32_t links;
 };
 
 Status ToStatus(const struct statx& sx, std::string_view name) {
@@ -250,6 +252,9 @@ Status ToStatus(const struct statx& sx, std::string_view name) {
     st.modified = sx.stx_mtime.tv_sec;
     st.created = (sx.stx_mask & STATX_BTIME) ? sx.stx_btime.tv_sec : st.modified;
     st.size = dir ? 0 : sx.stx_size;
+    st.device = static_cast<std::uint64_t>(sx.stx_dev_major) << 32 | sx.stx_dev_minor;
+    st.inode = sx.stx_ino;
+    st.links = sx.stx_nlink;
     return st;
 }
 
@@ -454,7 +459,8 @@ PathSyntax PosixFileSystem::GetPathSyntax() {
 }
 
 HANDLE PosixFileSystem::CreateFileA(const char* name, std::uint32_t access, std::uint32_t shareMode,
-                                    std::uint32_t creationDisposition, std::uint32_t) {
+                                    std::uint32_t creationDisposition,
+                                    std::uint32_t flagsAndAttributes) {
     bool create = creationDisposition == CREATE_ALWAYS;
     if (!name || (!create && creationDisposition != OPEN_EXISTING) ||
         (create && !(access & GENERIC_WRITE))) {
@@ -469,6 +475,8 @@ HANDLE PosixFileSystem::CreateFileA(const char* name, std::uint32_t access, std:
     if (!fd.IsValid()) return FailErrno(INVALID_HANDLE_VALUE);
     struct stat st;
     if (::fstat(fd.Get(), &st) != 0) return FailErrno(INVALID_HANDLE_VALUE);
+    bool folderWanted = (flagsAndAttributes & FILE_FLAG_BACKUP_SEMANTICS) && !create;
+    if (S_ISDIR(st.st_mode) && folderWanted) return m_pHandles->AddFile(std::move(fd));
     if (!S_ISREG(st.st_mode)) return Fail(INVALID_HANDLE_VALUE, ERROR_ACCESS_DENIED);
     int lock = LockFor(access, shareMode);
     if (lock != 0 && ::flock(fd.Get(), lock | LOCK_NB) != 0) return FailErrno(INVALID_HANDLE_VALUE);
@@ -549,7 +557,11 @@ std::int32_t PosixFileSystem::GetFileInformationByHandle(HANDLE file,
     if (!StatusOf(fd, "", AT_EMPTY_PATH, "", &st)) return FailErrno(0);
     std::memset(info, 0, sizeof *info);
     FillTimesAndSize(st, info);
-    info->nNumberOfLinks = 1;
+    // The device folded into 32 bits: together with the inode it names the file.
+    info->dwVolumeSerialNumber = static_cast<std::uint32_t>(st.device ^ (st.device >> 32));
+    info->nFileIndexHigh = static_cast<std::uint32_t>(st.inode >> 32);
+    info->nFileIndexLow = static_cast<std::uint32_t>(st.inode);
+    info->nNumberOfLinks = st.links;
     return 1;
 }
 
@@ -575,6 +587,29 @@ std::int32_t PosixFileSystem::GetFileAttributesExA(const char* name,
     };
     if (!WithCaseFallback(name, status)) return FailErrno(0);
     FillTimesAndSize(st, data);
+    return 1;
+}
+
+std::int32_t PosixFileSystem::MoveFileExA(const char* existing, const char* newName,
+                                          std::uint32_t flags) {
+    if (!existing || !newName) return Fail(0, ERROR_INVALID_PARAMETER);
+    std::string from = ResolvePath(existing);
+    // The new name replaces a file that exists under another letter case, as CreateFileA would.
+    std::string to = ResolvePath(newName);
+    struct stat target;
+    if (::stat(to.c_str(), &target) == 0) {
+        if (!(flags & MOVEFILE_REPLACE_EXISTING)) return Fail(0, ERROR_ALREADY_EXISTS);
+        if (S_ISDIR(target.st_mode) || (target.st_mode & 0222) == 0)
+            return Fail(0, ERROR_ACCESS_DENIED);
+    }
+    if (::rename(from.c_str(), to.c_str()) != 0) return FailErrno(0);
+    return 1;
+}
+
+std::int32_t PosixFileSystem::DeleteFileA(const char* name) {
+    if (!name) return Fail(0, ERROR_INVALID_PARAMETER);
+    if (!WithCaseFallback(name, [](const char* path) { return ::unlink(path) == 0; }))
+        return FailErrno(0);
     return 1;
 }
 

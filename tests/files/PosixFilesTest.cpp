@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -225,4 +226,65 @@ TEST_F(PosixFiles, ModuleFileNameIsThisProgramAndIsCutToTheBuffer) {
     EXPECT_EQ(qv::GetModuleFileNameA(nullptr, small, sizeof small), sizeof small);
     EXPECT_EQ(std::string(small), std::string(buffer, 4));
     EXPECT_EQ(qv::GetLastError(), static_cast<std::uint32_t>(ERROR_INSUFFICIENT_BUFFER));
+}
+
+namespace {
+
+struct FileId {
+    std::uint32_t volume, high, low;
+    bool operator==(const FileId&) const = default;
+};
+
+// The identity of a folder, opened the one way a folder opens.
+std::optional<FileId> FolderId(const std::string& path) {
+    qv::HANDLE h =
+        qv::CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING,
+                        FILE_FLAG_BACKUP_SEMANTICS);
+    if (h == INVALID_HANDLE_VALUE) return std::nullopt;
+    qv::BY_HANDLE_FILE_INFORMATION info{};
+    bool ok = qv::GetFileInformationByHandle(h, &info) != 0;
+    qv::CloseHandle(h);
+    if (!ok) return std::nullopt;
+    return FileId{info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+}
+
+}  // namespace
+
+TEST_F(PosixFiles, AFolderOpensOnlyForItsIdentityWhichALinkShares) {
+    std::string folder = m_dir.MakeFolder("music");
+    std::string other = m_dir.MakeFolder("other");
+    ASSERT_EQ(::symlink(folder.c_str(), (m_dir / "link").c_str()), 0);
+    EXPECT_EQ(OpenForReading(folder), INVALID_HANDLE_VALUE);
+    std::optional<FileId> id = FolderId(folder);
+    ASSERT_TRUE(id.has_value());
+    EXPECT_EQ(FolderId(m_dir / "link"), id);
+    EXPECT_EQ(FolderId(m_dir / "MUSIC"), id);  // letter case falls back like any name
+    EXPECT_NE(FolderId(other), id);
+    EXPECT_EQ(qv::CreateFileA(folder.c_str(), GENERIC_WRITE, 0, CREATE_ALWAYS,
+                              FILE_FLAG_BACKUP_SEMANTICS),
+              INVALID_HANDLE_VALUE);
+}
+
+TEST_F(PosixFiles, RenamingReplacesOnlyWhenAskedAndNeverAReadOnlyFile) {
+    std::string from = m_dir.Write("new.tmp", "new");
+    std::string to = m_dir.Write("List.qvl", "old");
+    EXPECT_FALSE(qv::MoveFileExA(from.c_str(), to.c_str(), 0));
+    EXPECT_EQ(qv::GetLastError(), static_cast<std::uint32_t>(ERROR_ALREADY_EXISTS));
+    // The new name in another letter case still replaces the file that is there.
+    EXPECT_TRUE(qv::MoveFileExA(from.c_str(), (m_dir / "list.qvl").c_str(),
+                                MOVEFILE_REPLACE_EXISTING));
+    EXPECT_EQ(qvtest::ReadAll(to), "new");
+    EXPECT_FALSE(std::filesystem::exists(from));
+    EXPECT_FALSE(std::filesystem::exists(m_dir / "list.qvl"));
+
+    std::string again = m_dir.Write("again.tmp", "again");
+    ASSERT_EQ(::chmod(to.c_str(), 0444), 0);
+    EXPECT_FALSE(qv::MoveFileExA(again.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING));
+    EXPECT_EQ(qv::GetLastError(), static_cast<std::uint32_t>(ERROR_ACCESS_DENIED));
+    EXPECT_EQ(qvtest::ReadAll(to), "new");
+
+    EXPECT_TRUE(qv::DeleteFileA(again.c_str()));
+    EXPECT_FALSE(qv::DeleteFileA(again.c_str()));
+    EXPECT_EQ(qv::GetLastError(), static_cast<std::uint32_t>(ERROR_FILE_NOT_FOUND));
+    EXPECT_FALSE(qv::DeleteFileA(m_dir.MakeFolder("folder").c_str()));
 }
