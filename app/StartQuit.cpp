@@ -24,10 +24,8 @@ struct SystemMenuRow {
     BOOL bSeparatorFirst;
 };
 constexpr SystemMenuRow kTransportItems[] = {
-    {CPlayerDlg::IDM_SYS_PLAY, IDS_PLAY, TRUE},
-    {CPlayerDlg::IDM_SYS_STOP, IDS_STOP, FALSE},
-    {CPlayerDlg::IDM_SYS_PREV, IDS_PREV, FALSE},
-    {CPlayerDlg::IDM_SYS_NEXT, IDS_NEXT, FALSE},
+    {CPlayerDlg::IDM_SYS_PLAY, IDS_PLAY, TRUE},      {CPlayerDlg::IDM_SYS_STOP, IDS_STOP, FALSE},
+    {CPlayerDlg::IDM_SYS_PREV, IDS_PREV, FALSE},     {CPlayerDlg::IDM_SYS_NEXT, IDS_NEXT, FALSE},
     {CPlayerDlg::IDM_SYS_ABOUT, IDS_ABOUTBOX, TRUE},
 };
 
@@ -64,7 +62,10 @@ void AppendSystemMenu(CPlayerDlg& dlg) {
 // Display mode, Loop, Random and the window's place, as the last run left them.
 void RestoreSettings(CPlayerDlg& dlg) {
     CSettingsStore& settings = dlg.m_settings;
-    const int nMode = static_cast<int>(settings.Value(IDS_DISPLAYMODE).GetDword());
+    int nMode = static_cast<int>(settings.Value(IDS_DISPLAYMODE).GetDword());
+    // A mode the selector does not offer (a damaged value, or -1 from a run that ended with
+    // nothing selected) would show every entry blank; the full path is shown instead.
+    if (nMode < 0 || nMode >= dlg.m_comboDisplay.GetCount()) nMode = CPlayList::DISPLAY_FULLPATH;
     dlg.m_comboDisplay.SetCurSel(nMode);
     dlg.m_list.SetDisplayMode(nMode);
     dlg.m_bLoop = static_cast<int>(settings.Value(IDS_YESLOOP).GetDword());

@@ -50,8 +50,9 @@ void COptionsDlg::OnOK() {
 }
 
 BOOL COptionsDlg::BrowseForProgram(CString& strTarget) {
-    CFileDialog dlgFile(TRUE, nullptr, nullptr, OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST,
-                        kProgramFilter, this);
+    CFileDialog dlgFile(TRUE, nullptr, nullptr,
+                        OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST, kProgramFilter,
+                        this);
     dlgFile.m_ofn.Flags &= ~static_cast<std::uint32_t>(OFN_SHOWHELP);
     dlgFile.m_ofn.lpstrTitle = kBrowseTitle;
     if (dlgFile.DoModal() != IDOK) return FALSE;

@@ -96,7 +96,8 @@ TEST_F(StartQuitTest, FirstStartWithoutFilesIsIdleAndCentred) {
     RunProgram({}, [&](CPlayerDlg& dlg, DialogDriver& d) {
         ExpectRect(d.WindowRect(), Centred(d));
         EXPECT_EQ(TransportState(d), "0000");
-        for (int id : {IDC_SHUFFLE, IDC_CLEAR, IDC_REMOVE, IDC_UP, IDC_DOWN, IDC_EDIT, IDC_DOCUMENT})
+        for (int id :
+             {IDC_SHUFFLE, IDC_CLEAR, IDC_REMOVE, IDC_UP, IDC_DOWN, IDC_EDIT, IDC_DOCUMENT})
             EXPECT_FALSE(d.IsEnabled(id)) << id;
         EXPECT_EQ(d.Text(IDC_POSITION), "00:00");
         EXPECT_EQ(d.Text(IDC_LENGTH), "00:00");
@@ -159,6 +160,23 @@ TEST_F(StartQuitTest, StoredSettingsAreRestoredAndUnknownValuesSurvive) {
                                     "\"YesLoop\"=dword:00000001",
                                     "\"YesRandomize\"=dword:00000000",
                                 }));
+}
+
+TEST_F(StartQuitTest, ADisplayModeTheSelectorDoesNotOfferShowsFullPaths) {
+    const std::string a = Song("a.mid", 1000);
+    for (const char* stored : {"dword:ffffffff", "dword:00000003"}) {
+        StoreSettings(std::string("\"DisplayMode\"=") + stored +
+                      "\r\n\"YesAskQuit\"=dword:00000000");
+        RunProgram({a}, [&](CPlayerDlg& dlg, DialogDriver& d) {
+            EXPECT_EQ(d.Selection(IDC_DISPLAYMODE), 0) << stored;
+            EXPECT_EQ(dlg.m_list.m_nDisplayMode, 0) << stored;
+            EXPECT_EQ(d.Lines(IDC_PLAYLIST), std::vector<std::string>{a}) << stored;
+            ASSERT_TRUE(d.PressEscape());
+        });
+        const std::vector<std::string> lines = StoredSettings();
+        EXPECT_NE(std::find(lines.begin(), lines.end(), "\"DisplayMode\"=dword:00000000"),
+                  lines.end());
+    }
 }
 
 TEST_F(StartQuitTest, QuitWhileMinimisedKeepsTheStoredPlace) {

@@ -133,9 +133,9 @@ TEST_F(CompanionTest, TheDocumentOpensByItselfForEveryEntryThatStartsWhenAsked) 
         Run(1000);  // wrap-around
         ASSERT_TRUE(d.Click(IDC_PLAY));
         ASSERT_TRUE(d.Click(IDC_PLAY));  // pausing and continuing start nothing
-        EXPECT_EQ(process.commandLines,
-                  (std::vector<std::string>{"viewer " + (dir / "a.DOC"), "viewer " + (dir / "b.DOC"),
-                                            "viewer " + (dir / "a.DOC")}));
+        EXPECT_EQ(process.commandLines, (std::vector<std::string>{"viewer " + (dir / "a.DOC"),
+                                                                  "viewer " + (dir / "b.DOC"),
+                                                                  "viewer " + (dir / "a.DOC")}));
     });
 }
 
@@ -209,9 +209,9 @@ std::string ReadWhenWritten(const std::string& path) {
 TEST_F(CompanionTest, RealProgramsReceiveTheirCommandLine) {
     qv::InstallProcess(m_pRealProcess);
     const std::string record = dir / "record.txt";
-    const std::string recorder = dir.Write(
-        "recorder", "#!/bin/sh\nfor a in \"$@\"; do printf '[%s]' \"$a\"; done > '" + record +
-                        ".tmp'\nmv '" + record + ".tmp' '" + record + "'\n");
+    const std::string recorder =
+        dir.Write("recorder", "#!/bin/sh\nfor a in \"$@\"; do printf '[%s]' \"$a\"; done > '" +
+                                  record + ".tmp'\nmv '" + record + ".tmp' '" + record + "'\n");
     ::chmod(recorder.c_str(), 0755);
     const std::string a = Song("a.mid", 1000);
     dir.Write("a.TXT", "t");

@@ -36,8 +36,8 @@ std::string PlayerFixture::Song(const std::string& name, std::uint32_t lengthMs,
     if (!title.empty()) track.Name(title);
     track.Tempo(0, 1000000).NoteOn(0, 0, 60, 100).NoteOff(lengthMs, 0, 60).End();
     const std::vector<std::uint8_t> bytes = qv::seq::BuildSmf(0, 1000, {track});
-    return dir.Write(name, std::string_view(reinterpret_cast<const char*>(bytes.data()),
-                                            bytes.size()));
+    return dir.Write(name,
+                     std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
 void PlayerFixture::AddEntries(CPlayerDlg& dlg, const std::vector<std::string>& paths) {
