@@ -4,6 +4,7 @@
 #include <cstring>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "app/PlayerDlg.h"
 #include "framework/File.h"
@@ -48,9 +49,16 @@ CString TitleFileFor(const CString& strListPath, const CString& strExtension) {
 
 // A title holding a line break would split into two lines and shift every title after it.
 CString AsOneLine(const CString& strTitle) {
-    std::string line = strTitle.Str();
-    for (std::size_t i = line.find(kLineEnd); i != std::string::npos; i = line.find(kLineEnd, i))
-        line.replace(i, 2, " ");
+    std::string_view title = strTitle.View();
+    std::string line;
+    for (std::size_t i = 0; i < title.size(); ++i) {
+        if (title.substr(i, 2) == kLineEnd) {
+            line += ' ';
+            ++i;
+        } else {
+            line += title[i];
+        }
+    }
     return CString(line);
 }
 

@@ -288,3 +288,16 @@ TEST_F(PosixFiles, RenamingReplacesOnlyWhenAskedAndNeverAReadOnlyFile) {
     EXPECT_EQ(qv::GetLastError(), static_cast<std::uint32_t>(ERROR_FILE_NOT_FOUND));
     EXPECT_FALSE(qv::DeleteFileA(m_dir.MakeFolder("folder").c_str()));
 }
+
+TEST_F(PosixFiles, EnumeratedKindsFollowLinksAndMarkDotNamesHidden) {
+    m_dir.Write(".hidden", "x");
+    std::string song = m_dir.Write("song.mid", "x");
+    ASSERT_EQ(::symlink(song.c_str(), (m_dir / "to-song").c_str()), 0);
+    ASSERT_EQ(::symlink((m_dir / "nowhere").c_str(), (m_dir / "dangling").c_str()), 0);
+    std::vector<std::string> items;
+    for (const auto& item : Enumerate(m_dir.Path() + "/*.*")) {
+        items.push_back(item.name + ":" + std::to_string(item.attributes));
+    }
+    EXPECT_THAT(items, ::testing::ElementsAre(".:16", "..:16", ".hidden:2", "dangling:128",
+                                              "song.mid:128", "to-song:128"));
+}
