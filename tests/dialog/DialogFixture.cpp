@@ -1,6 +1,5 @@
 #include "tests/dialog/DialogFixture.h"
 
-#include <algorithm>
 #include <cstring>
 #include <string_view>
 
@@ -12,13 +11,6 @@ bool Contains(const char* name, const std::string& part) {
     return !part.empty() && name && std::strstr(name, part.c_str()) != nullptr;
 }
 
-bool IsMidiName(std::string_view name) {
-    if (name.size() < 4) return false;
-    std::string tail(name.substr(name.size() - 4));
-    std::transform(tail.begin(), tail.end(), tail.begin(), ::tolower);
-    return tail == ".mid";
-}
-
 }  // namespace
 
 qv::HANDLE FaultyFileSystem::CreateFileA(const char* name, std::uint32_t access,
@@ -28,7 +20,7 @@ qv::HANDLE FaultyFileSystem::CreateFileA(const char* name, std::uint32_t access,
         qv::SetLastError(ERROR_ACCESS_DENIED);
         return INVALID_HANDLE_VALUE;
     }
-    if (name && IsMidiName(name)) ++midiOpens;
+    if (std::string_view(name).ends_with(".mid")) ++midiOpens;
     qv::HANDLE h = PosixFileSystem::CreateFileA(name, access, shareMode, disposition, flags);
     if (h != INVALID_HANDLE_VALUE) m_names[h] = name;
     return h;
@@ -36,14 +28,12 @@ qv::HANDLE FaultyFileSystem::CreateFileA(const char* name, std::uint32_t access,
 
 std::int32_t FaultyFileSystem::WriteFile(qv::HANDLE file, const void* buffer,
                                          std::uint32_t toWrite, std::uint32_t* written) {
-    auto it = m_names.find(file);
-    if (it != m_names.end() && Contains(it->second.c_str(), failWrite)) {
-        // Half of it reaches the disk, then the disk is full.
-        PosixFileSystem::WriteFile(file, buffer, toWrite / 2, written);
-        qv::SetLastError(ERROR_DISK_FULL);
-        return 0;
-    }
-    return PosixFileSystem::WriteFile(file, buffer, toWrite, written);
+    if (!Contains(m_names[file].c_str(), failWrite))
+        return PosixFileSystem::WriteFile(file, buffer, toWrite, written);
+    // Half of it reaches the disk, then the disk is full.
+    PosixFileSystem::WriteFile(file, buffer, toWrite / 2, written);
+    qv::SetLastError(ERROR_DISK_FULL);
+    return 0;
 }
 
 std::vector<std::string> Strings(const CStringArray& a) {
@@ -54,7 +44,7 @@ std::vector<std::string> Strings(const CStringArray& a) {
 
 void DialogTest::SetUp() {
     WindowTestFixture::SetUp();
-    dlg = std::make_unique<CPlayerDlg>();
+    dlg = std::make_unique<CPlayerDlg>();  // its icon comes from the window system
 }
 
 void DialogTest::TearDown() {
@@ -72,31 +62,20 @@ void DialogTest::Run(const std::function<void(DialogDriver&)>& body) {
 }
 
 std::string DialogTest::Song(const std::string& name, const std::string& title) const {
-    std::string events = title.empty() ? std::string() : midibytes::Meta(3, title);
-    return dir.Write(name, midibytes::Smf({events}));
+    return dir.Write(name, midibytes::Smf({title.empty() ? "" : midibytes::Meta(3, title)}));
 }
 
 std::string DialogTest::Enabled(DialogDriver& d) {
-    struct Button {
-        int id;
-        const char* name;
-    };
-    static const Button kButtons[] = {
-        {IDC_PLAY, "PLAY"},   {IDC_STOP, "STOP"},     {IDC_PREV, "PREV"},   {IDC_NEXT, "NEXT"},
-        {IDC_SHUFFLE, "!"},   {IDC_CLEAR, "X"},       {IDC_REMOVE, "R"},    {IDC_EDIT, "EDIT"},
-        {IDC_UP, "U"},        {IDC_DOWN, "D"},
+    static const std::pair<int, const char*> kButtons[] = {
+        {IDC_PLAY, "PLAY"}, {IDC_STOP, "STOP"}, {IDC_PREV, "PREV"}, {IDC_NEXT, "NEXT"},
+        {IDC_SHUFFLE, "!"}, {IDC_CLEAR, "X"},   {IDC_REMOVE, "R"},  {IDC_EDIT, "EDIT"},
+        {IDC_UP, "U"},      {IDC_DOWN, "D"},
     };
     std::string out;
-    for (const Button& b : kButtons) {
-        if (!d.IsEnabled(b.id)) continue;
-        if (!out.empty()) out += ' ';
-        out += b.name;
+    for (const auto& [id, name] : kButtons) {
+        if (d.IsEnabled(id)) out += (out.empty() ? "" : " ") + std::string(name);
     }
     return out;
-}
-
-void DialogTest::SaveTitles(bool on) {
-    dlg->m_settings.Value(IDS_YESSAVETITLE).SetDword(on ? 1 : 0);
 }
 
 void DialogTest::Select(int nIndex) {

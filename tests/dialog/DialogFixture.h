@@ -1,6 +1,6 @@
 #pragma once
-// The player dialog on the headless window system and the real file system in a temporary folder,
-// driven as its user would drive it.
+// The player dialog on the headless window system and the real file system in a temporary
+// folder, driven as its user would drive it.
 #include <functional>
 #include <map>
 #include <memory>
@@ -14,8 +14,8 @@
 #include "tests/support/FilesTempDir.h"
 #include "tests/support/WindowTestFixture.h"
 
-// The POSIX file system, counting the MIDI files it opens and failing on request: creating or
-// writing any file whose name contains the given text.
+// The POSIX file system, counting the MIDI files it opens, and failing to create or to write any
+// file whose name contains the given text.
 class FaultyFileSystem : public qv::PosixFileSystem {
 public:
     qv::HANDLE CreateFileA(const char* name, std::uint32_t access, std::uint32_t shareMode,
@@ -23,15 +23,13 @@ public:
     std::int32_t WriteFile(qv::HANDLE file, const void* buffer, std::uint32_t toWrite,
                            std::uint32_t* written) override;
 
-    std::string failCreate;
-    std::string failWrite;
+    std::string failCreate, failWrite;
     int midiOpens = 0;
 
 private:
     std::map<qv::HANDLE, std::string> m_names;
 };
 
-// The texts of a string array, for the matchers.
 std::vector<std::string> Strings(const CStringArray& a);
 
 class DialogTest : public WindowTestFixture {
@@ -39,18 +37,17 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // Runs the player dialog: body acts as the user, then Enter ends the dialog. The window takes
-    // drops, as it does from start-up on.
+    // Runs the player dialog, which takes drops as it does from start-up on; body acts as the
+    // user, then Enter ends the dialog.
     void Run(const std::function<void(qv::headless::DialogDriver&)>& body);
-
-    // A MIDI file in the temporary folder whose first track names it title (none: no name).
+    // A MIDI file in the temporary folder whose first track names it title (empty: no name).
     std::string Song(const std::string& name, const std::string& title = "") const;
     // The enabled ones among the transport and list-editing buttons, in a fixed order.
     static std::string Enabled(qv::headless::DialogDriver& d);
-    // Sets YesSaveTitle in the settings image.
-    void SaveTitles(bool on);
-    // Selects a line and makes it current, without the selection-change notification.
+    void SaveTitles(bool on) { dlg->m_settings.Value(IDS_YESSAVETITLE).SetDword(on); }
+    // Selects a line and makes it current, without a selection-change notification.
     void Select(int nIndex);
+    std::vector<std::string> Titles() const { return Strings(dlg->m_list.m_aTitles); }
 
     FaultyFileSystem files;
     qvtest::ScopedFileSystem installed{&files};
