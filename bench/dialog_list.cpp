@@ -148,10 +148,11 @@ int main() {
                 (*std::max_element(f.ratio.begin(), f.ratio.end()) - 1) * 100, kMaxOverhead * 100);
     std::printf("display mode switch: %.1f ms (median of %zu)\n", Median(f.modes) * 1e3,
                 f.modes.size());
-    std::printf("save with titles: %.1f ms; load with current titles: %.1f ms, %d entries, "
-                "%d MIDI files opened\n",
-                f.save * 1e3, f.load * 1e3, f.loaded, f.loadOpens);
-    bool ok = overhead < kMaxOverhead && f.dropped == kFiles && f.loaded == kFiles &&
-              f.loadOpens == 0;
+    std::printf(
+        "save with titles: %.1f ms; load with current titles: %.1f ms, %d entries, "
+        "%d MIDI files opened\n",
+        f.save * 1e3, f.load * 1e3, f.loaded, f.loadOpens);
+    bool ok =
+        overhead < kMaxOverhead && f.dropped == kFiles && f.loaded == kFiles && f.loadOpens == 0;
     return ok ? 0 : 1;
 }

@@ -76,8 +76,8 @@ public:
     }
 
     BOOL Create() {
-        m_hFile = qv::CreateFileA(m_strTemporary, GENERIC_WRITE, 0, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL);
+        m_hFile =
+            qv::CreateFileA(m_strTemporary, GENERIC_WRITE, 0, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL);
         m_bCreated = m_hFile != INVALID_HANDLE_VALUE;
         return m_bCreated;
     }
@@ -95,8 +95,7 @@ public:
         return bClosed;
     }
     BOOL Commit() {
-        if (!Close() ||
-            !qv::MoveFileExA(m_strTemporary, m_strTarget, MOVEFILE_REPLACE_EXISTING)) {
+        if (!Close() || !qv::MoveFileExA(m_strTemporary, m_strTarget, MOVEFILE_REPLACE_EXISTING)) {
             return FALSE;
         }
         m_bCreated = FALSE;
@@ -115,8 +114,7 @@ private:
 UINT SaveListFiles(const CPlayList& list, const CString& strListPath,
                    const CString* pstrTitlePath) {
     // The same name for both would make the titles overwrite the list.
-    if (pstrTitlePath && qv::_mbsicmp(*pstrTitlePath, strListPath) == 0)
-        return IDS_LISTSAVE_FAILED;
+    if (pstrTitlePath && qv::_mbsicmp(*pstrTitlePath, strListPath) == 0) return IDS_LISTSAVE_FAILED;
     CReplacingFile listFile(strListPath);
     if (!listFile.Create()) return IDS_LISTSAVE_FAILED;
     std::optional<CReplacingFile> titleFile;

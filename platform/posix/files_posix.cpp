@@ -335,7 +335,8 @@ Status ListedStatus(const FindState& find, const ListedName& item) {
     if (item.type == DT_REG || item.type == DT_DIR) {
         std::string_view name(item.name);
         if (item.type == DT_DIR) st.attributes |= FILE_ATTRIBUTE_DIRECTORY;
-        if (name.size() > 1 && name[0] == '.' && name != "..") st.attributes |= FILE_ATTRIBUTE_HIDDEN;
+        if (name.size() > 1 && name[0] == '.' && name != "..")
+            st.attributes |= FILE_ATTRIBUTE_HIDDEN;
         if (st.attributes == 0) st.attributes = FILE_ATTRIBUTE_NORMAL;
         st.regular = item.type == DT_REG;
         return st;

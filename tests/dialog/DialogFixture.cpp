@@ -26,8 +26,8 @@ qv::HANDLE FaultyFileSystem::CreateFileA(const char* name, std::uint32_t access,
     return h;
 }
 
-std::int32_t FaultyFileSystem::WriteFile(qv::HANDLE file, const void* buffer,
-                                         std::uint32_t toWrite, std::uint32_t* written) {
+std::int32_t FaultyFileSystem::WriteFile(qv::HANDLE file, const void* buffer, std::uint32_t toWrite,
+                                         std::uint32_t* written) {
     if (!Contains(m_names[file].c_str(), failWrite))
         return PosixFileSystem::WriteFile(file, buffer, toWrite, written);
     // Half of it reaches the disk, then the disk is full.

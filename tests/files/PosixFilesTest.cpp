@@ -256,8 +256,8 @@ TEST_F(PosixFiles, RenamingReplacesOnlyWhenAskedAndNeverAReadOnlyFile) {
     EXPECT_FALSE(qv::MoveFileExA(from.c_str(), to.c_str(), 0));
     EXPECT_EQ(qv::GetLastError(), static_cast<std::uint32_t>(ERROR_ALREADY_EXISTS));
     // The new name in another letter case still replaces the file that is there.
-    EXPECT_TRUE(qv::MoveFileExA(from.c_str(), (m_dir / "list.qvl").c_str(),
-                                MOVEFILE_REPLACE_EXISTING));
+    EXPECT_TRUE(
+        qv::MoveFileExA(from.c_str(), (m_dir / "list.qvl").c_str(), MOVEFILE_REPLACE_EXISTING));
     EXPECT_EQ(qvtest::ReadAll(to), "new");
     EXPECT_FALSE(std::filesystem::exists(from));
     EXPECT_FALSE(std::filesystem::exists(m_dir / "list.qvl"));
