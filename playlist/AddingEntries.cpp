@@ -54,7 +54,8 @@ int CPlayerDlg::AddPath(const CString& strPath) {
             CStringArray aPieces;
             SplitString(strItem, CString(kTitleMark), aPieces);
             if (aPieces.IsEmpty()) continue;
-            bAccepted = m_list.Add(aPieces[0], aPieces.GetSize() > 1 ? aPieces[1].GetString() : nullptr);
+            bAccepted =
+                m_list.Add(aPieces[0], aPieces.GetSize() > 1 ? aPieces[1].GetString() : nullptr);
         } else {
             bAccepted = m_list.Add(strItem);
         }

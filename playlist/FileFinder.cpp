@@ -45,15 +45,13 @@ bool IsDotOrDotDot(const char* pszName) {
 
 }  // namespace
 
-BOOL CFileFinder::Find(const CString& strFolder, const CStringArray& aExtensions,
-                       BOOL bRecursive) {
+BOOL CFileFinder::Find(const CString& strFolder, const CStringArray& aExtensions, BOOL bRecursive) {
     m_pResult = this;
     m_aChain.clear();
     return Scan(strFolder, aExtensions, bRecursive);
 }
 
-BOOL CFileFinder::Scan(const CString& strFolder, const CStringArray& aExtensions,
-                       BOOL bRecursive) {
+BOOL CFileFinder::Scan(const CString& strFolder, const CStringArray& aExtensions, BOOL bRecursive) {
     if (strFolder.IsEmpty()) return FALSE;
     CString strBase = strFolder;
     if (!qv::IsLastCharSeparator(strBase)) strBase += qv::GetPathSeparator();

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "app/PlayerDlg.h"
 #include "framework/File.h"
@@ -48,9 +49,16 @@ CString TitleFileFor(const CString& strListPath, const CString& strExtension) {
 
 // A title holding a line break would split into two lines and shift every title after it.
 CString AsOneLine(const CString& strTitle) {
-    std::string line = strTitle.Str();
-    for (std::size_t i = line.find(kLineEnd); i != std::string::npos; i = line.find(kLineEnd, i))
-        line.replace(i, 2, 1, ' ');
+    std::string_view title = strTitle.View();
+    std::string line;
+    for (std::size_t i = 0; i < title.size(); ++i) {
+        if (title.substr(i, 2) == kLineEnd) {
+            line += ' ';
+            ++i;
+        } else {
+            line += title[i];
+        }
+    }
     return CString(line);
 }
 
@@ -68,8 +76,8 @@ public:
     }
 
     BOOL Create() {
-        m_hFile = qv::CreateFileA(m_strTemporary, GENERIC_WRITE, 0, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL);
+        m_hFile =
+            qv::CreateFileA(m_strTemporary, GENERIC_WRITE, 0, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL);
         m_bCreated = m_hFile != INVALID_HANDLE_VALUE;
         return m_bCreated;
     }
@@ -87,8 +95,7 @@ public:
         return bClosed;
     }
     BOOL Commit() {
-        if (!Close() ||
-            !qv::MoveFileExA(m_strTemporary, m_strTarget, MOVEFILE_REPLACE_EXISTING)) {
+        if (!Close() || !qv::MoveFileExA(m_strTemporary, m_strTarget, MOVEFILE_REPLACE_EXISTING)) {
             return FALSE;
         }
         m_bCreated = FALSE;
@@ -107,8 +114,7 @@ private:
 UINT SaveListFiles(const CPlayList& list, const CString& strListPath,
                    const CString* pstrTitlePath) {
     // The same name for both would make the titles overwrite the list.
-    if (pstrTitlePath && qv::_mbsicmp(*pstrTitlePath, strListPath) == 0)
-        return IDS_LISTSAVE_FAILED;
+    if (pstrTitlePath && qv::_mbsicmp(*pstrTitlePath, strListPath) == 0) return IDS_LISTSAVE_FAILED;
     CReplacingFile listFile(strListPath);
     if (!listFile.Create()) return IDS_LISTSAVE_FAILED;
     std::optional<CReplacingFile> titleFile;

@@ -293,44 +293,73 @@ int OpenFlags(std::uint32_t access) {
     return flags | (writes ? O_WRONLY : O_RDONLY);
 }
 
+// One name of a folder listing with its kind as the listing gives it (DT_UNKNOWN when it does not).
+struct ListedName {
+    std::string name;
+    unsigned char type;
+};
+
 struct FindState {
     std::string folder;
-    std::vector<std::string> names;
+    // Kept open so that an item whose kind the listing does not give is looked up relative to
+    // it, without walking the folder's path again.
+    std::unique_ptr<UniqueDir> dir;
+    std::vector<ListedName> names;
     std::size_t next = 0;
 };
 
-std::vector<std::string> ListFolder(DIR* dir, std::string_view mask) {
-    std::vector<std::string> names;
+std::vector<ListedName> ListFolder(DIR* dir, std::string_view mask) {
+    std::vector<ListedName> names;
     while (dirent* entry = ::readdir(dir)) {
         std::string_view name(entry->d_name);
-        if (name != "." && name != ".." && MatchesMask(name, mask)) names.emplace_back(name);
+        if (name != "." && name != ".." && MatchesMask(name, mask))
+            names.push_back({std::string(name), entry->d_type});
     }
-    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-        int c = CompareNoCase(a, b);
-        return c != 0 ? c < 0 : a < b;
+    std::sort(names.begin(), names.end(), [](const ListedName& a, const ListedName& b) {
+        int c = CompareNoCase(a.name, b.name);
+        return c != 0 ? c < 0 : a.name < b.name;
     });
-    std::vector<std::string> dots;
+    std::vector<ListedName> dots;
     for (const char* dot : {".", ".."}) {
-        if (MatchesMask(dot, mask)) dots.emplace_back(dot);
+        if (MatchesMask(dot, mask)) dots.push_back({dot, DT_DIR});
     }
     names.insert(names.begin(), dots.begin(), dots.end());
     return names;
 }
 
+// The status of a listed item: from the listing alone for a plain file or folder, which is all
+// that enumerating callers rely on; a link (reported as what it points to) or an item of
+// unknown kind is looked up.
+Status ListedStatus(const FindState& find, const ListedName& item) {
+    Status st{};
+    if (item.type == DT_REG || item.type == DT_DIR) {
+        std::string_view name(item.name);
+        if (item.type == DT_DIR) st.attributes |= FILE_ATTRIBUTE_DIRECTORY;
+        if (name.size() > 1 && name[0] == '.' && name != "..")
+            st.attributes |= FILE_ATTRIBUTE_HIDDEN;
+        if (st.attributes == 0) st.attributes = FILE_ATTRIBUTE_NORMAL;
+        st.regular = item.type == DT_REG;
+        return st;
+    }
+    int dirFd = find.dir ? ::dirfd(find.dir->Get()) : -1;
+    std::string path = dirFd >= 0 ? item.name : Join(find.folder, item.name);
+    if (dirFd < 0) dirFd = AT_FDCWD;
+    if (!StatusOf(dirFd, path.c_str(), 0, item.name, &st) &&
+        !StatusOf(dirFd, path.c_str(), AT_SYMLINK_NOFOLLOW, item.name, &st)) {
+        st.attributes = FILE_ATTRIBUTE_NORMAL;  // vanished since the listing
+    }
+    return st;
+}
+
 // Fills the next item that fits the record; false when none is left.
 bool NextItem(FindState& find, WIN32_FIND_DATAA* data) {
     while (find.next < find.names.size()) {
-        const std::string& name = find.names[find.next++];
-        if (name.size() >= sizeof data->cFileName) continue;  // cannot be named in the record
-        std::string path = Join(find.folder, name);
-        Status st{};
-        if (!StatusOf(AT_FDCWD, path.c_str(), 0, name, &st) &&
-            !StatusOf(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW, name, &st)) {
-            st.attributes = FILE_ATTRIBUTE_NORMAL;  // vanished since the listing
-        }
+        const ListedName& item = find.names[find.next++];
+        if (item.name.size() >= sizeof data->cFileName) continue;  // cannot be named in the record
+        Status st = ListedStatus(find, item);
         std::memset(data, 0, sizeof *data);
         FillTimesAndSize(st, data);
-        std::memcpy(data->cFileName, name.c_str(), name.size() + 1);
+        std::memcpy(data->cFileName, item.name.c_str(), item.name.size() + 1);
         return true;
     }
     return false;
@@ -634,6 +663,7 @@ HANDLE PosixFileSystem::FindFirstFileA(const char* pattern, WIN32_FIND_DATAA* da
         return Fail(INVALID_HANDLE_VALUE, errno == ENOENT ? ERROR_PATH_NOT_FOUND : ErrorOf(errno));
     }
     find.names = ListFolder(dir->Get(), mask);
+    find.dir = std::move(dir);
     if (!NextItem(find, data)) return Fail(INVALID_HANDLE_VALUE, ERROR_FILE_NOT_FOUND);
     return m_pHandles->AddFind(std::move(find));
 }

@@ -19,7 +19,10 @@ namespace qv {
 // - Times are whole seconds. Creation time is the birth time where the file system records it,
 //   else the modification time; it cannot be set, so SetFileTime sets access and modification.
 // - Folders enumerate sorted by name ignoring case, "." and ".." first; a symbolic link is
-//   reported as what it points to.
+//   reported as what it points to. An item's kind (folder or file, hidden by its leading dot) comes
+//   from the listing itself, which keeps scanning large folders cheap; its times, size and
+//   read-only mark are filled in only when the listing cannot tell its kind (ask
+//   GetFileAttributesExA for them).
 class PosixFileSystem : public IFileSystem {
 public:
     PosixFileSystem();
