@@ -136,6 +136,16 @@ void Clear(char* buffer, std::size_t size) {
 
 }  // namespace
 
+std::int32_t IFileSystem::MoveFileExA(const char*, const char*, std::uint32_t) {
+    SetLastError(ERROR_NOT_SUPPORTED);
+    return 0;
+}
+
+std::int32_t IFileSystem::DeleteFileA(const char*) {
+    SetLastError(ERROR_NOT_SUPPORTED);
+    return 0;
+}
+
 IFileSystem* InstallFileSystem(IFileSystem* backend) {
     IFileSystem* previous = g_pFileSystem;
     g_pFileSystem = backend;
@@ -193,6 +203,14 @@ std::int32_t CloseHandle(HANDLE handle) {
 
 std::int32_t GetFileAttributesExA(const char* name, WIN32_FILE_ATTRIBUTE_DATA* data) {
     return Forward(0, [&](IFileSystem& fs) { return fs.GetFileAttributesExA(name, data); });
+}
+
+std::int32_t MoveFileExA(const char* existing, const char* newName, std::uint32_t flags) {
+    return Forward(0, [&](IFileSystem& fs) { return fs.MoveFileExA(existing, newName, flags); });
+}
+
+std::int32_t DeleteFileA(const char* name) {
+    return Forward(0, [&](IFileSystem& fs) { return fs.DeleteFileA(name); });
 }
 
 HANDLE FindFirstFileA(const char* pattern, WIN32_FIND_DATAA* data) {

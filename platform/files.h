@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/types.h"
+
 #ifndef INVALID_HANDLE_VALUE
 #define INVALID_HANDLE_VALUE (reinterpret_cast<qv::HANDLE>(static_cast<std::intptr_t>(-1)))
 #endif
@@ -36,6 +38,15 @@
 #endif
 #ifndef OPEN_EXISTING
 #define OPEN_EXISTING 3u
+#endif
+
+// Opens a folder as well, so that its identity can be read.
+#ifndef FILE_FLAG_BACKUP_SEMANTICS
+#define FILE_FLAG_BACKUP_SEMANTICS 0x02000000u
+#endif
+
+#ifndef MOVEFILE_REPLACE_EXISTING
+#define MOVEFILE_REPLACE_EXISTING 0x00000001u
 #endif
 
 #ifndef FILE_BEGIN
@@ -106,6 +117,9 @@
 #ifndef ERROR_INSUFFICIENT_BUFFER
 #define ERROR_INSUFFICIENT_BUFFER 122L
 #endif
+#ifndef ERROR_ALREADY_EXISTS
+#define ERROR_ALREADY_EXISTS 183L
+#endif
 #ifndef ERROR_FILENAME_EXCED_RANGE
 #define ERROR_FILENAME_EXCED_RANGE 206L
 #endif
@@ -129,12 +143,6 @@ namespace qv {
 
 using HANDLE = void*;
 using HMODULE = struct HINSTANCE__*;
-
-// 100-nanosecond intervals since 1601-01-01 UTC, split in two halves as Win32 keeps them.
-struct FILETIME {
-    std::uint32_t dwLowDateTime;
-    std::uint32_t dwHighDateTime;
-};
 
 struct WIN32_FILE_ATTRIBUTE_DATA {
     std::uint32_t dwFileAttributes;
@@ -211,6 +219,11 @@ public:
 
     virtual std::int32_t GetFileAttributesExA(const char* name,
                                               WIN32_FILE_ATTRIBUTE_DATA* data) = 0;
+    // A backend that cannot rename or delete answers ERROR_NOT_SUPPORTED; saving then reports
+    // the failure and leaves the files as they were.
+    virtual std::int32_t MoveFileExA(const char* existing, const char* newName,
+                                     std::uint32_t flags);
+    virtual std::int32_t DeleteFileA(const char* name);
     virtual HANDLE FindFirstFileA(const char* pattern, WIN32_FIND_DATAA* data) = 0;
     virtual std::int32_t FindNextFileA(HANDLE find, WIN32_FIND_DATAA* data) = 0;
     virtual std::int32_t FindClose(HANDLE find) = 0;
@@ -229,7 +242,9 @@ std::uint32_t GetLastError();
 void SetLastError(std::uint32_t error);
 
 // Files. Reading denies others writing when shareMode lacks FILE_SHARE_WRITE; CREATE_ALWAYS
-// empties an existing file. ReadFile answers fewer bytes at the end of the file.
+// empties an existing file. ReadFile answers fewer bytes at the end of the file. A folder opens
+// only with FILE_FLAG_BACKUP_SEMANTICS and OPEN_EXISTING, for GetFileInformationByHandle, whose
+// volume serial number and file index together tell one file or folder from every other.
 HANDLE CreateFileA(const char* name, std::uint32_t access, std::uint32_t shareMode,
                    std::uint32_t creationDisposition, std::uint32_t flagsAndAttributes);
 std::int32_t ReadFile(HANDLE file, void* buffer, std::uint32_t toRead, std::uint32_t* read);
@@ -246,6 +261,11 @@ std::int32_t CloseHandle(HANDLE handle);
 
 // Status by name; fails for a missing file.
 std::int32_t GetFileAttributesExA(const char* name, WIN32_FILE_ATTRIBUTE_DATA* data);
+
+// Renames a file in one step; an existing file of the new name is replaced only with
+// MOVEFILE_REPLACE_EXISTING (else ERROR_ALREADY_EXISTS), and never when it is read-only.
+std::int32_t MoveFileExA(const char* existing, const char* newName, std::uint32_t flags);
+std::int32_t DeleteFileA(const char* name);
 
 // Folder enumeration with a pattern such as "folder/*.*"; "." and ".." are items too.
 HANDLE FindFirstFileA(const char* pattern, WIN32_FIND_DATAA* data);

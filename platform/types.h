@@ -9,4 +9,11 @@ namespace qv {
 struct HWND__;
 using HWND = HWND__*;
 
+// 100-nanosecond intervals since 1601-01-01 UTC, low half first, as Win32 keeps them. Shared by the
+// file and registry seams, so that code using both sees one type.
+struct FILETIME {
+    std::uint32_t dwLowDateTime;
+    std::uint32_t dwHighDateTime;
+};
+
 }  // namespace qv

@@ -236,6 +236,8 @@ struct Status {
     std::int64_t created, accessed, modified;
     std::uint64_t size;
     bool regular;
+    std::uint64_t device, inode;
+    std::uint32_t links;
 };
 
 Status ToStatus(const struct statx& sx, std::string_view name) {
@@ -250,6 +252,9 @@ Status ToStatus(const struct statx& sx, std::string_view name) {
     st.modified = sx.stx_mtime.tv_sec;
     st.created = (sx.stx_mask & STATX_BTIME) ? sx.stx_btime.tv_sec : st.modified;
     st.size = dir ? 0 : sx.stx_size;
+    st.device = static_cast<std::uint64_t>(sx.stx_dev_major) << 32 | sx.stx_dev_minor;
+    st.inode = sx.stx_ino;
+    st.links = sx.stx_nlink;
     return st;
 }
 
@@ -288,44 +293,73 @@ int OpenFlags(std::uint32_t access) {
     return flags | (writes ? O_WRONLY : O_RDONLY);
 }
 
+// One name of a folder listing with its kind as the listing gives it (DT_UNKNOWN when it does not).
+struct ListedName {
+    std::string name;
+    unsigned char type;
+};
+
 struct FindState {
     std::string folder;
-    std::vector<std::string> names;
+    // Kept open so that an item whose kind the listing does not give is looked up relative to
+    // it, without walking the folder's path again.
+    std::unique_ptr<UniqueDir> dir;
+    std::vector<ListedName> names;
     std::size_t next = 0;
 };
 
-std::vector<std::string> ListFolder(DIR* dir, std::string_view mask) {
-    std::vector<std::string> names;
+std::vector<ListedName> ListFolder(DIR* dir, std::string_view mask) {
+    std::vector<ListedName> names;
     while (dirent* entry = ::readdir(dir)) {
         std::string_view name(entry->d_name);
-        if (name != "." && name != ".." && MatchesMask(name, mask)) names.emplace_back(name);
+        if (name != "." && name != ".." && MatchesMask(name, mask))
+            names.push_back({std::string(name), entry->d_type});
     }
-    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-        int c = CompareNoCase(a, b);
-        return c != 0 ? c < 0 : a < b;
+    std::sort(names.begin(), names.end(), [](const ListedName& a, const ListedName& b) {
+        int c = CompareNoCase(a.name, b.name);
+        return c != 0 ? c < 0 : a.name < b.name;
     });
-    std::vector<std::string> dots;
+    std::vector<ListedName> dots;
     for (const char* dot : {".", ".."}) {
-        if (MatchesMask(dot, mask)) dots.emplace_back(dot);
+        if (MatchesMask(dot, mask)) dots.push_back({dot, DT_DIR});
     }
     names.insert(names.begin(), dots.begin(), dots.end());
     return names;
 }
 
+// The status of a listed item: from the listing alone for a plain file or folder, which is all
+// that enumerating callers rely on; a link (reported as what it points to) or an item of
+// unknown kind is looked up.
+Status ListedStatus(const FindState& find, const ListedName& item) {
+    Status st{};
+    if (item.type == DT_REG || item.type == DT_DIR) {
+        std::string_view name(item.name);
+        if (item.type == DT_DIR) st.attributes |= FILE_ATTRIBUTE_DIRECTORY;
+        if (name.size() > 1 && name[0] == '.' && name != "..")
+            st.attributes |= FILE_ATTRIBUTE_HIDDEN;
+        if (st.attributes == 0) st.attributes = FILE_ATTRIBUTE_NORMAL;
+        st.regular = item.type == DT_REG;
+        return st;
+    }
+    int dirFd = find.dir ? ::dirfd(find.dir->Get()) : -1;
+    std::string path = dirFd >= 0 ? item.name : Join(find.folder, item.name);
+    if (dirFd < 0) dirFd = AT_FDCWD;
+    if (!StatusOf(dirFd, path.c_str(), 0, item.name, &st) &&
+        !StatusOf(dirFd, path.c_str(), AT_SYMLINK_NOFOLLOW, item.name, &st)) {
+        st.attributes = FILE_ATTRIBUTE_NORMAL;  // vanished since the listing
+    }
+    return st;
+}
+
 // Fills the next item that fits the record; false when none is left.
 bool NextItem(FindState& find, WIN32_FIND_DATAA* data) {
     while (find.next < find.names.size()) {
-        const std::string& name = find.names[find.next++];
-        if (name.size() >= sizeof data->cFileName) continue;  // cannot be named in the record
-        std::string path = Join(find.folder, name);
-        Status st{};
-        if (!StatusOf(AT_FDCWD, path.c_str(), 0, name, &st) &&
-            !StatusOf(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW, name, &st)) {
-            st.attributes = FILE_ATTRIBUTE_NORMAL;  // vanished since the listing
-        }
+        const ListedName& item = find.names[find.next++];
+        if (item.name.size() >= sizeof data->cFileName) continue;  // cannot be named in the record
+        Status st = ListedStatus(find, item);
         std::memset(data, 0, sizeof *data);
         FillTimesAndSize(st, data);
-        std::memcpy(data->cFileName, name.c_str(), name.size() + 1);
+        std::memcpy(data->cFileName, item.name.c_str(), item.name.size() + 1);
         return true;
     }
     return false;
@@ -454,7 +488,8 @@ PathSyntax PosixFileSystem::GetPathSyntax() {
 }
 
 HANDLE PosixFileSystem::CreateFileA(const char* name, std::uint32_t access, std::uint32_t shareMode,
-                                    std::uint32_t creationDisposition, std::uint32_t) {
+                                    std::uint32_t creationDisposition,
+                                    std::uint32_t flagsAndAttributes) {
     bool create = creationDisposition == CREATE_ALWAYS;
     if (!name || (!create && creationDisposition != OPEN_EXISTING) ||
         (create && !(access & GENERIC_WRITE))) {
@@ -469,6 +504,8 @@ HANDLE PosixFileSystem::CreateFileA(const char* name, std::uint32_t access, std:
     if (!fd.IsValid()) return FailErrno(INVALID_HANDLE_VALUE);
     struct stat st;
     if (::fstat(fd.Get(), &st) != 0) return FailErrno(INVALID_HANDLE_VALUE);
+    bool folderWanted = (flagsAndAttributes & FILE_FLAG_BACKUP_SEMANTICS) && !create;
+    if (S_ISDIR(st.st_mode) && folderWanted) return m_pHandles->AddFile(std::move(fd));
     if (!S_ISREG(st.st_mode)) return Fail(INVALID_HANDLE_VALUE, ERROR_ACCESS_DENIED);
     int lock = LockFor(access, shareMode);
     if (lock != 0 && ::flock(fd.Get(), lock | LOCK_NB) != 0) return FailErrno(INVALID_HANDLE_VALUE);
@@ -549,7 +586,11 @@ std::int32_t PosixFileSystem::GetFileInformationByHandle(HANDLE file,
     if (!StatusOf(fd, "", AT_EMPTY_PATH, "", &st)) return FailErrno(0);
     std::memset(info, 0, sizeof *info);
     FillTimesAndSize(st, info);
-    info->nNumberOfLinks = 1;
+    // The device folded into 32 bits: together with the inode it names the file.
+    info->dwVolumeSerialNumber = static_cast<std::uint32_t>(st.device ^ (st.device >> 32));
+    info->nFileIndexHigh = static_cast<std::uint32_t>(st.inode >> 32);
+    info->nFileIndexLow = static_cast<std::uint32_t>(st.inode);
+    info->nNumberOfLinks = st.links;
     return 1;
 }
 
@@ -578,6 +619,29 @@ std::int32_t PosixFileSystem::GetFileAttributesExA(const char* name,
     return 1;
 }
 
+std::int32_t PosixFileSystem::MoveFileExA(const char* existing, const char* newName,
+                                          std::uint32_t flags) {
+    if (!existing || !newName) return Fail(0, ERROR_INVALID_PARAMETER);
+    std::string from = ResolvePath(existing);
+    // The new name replaces a file that exists under another letter case, as CreateFileA would.
+    std::string to = ResolvePath(newName);
+    struct stat target;
+    if (::stat(to.c_str(), &target) == 0) {
+        if (!(flags & MOVEFILE_REPLACE_EXISTING)) return Fail(0, ERROR_ALREADY_EXISTS);
+        if (S_ISDIR(target.st_mode) || (target.st_mode & 0222) == 0)
+            return Fail(0, ERROR_ACCESS_DENIED);
+    }
+    if (::rename(from.c_str(), to.c_str()) != 0) return FailErrno(0);
+    return 1;
+}
+
+std::int32_t PosixFileSystem::DeleteFileA(const char* name) {
+    if (!name) return Fail(0, ERROR_INVALID_PARAMETER);
+    if (!WithCaseFallback(name, [](const char* path) { return ::unlink(path) == 0; }))
+        return FailErrno(0);
+    return 1;
+}
+
 HANDLE PosixFileSystem::FindFirstFileA(const char* pattern, WIN32_FIND_DATAA* data) {
     if (!pattern || !data) return Fail(INVALID_HANDLE_VALUE, ERROR_INVALID_PARAMETER);
     std::string_view text(pattern);
@@ -599,6 +663,7 @@ HANDLE PosixFileSystem::FindFirstFileA(const char* pattern, WIN32_FIND_DATAA* da
         return Fail(INVALID_HANDLE_VALUE, errno == ENOENT ? ERROR_PATH_NOT_FOUND : ErrorOf(errno));
     }
     find.names = ListFolder(dir->Get(), mask);
+    find.dir = std::move(dir);
     if (!NextItem(find, data)) return Fail(INVALID_HANDLE_VALUE, ERROR_FILE_NOT_FOUND);
     return m_pHandles->AddFind(std::move(find));
 }

@@ -13,11 +13,16 @@ namespace qv {
 //   program honour: writers and openers that share nothing lock exclusively, readers that deny
 //   writing lock shared, readers that allow writing take no lock. A conflict fails at once with
 //   ERROR_SHARING_VIOLATION, before CREATE_ALWAYS empties anything.
-// - Only regular files open; a folder, a pipe or a device fails with ERROR_ACCESS_DENIED.
+// - Only regular files open; a folder, a pipe or a device fails with ERROR_ACCESS_DENIED, except a
+//   folder opened with FILE_FLAG_BACKUP_SEMANTICS for its identity (device and inode number).
+// - Renaming replaces a file atomically; like Windows it refuses to replace a read-only file.
 // - Times are whole seconds. Creation time is the birth time where the file system records it,
 //   else the modification time; it cannot be set, so SetFileTime sets access and modification.
 // - Folders enumerate sorted by name ignoring case, "." and ".." first; a symbolic link is
-//   reported as what it points to.
+//   reported as what it points to. An item's kind (folder or file, hidden by its leading dot) comes
+//   from the listing itself, which keeps scanning large folders cheap; its times, size and
+//   read-only mark are filled in only when the listing cannot tell its kind (ask
+//   GetFileAttributesExA for them).
 class PosixFileSystem : public IFileSystem {
 public:
     PosixFileSystem();
@@ -43,6 +48,9 @@ public:
     std::int32_t CloseHandle(HANDLE handle) override;
 
     std::int32_t GetFileAttributesExA(const char* name, WIN32_FILE_ATTRIBUTE_DATA* data) override;
+    std::int32_t MoveFileExA(const char* existing, const char* newName,
+                             std::uint32_t flags) override;
+    std::int32_t DeleteFileA(const char* name) override;
     HANDLE FindFirstFileA(const char* pattern, WIN32_FIND_DATAA* data) override;
     std::int32_t FindNextFileA(HANDLE find, WIN32_FIND_DATAA* data) override;
     std::int32_t FindClose(HANDLE find) override;

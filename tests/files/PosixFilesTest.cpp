@@ -226,3 +226,63 @@ TEST_F(PosixFiles, ModuleFileNameIsThisProgramAndIsCutToTheBuffer) {
     EXPECT_EQ(std::string(small), std::string(buffer, 4));
     EXPECT_EQ(qv::GetLastError(), static_cast<std::uint32_t>(ERROR_INSUFFICIENT_BUFFER));
 }
+
+// The identity of a folder, opened the one way a folder opens: volume, index high, index low.
+std::vector<std::uint32_t> FolderId(const std::string& path) {
+    qv::HANDLE h = qv::CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                   OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS);
+    if (h == INVALID_HANDLE_VALUE) return {};
+    qv::BY_HANDLE_FILE_INFORMATION info{};
+    bool known = qv::GetFileInformationByHandle(h, &info) != 0;
+    qv::CloseHandle(h);
+    if (!known) return {};
+    return {info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+}
+
+TEST_F(PosixFiles, AFolderOpensOnlyForItsIdentityWhichALinkShares) {
+    std::string folder = m_dir.MakeFolder("music");
+    ASSERT_EQ(::symlink(folder.c_str(), (m_dir / "link").c_str()), 0);
+    EXPECT_EQ(OpenForReading(folder), INVALID_HANDLE_VALUE);
+    std::vector<std::uint32_t> id = FolderId(folder);
+    ASSERT_EQ(id.size(), 3u);
+    EXPECT_EQ(FolderId(m_dir / "link"), id);
+    EXPECT_EQ(FolderId(m_dir / "MUSIC"), id);  // letter case falls back like any name
+    EXPECT_NE(FolderId(m_dir.MakeFolder("other")), id);
+}
+
+TEST_F(PosixFiles, RenamingReplacesOnlyWhenAskedAndNeverAReadOnlyFile) {
+    std::string from = m_dir.Write("new.tmp", "new");
+    std::string to = m_dir.Write("List.qvl", "old");
+    EXPECT_FALSE(qv::MoveFileExA(from.c_str(), to.c_str(), 0));
+    EXPECT_EQ(qv::GetLastError(), static_cast<std::uint32_t>(ERROR_ALREADY_EXISTS));
+    // The new name in another letter case still replaces the file that is there.
+    EXPECT_TRUE(
+        qv::MoveFileExA(from.c_str(), (m_dir / "list.qvl").c_str(), MOVEFILE_REPLACE_EXISTING));
+    EXPECT_EQ(qvtest::ReadAll(to), "new");
+    EXPECT_FALSE(std::filesystem::exists(from));
+    EXPECT_FALSE(std::filesystem::exists(m_dir / "list.qvl"));
+
+    std::string again = m_dir.Write("again.tmp", "again");
+    ASSERT_EQ(::chmod(to.c_str(), 0444), 0);
+    EXPECT_FALSE(qv::MoveFileExA(again.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING));
+    EXPECT_EQ(qv::GetLastError(), static_cast<std::uint32_t>(ERROR_ACCESS_DENIED));
+    EXPECT_EQ(qvtest::ReadAll(to), "new");
+
+    EXPECT_TRUE(qv::DeleteFileA(again.c_str()));
+    EXPECT_FALSE(qv::DeleteFileA(again.c_str()));
+    EXPECT_EQ(qv::GetLastError(), static_cast<std::uint32_t>(ERROR_FILE_NOT_FOUND));
+    EXPECT_FALSE(qv::DeleteFileA(m_dir.MakeFolder("folder").c_str()));
+}
+
+TEST_F(PosixFiles, EnumeratedKindsFollowLinksAndMarkDotNamesHidden) {
+    m_dir.Write(".hidden", "x");
+    std::string song = m_dir.Write("song.mid", "x");
+    ASSERT_EQ(::symlink(song.c_str(), (m_dir / "to-song").c_str()), 0);
+    ASSERT_EQ(::symlink((m_dir / "nowhere").c_str(), (m_dir / "dangling").c_str()), 0);
+    std::vector<std::string> items;
+    for (const auto& item : Enumerate(m_dir.Path() + "/*.*")) {
+        items.push_back(item.name + ":" + std::to_string(item.attributes));
+    }
+    EXPECT_THAT(items, ::testing::ElementsAre(".:16", "..:16", ".hidden:2", "dangling:128",
+                                              "song.mid:128", "to-song:128"));
+}

@@ -1,0 +1,277 @@
+// The program's two ends: start-up with and without files and with stored settings, the system
+// menu, and the quit sequence with what it leaves in the registry file.
+#include <algorithm>
+#include <filesystem>
+
+#include "app/QvApp.h"
+#include "res/resource.h"
+#include "tests/support/PlayerFixture.h"
+
+using qv::headless::DialogDriver;
+
+namespace {
+
+class StartQuitTest : public PlayerFixture {
+protected:
+    // Runs the whole program: the application object with this command line and the user's body;
+    // Enter ends it unless the body did.
+    void RunProgram(const std::vector<std::string>& args,
+                    const std::function<void(CPlayerDlg&, DialogDriver&)>& body) {
+        CQvApp app;
+        std::vector<const char*> argv;
+        for (const std::string& a : args) argv.push_back(a.c_str());
+        app.SetCommandLinePieces(static_cast<int>(argv.size()), argv.data());
+        RunApp(app, body);
+    }
+
+    void RunApp(CQvApp& app, const std::function<void(CPlayerDlg&, DialogDriver&)>& body) {
+        windows.OnDialog(IDD_PLAYER, [&](DialogDriver& d) {
+            body(*static_cast<CPlayerDlg*>(app.m_pMainWnd), d);
+            if (!d.IsEnded()) {
+                EXPECT_TRUE(d.PressEnter()) << d.WhyRefused();
+            }
+        });
+        EXPECT_FALSE(app.InitInstance());
+    }
+
+    std::vector<std::string> SortedSettings() const {
+        std::vector<std::string> lines = StoredSettings();
+        std::sort(lines.begin(), lines.end());
+        return lines;
+    }
+
+    static qv::RECT Centred(DialogDriver& d) {
+        const qv::RECT r = d.WindowRect();
+        const int w = r.right - r.left;
+        const int h = r.bottom - r.top;
+        const int left = (qv::headless::HeadlessWindowSystem::kScreenWidth - w) / 2;
+        const int top = (qv::headless::HeadlessWindowSystem::kScreenHeight - h) / 2;
+        return {left, top, left + w, top + h};
+    }
+
+    static void ExpectRect(const qv::RECT& a, const qv::RECT& b) {
+        EXPECT_EQ(a.left, b.left);
+        EXPECT_EQ(a.top, b.top);
+        EXPECT_EQ(a.right, b.right);
+        EXPECT_EQ(a.bottom, b.bottom);
+    }
+};
+
+TEST_F(StartQuitTest, StartsWithFilesPlaysThemThroughAndStoresTheSettingsAtQuit) {
+    const std::string a = Song("a.mid", 1000);
+    const std::string b = Song("b.mid", 1500);
+    windows.AnswerMessageBox(IDOK);
+    RunProgram({a, b}, [&](CPlayerDlg& dlg, DialogDriver& d) {
+        EXPECT_EQ(d.Lines(IDC_PLAYLIST), (std::vector<std::string>{a, b}));
+        EXPECT_EQ(dlg.m_nCurrent, 0);
+        EXPECT_EQ(d.Text(IDC_PLAY), "&PAUSE");
+        EXPECT_TRUE(dlg.m_device.IsOpen());
+        Run(1000);
+        EXPECT_EQ(dlg.m_nCurrent, 1);
+        EXPECT_EQ(d.Text(IDC_LENGTH), "00:01");
+        Run(1500);
+        EXPECT_EQ(dlg.m_bPlaying, 0);
+        EXPECT_EQ(TransportState(d), "1011");
+        ASSERT_TRUE(d.ChooseItem(IDC_DISPLAYMODE, 1));
+        ASSERT_TRUE(d.PressEscape());
+    });
+    ASSERT_EQ(windows.MessageBoxes().size(), 1u);
+    EXPECT_EQ(windows.MessageBoxes()[0].text, "終了しますか?");
+    EXPECT_EQ(windows.MessageBoxes()[0].caption, "Quavel");
+    EXPECT_EQ(windows.MessageBoxes()[0].type, static_cast<std::uint32_t>(MB_OKCANCEL));
+    // Centred on the 1280 x 1024 screen: the window is 500 x 363 pixels. YesAutoDoc was read when
+    // each entry started.
+    EXPECT_EQ(SortedSettings(), (std::vector<std::string>{
+                                    "\"DisplayMode\"=dword:00000001",
+                                    "\"WindowPosX\"=dword:00000186",
+                                    "\"WindowPosY\"=dword:0000014a",
+                                    "\"YesAskQuit\"=dword:00000001",
+                                    "\"YesAutoDoc\"=dword:00000000",
+                                    "\"YesLoop\"=dword:00000000",
+                                    "\"YesRandomize\"=dword:00000000",
+                                }));
+}
+
+TEST_F(StartQuitTest, FirstStartWithoutFilesIsIdleAndCentred) {
+    RunProgram({}, [&](CPlayerDlg& dlg, DialogDriver& d) {
+        ExpectRect(d.WindowRect(), Centred(d));
+        EXPECT_EQ(TransportState(d), "0000");
+        for (int id :
+             {IDC_SHUFFLE, IDC_CLEAR, IDC_REMOVE, IDC_UP, IDC_DOWN, IDC_EDIT, IDC_DOCUMENT})
+            EXPECT_FALSE(d.IsEnabled(id)) << id;
+        EXPECT_EQ(d.Text(IDC_POSITION), "00:00");
+        EXPECT_EQ(d.Text(IDC_LENGTH), "00:00");
+        EXPECT_TRUE(d.HasTimer(CPlayerDlg::TIMER_POSITION));
+        EXPECT_TRUE(d.AcceptsDrops());
+        EXPECT_FALSE(dlg.m_device.IsOpen());
+        EXPECT_EQ(d.Check(IDC_LOOP), BST_UNCHECKED);
+        EXPECT_EQ(d.Selection(IDC_DISPLAYMODE), 0);
+
+        // Our items below the platform's own, each transport item grayed like its button; About
+        // last, below a separator.
+        const std::vector<qv::headless::MenuItem> menu = d.SystemMenu();
+        ASSERT_GE(menu.size(), 7u);
+        const auto ours = menu.end() - 7;
+        EXPECT_TRUE(ours[0].IsSeparator());
+        const struct {
+            std::uint32_t id;
+            const char* text;
+        } kItems[] = {{CPlayerDlg::IDM_SYS_PLAY, "&PLAY"},
+                      {CPlayerDlg::IDM_SYS_STOP, "S&TOP"},
+                      {CPlayerDlg::IDM_SYS_PREV, "PREV(&<)"},
+                      {CPlayerDlg::IDM_SYS_NEXT, "NEXT(&>)"}};
+        for (int i = 0; i < 4; ++i) {
+            EXPECT_EQ(ours[1 + i].id, kItems[i].id);
+            EXPECT_EQ(ours[1 + i].text, kItems[i].text);
+            EXPECT_TRUE(ours[1 + i].IsGrayed());
+        }
+        EXPECT_TRUE(ours[5].IsSeparator());
+        EXPECT_EQ(ours[6].id, CPlayerDlg::IDM_SYS_ABOUT);
+        EXPECT_EQ(ours[6].text, "バージョン情報(&A)...");
+    });
+}
+
+TEST_F(StartQuitTest, StoredSettingsAreRestoredAndUnknownValuesSurvive) {
+    StoreSettings(
+        "\"DisplayMode\"=dword:00000002\r\n"
+        "\"YesLoop\"=dword:00000001\r\n"
+        "\"WindowPosX\"=dword:00000064\r\n"
+        "\"SomethingElse\"=\"kept as it is\"");
+    windows.AnswerMessageBox(IDOK);
+    RunProgram({}, [&](CPlayerDlg& dlg, DialogDriver& d) {
+        EXPECT_EQ(d.Selection(IDC_DISPLAYMODE), 2);
+        EXPECT_EQ(dlg.m_list.m_nDisplayMode, 2);
+        EXPECT_EQ(d.Check(IDC_LOOP), BST_CHECKED);
+        // WindowPosY missing: the top edge is at row 0.
+        EXPECT_EQ(d.WindowRect().left, 100);
+        EXPECT_EQ(d.WindowRect().top, 0);
+        EXPECT_TRUE(d.IsVisible());
+        EXPECT_FALSE(d.IsTopmost());
+        ASSERT_TRUE(d.Click(IDC_QUIT));
+    });
+    EXPECT_EQ(SortedSettings(), (std::vector<std::string>{
+                                    "\"DisplayMode\"=dword:00000002",
+                                    // the same text; the store writes texts without their zero
+                                    "\"SomethingElse\"=hex(1):6b,65,70,74,20,61,73,20,69,74,"
+                                    "20,69,73",
+                                    "\"WindowPosX\"=dword:00000064",
+                                    "\"WindowPosY\"=dword:00000000",
+                                    "\"YesAskQuit\"=dword:00000001",
+                                    "\"YesLoop\"=dword:00000001",
+                                    "\"YesRandomize\"=dword:00000000",
+                                }));
+}
+
+TEST_F(StartQuitTest, ADisplayModeTheSelectorDoesNotOfferShowsFullPaths) {
+    const std::string a = Song("a.mid", 1000);
+    for (const char* stored : {"dword:ffffffff", "dword:00000003"}) {
+        StoreSettings(std::string("\"DisplayMode\"=") + stored +
+                      "\r\n\"YesAskQuit\"=dword:00000000");
+        RunProgram({a}, [&](CPlayerDlg& dlg, DialogDriver& d) {
+            EXPECT_EQ(d.Selection(IDC_DISPLAYMODE), 0) << stored;
+            EXPECT_EQ(dlg.m_list.m_nDisplayMode, 0) << stored;
+            EXPECT_EQ(d.Lines(IDC_PLAYLIST), std::vector<std::string>{a}) << stored;
+            ASSERT_TRUE(d.PressEscape());
+        });
+        const std::vector<std::string> lines = StoredSettings();
+        EXPECT_NE(std::find(lines.begin(), lines.end(), "\"DisplayMode\"=dword:00000000"),
+                  lines.end());
+    }
+}
+
+TEST_F(StartQuitTest, QuitWhileMinimisedKeepsTheStoredPlace) {
+    windows.AnswerMessageBox(IDOK);
+    RunProgram({}, [&](CPlayerDlg&, DialogDriver& d) {
+        ASSERT_TRUE(d.Minimise());
+        ASSERT_TRUE(d.PressCloseBox());
+    });
+    // WindowPosY was never read on a first start, so it is not written either.
+    EXPECT_EQ(SortedSettings(), (std::vector<std::string>{
+                                    "\"DisplayMode\"=dword:00000000",
+                                    "\"WindowPosX\"=dword:7fffffff",
+                                    "\"YesAskQuit\"=dword:00000001",
+                                    "\"YesLoop\"=dword:00000000",
+                                    "\"YesRandomize\"=dword:00000000",
+                                }));
+    // And the next start centres the window again.
+    RunProgram({}, [&](CPlayerDlg&, DialogDriver& d) { ExpectRect(d.WindowRect(), Centred(d)); });
+}
+
+TEST_F(StartQuitTest, ACancelledQuestionLeavesEverythingRunning) {
+    const std::string a = Song("a.mid", 3000);
+    windows.AnswerMessageBox(IDCANCEL);
+    windows.AnswerMessageBox(IDOK);
+    RunProgram({a}, [&](CPlayerDlg& dlg, DialogDriver& d) {
+        Run(1000);
+        ASSERT_TRUE(d.PressEscape());
+        EXPECT_FALSE(d.IsEnded());
+        EXPECT_TRUE(d.HasTimer(CPlayerDlg::TIMER_POSITION));
+        EXPECT_TRUE(StoredSettings().empty());
+        Run(1000);
+        EXPECT_EQ(d.Text(IDC_POSITION), "00:02");
+        ASSERT_TRUE(d.Click(IDC_QUIT));
+        EXPECT_TRUE(d.IsEnded());
+        // The music stops only when the dialog object goes, after the settings are written.
+        EXPECT_TRUE(dlg.m_device.IsOpen());
+        EXPECT_FALSE(StoredSettings().empty());
+    });
+}
+
+TEST_F(StartQuitTest, WithoutTheQuestionQuitEndsAtOnceAndEnterEndsWithoutSaving) {
+    StoreSettings("\"YesAskQuit\"=dword:00000000");
+    RunProgram({}, [&](CPlayerDlg&, DialogDriver& d) { ASSERT_TRUE(d.PressEscape()); });
+    EXPECT_TRUE(windows.MessageBoxes().empty());
+    EXPECT_EQ(StoredSettings().size(), 6u);
+
+    StoreSettings("\"YesLoop\"=dword:00000000");
+    RunProgram({}, [&](CPlayerDlg&, DialogDriver& d) {
+        ASSERT_TRUE(d.Click(IDC_LOOP));
+        ASSERT_TRUE(d.PressEnter());
+    });
+    EXPECT_TRUE(windows.MessageBoxes().empty());
+    EXPECT_EQ(StoredSettings(), std::vector<std::string>{"\"YesLoop\"=dword:00000000"});
+}
+
+TEST_F(StartQuitTest, CommandLinePiecesFromTheShellStandAsGiven) {
+    const std::string spaced = Song("my song.mid", 1000);
+    RunProgram({"", spaced}, [&](CPlayerDlg& dlg, DialogDriver& d) {
+        EXPECT_EQ(d.Lines(IDC_PLAYLIST), std::vector<std::string>{spaced});
+        EXPECT_EQ(dlg.m_bPlaying, 1);
+    });
+}
+
+TEST_F(StartQuitTest, ACommandLineTextIsSplitAtBlanks) {
+    const std::string a = Song("a.mid", 1000);
+    const std::string b = Song("b.mid", 1000);
+    const std::string spaced = Song("my song.mid", 1000);
+    CQvApp app;
+    const std::string text = "  " + a + "   " + b + " ";
+    app.m_lpCmdLine = text.c_str();
+    RunApp(app, [&](CPlayerDlg& dlg, DialogDriver& d) {
+        EXPECT_EQ(d.Lines(IDC_PLAYLIST), (std::vector<std::string>{a, b}));
+        EXPECT_EQ(dlg.m_bPlaying, 1);
+    });
+
+    // Unquoted, a path with a blank arrives in two pieces, neither of which is a file.
+    app.m_lpCmdLine = spaced.c_str();
+    RunApp(app, [&](CPlayerDlg& dlg, DialogDriver& d) {
+        EXPECT_TRUE(d.Lines(IDC_PLAYLIST).empty());
+        EXPECT_EQ(dlg.m_bPlaying, 0);
+        EXPECT_EQ(TransportState(d), "0000");
+    });
+    EXPECT_TRUE(windows.MessageBoxes().empty());
+}
+
+TEST_F(StartQuitTest, APieceBeyondThePathLimitIsSkipped) {
+    std::string folder = dir.Path();
+    while (folder.size() < 300) folder += "/" + std::string(60, 'x');
+    std::filesystem::create_directories(folder);
+    const std::string deep = folder + "/deep.mid";
+    std::filesystem::copy_file(Song("deep.mid", 1000), deep);
+    const std::string near = Song("near.mid", 1000);
+    RunProgram({deep, near}, [&](CPlayerDlg&, DialogDriver& d) {
+        EXPECT_EQ(d.Lines(IDC_PLAYLIST), std::vector<std::string>{near});
+    });
+}
+
+}  // namespace

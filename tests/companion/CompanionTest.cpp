@@ -1,0 +1,256 @@
+// Companion documents, the document and edit commands, and the About box.
+#include <sys/stat.h>
+
+#include <chrono>
+#include <fstream>
+#include <thread>
+
+#include "res/resource.h"
+#include "tests/support/PlayerFixture.h"
+
+using qv::headless::DialogDriver;
+
+namespace {
+
+// Records the command lines the player starts, and answers as told.
+class RecordingProcess final : public qv::IProcess {
+public:
+    std::int32_t Start(const char* pszCommandLine, std::uint16_t wShowWindow) override {
+        commandLines.push_back(pszCommandLine);
+        shows.push_back(wShowWindow);
+        return result;
+    }
+
+    std::vector<std::string> commandLines;
+    std::vector<std::uint16_t> shows;
+    std::int32_t result = 1;
+};
+
+class CompanionTest : public PlayerFixture {
+protected:
+    void SetUp() override {
+        PlayerFixture::SetUp();
+        m_pRealProcess = qv::InstallProcess(&process);
+    }
+    void TearDown() override {
+        qv::InstallProcess(m_pRealProcess);
+        PlayerFixture::TearDown();
+    }
+
+    static void SetCommand(CPlayerDlg& dlg, UINT nNameId, const char* pszCommand) {
+        dlg.m_settings.Value(nNameId).SetString(pszCommand);
+    }
+
+    // Edit follows the list buttons, not the selection: a drop or STOP with an entry selected
+    // enables it.
+    static void SelectAndEnableEdit(CPlayerDlg& dlg, DialogDriver& d) {
+        ASSERT_TRUE(d.ChooseLine(IDC_PLAYLIST, 0));
+        dlg.EnableListButtons(TRUE);
+    }
+
+    RecordingProcess process;
+    qv::IProcess* m_pRealProcess = nullptr;
+};
+
+TEST_F(CompanionTest, TheDocumentIsTheDocFileElseTheTxtFileOfTheSameBaseName) {
+    const std::string both = Song("both.mid", 1000);
+    dir.Write("both.DOC", "d");
+    dir.Write("both.TXT", "t");
+    const std::string txt = Song("txt.mid", 1000);
+    dir.Write("txt.TXT", "t");
+    const std::string none = Song("none.mid", 1000);
+    dir.Write("bare.DOC", "d");
+    dir.Write("lower.txt", "t");
+
+    CPlayerDlg dlg;
+    CString doc = "untouched";
+    EXPECT_FALSE(dlg.FindCompanionDocument(none.c_str(), &doc));
+    EXPECT_EQ(doc, "untouched");
+    EXPECT_FALSE(dlg.FindCompanionDocument("", &doc));
+    ASSERT_TRUE(dlg.FindCompanionDocument(both.c_str(), &doc));
+    EXPECT_EQ(doc.Str(), dir / "both.DOC");
+    ASSERT_TRUE(dlg.FindCompanionDocument(txt.c_str(), &doc));
+    EXPECT_EQ(doc.Str(), dir / "txt.TXT");
+    EXPECT_TRUE(dlg.FindCompanionDocument(txt.c_str(), nullptr));
+    // A file without extension, and a document whose name the folder spells in lower case: the
+    // program that opens it must be given a name that exists.
+    ASSERT_TRUE(dlg.FindCompanionDocument((dir / "bare").c_str(), &doc));
+    EXPECT_EQ(doc.Str(), dir / "bare.DOC");
+    ASSERT_TRUE(dlg.FindCompanionDocument((dir / "lower.mid").c_str(), &doc));
+    EXPECT_EQ(doc.Str(), dir / "lower.txt");
+}
+
+TEST_F(CompanionTest, TheDocumentButtonFollowsTheEntryAndRunsTheCommandWithoutQuotes) {
+    const std::string spaced = Song("my song.mid", 1000);
+    dir.Write("my song.TXT", "t");
+    const std::string plain = Song("plain.mid", 1000);
+    RunPlayer([&](CPlayerDlg& dlg, DialogDriver& d) {
+        AddEntries(dlg, {spaced, plain});
+        SetCommand(dlg, IDS_AUTODOCCMD, "VIEWER.EXE");
+        ASSERT_TRUE(d.ChooseLine(IDC_PLAYLIST, 1));
+        EXPECT_FALSE(d.IsEnabled(IDC_DOCUMENT));
+        ASSERT_TRUE(d.ChooseLine(IDC_PLAYLIST, 0));
+        ASSERT_TRUE(d.IsEnabled(IDC_DOCUMENT));
+        ASSERT_TRUE(d.Click(IDC_DOCUMENT));
+        EXPECT_EQ(process.commandLines,
+                  std::vector<std::string>{"VIEWER.EXE " + (dir / "my song.TXT")});
+        EXPECT_EQ(process.shows, std::vector<std::uint16_t>{SW_SHOWNA});
+
+        // Entries that start set the button too, and it works while playing.
+        ASSERT_TRUE(d.Click(IDC_PLAY));
+        EXPECT_TRUE(d.IsEnabled(IDC_DOCUMENT));
+        ASSERT_TRUE(d.Click(IDC_NEXT));
+        EXPECT_FALSE(d.IsEnabled(IDC_DOCUMENT));
+        ASSERT_TRUE(d.Click(IDC_PREV));
+        ASSERT_TRUE(d.Click(IDC_DOCUMENT));
+        EXPECT_EQ(process.commandLines.size(), 2u);
+
+        // Without a command, or for an entry without a document, nothing starts.
+        SetCommand(dlg, IDS_AUTODOCCMD, "");
+        ASSERT_TRUE(d.Click(IDC_DOCUMENT));
+        EXPECT_EQ(process.commandLines.size(), 2u);
+    });
+}
+
+TEST_F(CompanionTest, TheDocumentOpensByItselfForEveryEntryThatStartsWhenAsked) {
+    std::vector<std::string> songs;
+    for (const char* name : {"a", "b"}) {
+        songs.push_back(Song(std::string(name) + ".mid", 1000));
+        dir.Write(std::string(name) + ".DOC", "d");
+    }
+    RunPlayer([&](CPlayerDlg& dlg, DialogDriver& d) {
+        AddEntries(dlg, songs);
+        SetCommand(dlg, IDS_AUTODOCCMD, "viewer");
+        ASSERT_TRUE(d.Click(IDC_PLAY));  // YesAutoDoc is off by default
+        EXPECT_TRUE(process.commandLines.empty());
+        EXPECT_EQ(dlg.m_settings.Value("YesAutoDoc").GetType(), static_cast<DWORD>(REG_DWORD));
+        ASSERT_TRUE(d.Click(IDC_STOP));
+
+        dlg.m_settings.Value(IDS_YESAUTODOC).SetDword(1);
+        ASSERT_TRUE(d.Click(IDC_LOOP));
+        ASSERT_TRUE(d.Click(IDC_PLAY));
+        Run(1000);  // advance
+        Run(1000);  // wrap-around
+        ASSERT_TRUE(d.Click(IDC_PLAY));
+        ASSERT_TRUE(d.Click(IDC_PLAY));  // pausing and continuing start nothing
+        EXPECT_EQ(process.commandLines, (std::vector<std::string>{"viewer " + (dir / "a.DOC"),
+                                                                  "viewer " + (dir / "b.DOC"),
+                                                                  "viewer " + (dir / "a.DOC")}));
+    });
+}
+
+TEST_F(CompanionTest, EditRunsOnTheSelectedEntryOnlyWhileStopped) {
+    const std::string a = Song("a.mid", 5000);
+    RunPlayer([&](CPlayerDlg& dlg, DialogDriver& d) {
+        AddEntries(dlg, {a});
+        dlg.OnEdit();  // no command yet
+        SetCommand(dlg, IDS_RIGHTEDITCMD, "EDITOR --new");
+        dlg.OnEdit();  // no selection
+        EXPECT_TRUE(process.commandLines.empty());
+
+        SelectAndEnableEdit(dlg, d);
+        ASSERT_TRUE(d.Click(IDC_EDIT));
+        EXPECT_EQ(process.commandLines, std::vector<std::string>{"EDITOR --new " + a});
+
+        ASSERT_TRUE(d.Click(IDC_PLAY));
+        EXPECT_FALSE(d.Click(IDC_EDIT));
+        dlg.OnEdit();
+        ASSERT_TRUE(d.Click(IDC_PLAY));  // paused
+        dlg.OnEdit();
+        EXPECT_EQ(process.commandLines.size(), 1u);
+    });
+}
+
+TEST_F(CompanionTest, ACommandThatCannotStartIsReportedEachTime) {
+    const std::string a = Song("a.mid", 1000);
+    process.result = 0;
+    windows.AnswerMessageBox(IDOK);
+    windows.AnswerMessageBox(IDOK);
+    RunPlayer([&](CPlayerDlg& dlg, DialogDriver& d) {
+        AddEntries(dlg, {a});
+        SetCommand(dlg, IDS_RIGHTEDITCMD, "no-such-editor");
+        SelectAndEnableEdit(dlg, d);
+        ASSERT_TRUE(d.Click(IDC_EDIT));
+        ASSERT_TRUE(d.Click(IDC_EDIT));
+        ASSERT_EQ(windows.MessageBoxes().size(), 2u);
+        for (const qv::headless::MessageBoxCall& call : windows.MessageBoxes()) {
+            EXPECT_EQ(call.owner, d.Handle());
+            EXPECT_EQ(call.text, "コマンドの起動に失敗しました");
+            EXPECT_EQ(call.caption, "Quavel");
+            EXPECT_EQ(call.type, static_cast<std::uint32_t>(MB_OK | MB_ICONEXCLAMATION));
+        }
+    });
+}
+
+TEST_F(CompanionTest, ALongCommandLineIsHandedOverWhole) {
+    const std::string a = Song(std::string(200, 'n') + ".mid", 1000);
+    const std::string editor = "/opt/editors/" + std::string(100, 'e');
+    RunPlayer([&](CPlayerDlg& dlg, DialogDriver& d) {
+        AddEntries(dlg, {a});
+        SetCommand(dlg, IDS_RIGHTEDITCMD, editor.c_str());
+        SelectAndEnableEdit(dlg, d);
+        ASSERT_TRUE(d.Click(IDC_EDIT));
+        ASSERT_EQ(process.commandLines.size(), 1u);
+        EXPECT_GT(process.commandLines[0].size(), 300u);
+        EXPECT_EQ(process.commandLines[0], editor + " " + a);
+    });
+}
+
+// Waits for a file that another process writes; fails after ten seconds.
+std::string ReadWhenWritten(const std::string& path) {
+    for (int i = 0; i < 1000 && !std::ifstream(path).good(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    std::ifstream in(path);
+    std::string line;
+    std::getline(in, line);
+    return line;
+}
+
+TEST_F(CompanionTest, RealProgramsReceiveTheirCommandLine) {
+    qv::InstallProcess(m_pRealProcess);
+    const std::string record = dir / "record.txt";
+    const std::string recorder =
+        dir.Write("recorder", "#!/bin/sh\nfor a in \"$@\"; do printf '[%s]' \"$a\"; done > '" +
+                                  record + ".tmp'\nmv '" + record + ".tmp' '" + record + "'\n");
+    ::chmod(recorder.c_str(), 0755);
+    const std::string a = Song("a.mid", 1000);
+    dir.Write("a.TXT", "t");
+    windows.AnswerMessageBox(IDOK);
+    RunPlayer([&](CPlayerDlg& dlg, DialogDriver& d) {
+        AddEntries(dlg, {a});
+        SetCommand(dlg, IDS_AUTODOCCMD, (recorder + " --view").c_str());
+        ASSERT_TRUE(d.ChooseLine(IDC_PLAYLIST, 0));
+        ASSERT_TRUE(d.Click(IDC_DOCUMENT));
+        EXPECT_EQ(ReadWhenWritten(record), "[--view][" + (dir / "a.TXT") + "]");
+
+        SetCommand(dlg, IDS_AUTODOCCMD, (dir / "no-such-viewer").c_str());
+        ASSERT_TRUE(d.Click(IDC_DOCUMENT));
+        EXPECT_EQ(windows.MessageBoxes().size(), 1u);
+    });
+}
+
+TEST_F(CompanionTest, TheAboutBoxShowsTheProgramsOwnVersionData) {
+    RunPlayer([&](CPlayerDlg&, DialogDriver& d) {
+        windows.OnDialog(IDD_ABOUTBOX, [](DialogDriver& about) {
+            EXPECT_EQ(about.Caption(), "バージョン情報");
+            EXPECT_EQ(about.Text(IDC_PRODUCTNAME), "Quavel");
+            EXPECT_EQ(about.Text(IDC_VERSION), "Version 1.00");
+            EXPECT_EQ(about.Text(IDC_LEGALNOTICE), "Copyright (C) 2026 Quavel developers");
+            EXPECT_TRUE(about.PressEnter());
+        });
+        ASSERT_TRUE(d.ChooseSystemMenuItem(CPlayerDlg::IDM_SYS_ABOUT));
+
+        // Without version data the box still opens, with empty lines and version 0.00.
+        qv::IVersion* pVersion = qv::InstallVersion(nullptr);
+        windows.OnDialog(IDD_ABOUTBOX, [](DialogDriver& about) {
+            EXPECT_EQ(about.Text(IDC_PRODUCTNAME), "");
+            EXPECT_EQ(about.Text(IDC_VERSION), "Version 0.00");
+            EXPECT_EQ(about.Text(IDC_LEGALNOTICE), "");
+            EXPECT_TRUE(about.PressEscape());
+        });
+        ASSERT_TRUE(d.ChooseSystemMenuItem(CPlayerDlg::IDM_SYS_ABOUT));
+        qv::InstallVersion(pVersion);
+    });
+}
+
+}  // namespace

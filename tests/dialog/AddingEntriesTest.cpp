@@ -1,0 +1,171 @@
+// Adding entries by dropping, through the Open dialog and from play lists, and the controls after.
+#include <gmock/gmock.h>
+#include <unistd.h>
+
+#include "playlist/FileFinder.h"
+#include "tests/dialog/DialogFixture.h"
+
+using qv::headless::DialogDriver;
+using ::testing::ElementsAre;
+
+namespace {
+
+class AddingEntries : public DialogTest {};
+
+TEST_F(AddingEntries, ADroppedFolderAddsItsMidiFilesDepthFirstAndEnablesPlay) {
+    Song("music/b.MID", "Bee");
+    Song("music/a.mid");
+    Song("music/c/deep.Mid", "Deep");
+    Song("music/d.mid");
+    dir.Write("music/notes.txt", "not a song");
+    dir.Write("music/fake.mid", "not a song either");
+    std::string more = Song("more.mid");
+    Run([&](DialogDriver& d) {
+        ASSERT_TRUE(d.Drop({dir / "music/"}));  // a trailing separator is not doubled
+        std::string m = dir / "music/";
+        EXPECT_THAT(d.Lines(IDC_PLAYLIST),
+                    ElementsAre(m + "a.mid", m + "b.MID", m + "c/deep.Mid", m + "d.mid"));
+        EXPECT_THAT(Titles(), ElementsAre("a.mid", "Bee", "Deep", "d.mid"));
+        EXPECT_EQ(Enabled(d), "PLAY ! X");  // no selection yet
+        EXPECT_TRUE(d.Redraws(IDC_PLAYLIST));
+        EXPECT_GT(d.Invalidations(IDC_PLAYLIST), 0);
+        Select(0);
+        ASSERT_TRUE(d.Drop({more}));
+        EXPECT_EQ(Enabled(d), "PLAY ! X R EDIT D");  // up and down by the current entry
+    });
+}
+
+TEST_F(AddingEntries, DroppingWhilePlayingAppendsWithoutTouchingTheControls) {
+    std::string one = Song("one.mid"), two = Song("two.mid");
+    Run([&](DialogDriver& d) {
+        ASSERT_TRUE(d.Drop({one}));
+        dlg->EnableTransport(TRUE, TRUE, TRUE, TRUE);
+        dlg->EnableListButtons(FALSE);
+        dlg->m_bPlaying = 1;
+        dlg->m_nCurrent = 0;
+        ASSERT_TRUE(d.Drop({two}));
+        EXPECT_THAT(d.Lines(IDC_PLAYLIST), ElementsAre(one, two));
+        EXPECT_EQ(Enabled(d), "PLAY STOP PREV NEXT");
+        EXPECT_EQ(dlg->m_nCurrent, 0);
+    });
+}
+
+TEST_F(AddingEntries, FilesThatAreNotSongsAddNothingSilently) {
+    std::string text = dir.Write("readme.txt", "hello");
+    Run([&](DialogDriver& d) {
+        std::string before = Enabled(d);
+        ASSERT_TRUE(d.Drop({text, dir / "missing.mid"}));
+        EXPECT_TRUE(d.Lines(IDC_PLAYLIST).empty());
+        EXPECT_EQ(Enabled(d), before);
+    });
+}
+
+TEST_F(AddingEntries, ALinkBackToAnAncestorIsNotFollowedButOtherLinksAre) {
+    std::string a = Song("top/a.mid"), b = Song("top/sub/b.mid");
+    Song("elsewhere/c.mid");
+    ASSERT_EQ(::symlink((dir / "top").c_str(), (dir / "top/sub/loop").c_str()), 0);
+    ASSERT_EQ(::symlink((dir / "elsewhere").c_str(), (dir / "top/sub/more").c_str()), 0);
+    Run([&](DialogDriver& d) {
+        ASSERT_TRUE(d.Drop({dir / "top"}));
+        EXPECT_THAT(d.Lines(IDC_PLAYLIST), ElementsAre(a, b, dir / "top/sub/more/c.mid"));
+    });
+}
+
+TEST_F(AddingEntries, ADroppedPathLongerThanFiveHundredBytesArrivesWhole) {
+    std::string f(120, 'f');
+    std::string path = Song(f + "/" + f + "/" + f + "/" + f + "/song.mid");
+    ASSERT_GT(path.size(), 512u);
+    Run([&](DialogDriver& d) {
+        ASSERT_TRUE(d.Drop({path}));
+        EXPECT_THAT(d.Lines(IDC_PLAYLIST), ElementsAre(path));
+    });
+}
+
+TEST_F(AddingEntries, APlayListAddsItsLinesAndAnUnreadableOneSaysSo) {
+    std::string one = Song("one.mid", "From the file"), two = Song("two.mid");
+    // Blank lines and a missing last line end are harmless; a missing song is skipped unless a
+    // title comes with it; a title mark with nothing after it leaves the title to the file.
+    std::string list = dir.Write("songs.QVL", "\r\n" + one + "\x01\r\n\r\n" + dir / "gone.mid" +
+                                                  "\r\n" + dir / "kept.mid\x01Kept\r\n" + two);
+    dir.MakeFolder("folder.qvl");
+    windows.AnswerMessageBox(IDOK);
+    windows.AnswerMessageBox(IDOK);
+    Run([&](DialogDriver& d) {
+        ASSERT_TRUE(d.Drop({dir / "folder.qvl", list, dir / "absent.qvl"}));
+        EXPECT_THAT(d.Lines(IDC_PLAYLIST), ElementsAre(one, dir / "kept.mid", two));
+        EXPECT_THAT(Titles(), ElementsAre("From the file", "Kept", "two.mid"));
+    });
+    ASSERT_EQ(windows.MessageBoxes().size(), 2u);
+    for (const auto& box : windows.MessageBoxes()) {
+        EXPECT_EQ(box.text, "読み込みに失敗しました");
+        EXPECT_EQ(box.type, static_cast<std::uint32_t>(MB_OK | MB_ICONEXCLAMATION));
+    }
+}
+
+TEST_F(AddingEntries, TheOpenDialogAddsItsFilesInOrderAndAlwaysEnablesPlay) {
+    std::string a = Song("a.mid"), b = Song("b.mid"), c = Song("c.mid");
+    windows.AnswerFileDialog(dir / "nothing.txt");
+    windows.AnswerFileDialog(a);
+    windows.AnswerFileDialog(dir.Path() + " c.mid a.mid b.mid");
+    windows.CancelFileDialog();
+    Run([&](DialogDriver& d) {
+        ASSERT_TRUE(d.Click(IDC_OPEN));
+        EXPECT_EQ(Enabled(d), "PLAY ! X");  // even with nothing added
+        ASSERT_TRUE(d.Click(IDC_OPEN));
+        ASSERT_TRUE(d.Click(IDC_OPEN));
+        EXPECT_THAT(d.Lines(IDC_PLAYLIST), ElementsAre(a, c, a, b));
+        dlg->EnableTransport(FALSE, FALSE, FALSE, FALSE);
+        ASSERT_TRUE(d.Click(IDC_OPEN));  // cancelled: nothing changes
+        EXPECT_EQ(Enabled(d), "! X");
+    });
+    ASSERT_EQ(windows.FileDialogs().size(), 4u);
+    const auto& open = windows.FileDialogs()[0];
+    EXPECT_FALSE(open.save);
+    EXPECT_EQ(open.filter,
+              "MIDIファイル(*.MID)|*.MID|リストファイル(*.qvl)|*.qvl|すべてのファイル(*.*)|*.*||");
+    EXPECT_EQ(open.flags, static_cast<std::uint32_t>(OFN_HIDEREADONLY | OFN_ALLOWMULTISELECT |
+                                                     OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST));
+    EXPECT_EQ(open.defExt + open.initialFile, "");
+}
+
+TEST(SplittingText, DropsEmptyPiecesButABlankAfterABlankStartsAPathPiece) {
+    CStringArray a;
+    CPlayerDlg::SplitString("a\r\n\r\nb\r\n", "\r\n", a);
+    CPlayerDlg::SplitString("\r\nc\rd\ne\r\n\r\n", "\r\n", a);
+    CPlayerDlg::SplitString("h", "", a);
+    EXPECT_THAT(Strings(a), ElementsAre("a", "b", "c\rd\ne", "h"));
+    CStringArray b;
+    EXPECT_EQ(CPlayerDlg::SplitAtSpaces(b, "/music  a.mid b.mid "), 3);
+    EXPECT_THAT(Strings(b), ElementsAre("/music", " a.mid", "b.mid"));
+}
+
+// Shift-JIS names with backslashes, recording the folders enumerated.
+class ShiftJisFiles : public qv::PosixFileSystem {
+public:
+    qv::PathSyntax GetPathSyntax() override { return {932, '\\', '\\', 1}; }
+    qv::HANDLE FindFirstFileA(const char* pattern, qv::WIN32_FIND_DATAA*) override {
+        patterns.push_back(pattern);
+        return INVALID_HANDLE_VALUE;
+    }
+    std::vector<std::string> patterns;
+};
+
+TEST(ShiftJisPaths, ATrailByteOf0x5CIsNoSeparatorButARootIsNotDoubled) {
+    ShiftJisFiles files;
+    qvtest::ScopedFileSystem installed(&files);
+    const std::string so = "C:\\\x83\x5C";  // a folder named with the katakana letter so
+    CStringArray aPaths;
+    CPlayerDlg dlg;
+    dlg.GetSelectedPaths(aPaths, CString(so + " a.mid"));
+    dlg.GetSelectedPaths(aPaths, "C:\\ b.mid");
+    EXPECT_THAT(Strings(aPaths), ElementsAre(so + "\\a.mid", "C:\\b.mid"));
+    CFileFinder finder;
+    CStringArray aExtensions;
+    aExtensions.Add("MID");
+    EXPECT_TRUE(finder.Find(CString(so), aExtensions, TRUE));
+    EXPECT_TRUE(finder.Find("C:\\", aExtensions, TRUE));
+    EXPECT_FALSE(finder.Find("", aExtensions, TRUE));
+    EXPECT_THAT(files.patterns, ElementsAre(so + "\\*.*", "C:\\*.*"));
+}
+
+}  // namespace
