@@ -62,10 +62,9 @@ void AppendSystemMenu(CPlayerDlg& dlg) {
 // Display mode, Loop, Random and the window's place, as the last run left them.
 void RestoreSettings(CPlayerDlg& dlg) {
     CSettingsStore& settings = dlg.m_settings;
+    // A mode the selector does not offer is taken as it is: the lines show empty and the selector
+    // shows no choice until the user picks a mode.
     int nMode = static_cast<int>(settings.Value(IDS_DISPLAYMODE).GetDword());
-    // A mode the selector does not offer (a damaged value, or -1 from a run that ended with
-    // nothing selected) would show every entry blank; the full path is shown instead.
-    if (nMode < 0 || nMode >= dlg.m_comboDisplay.GetCount()) nMode = CPlayList::DISPLAY_FULLPATH;
     dlg.m_comboDisplay.SetCurSel(nMode);
     dlg.m_list.SetDisplayMode(nMode);
     dlg.m_bLoop = static_cast<int>(settings.Value(IDS_YESLOOP).GetDword());
