@@ -30,6 +30,14 @@ BOOL CWinApp::InitInstance() {
     return TRUE;
 }
 
+void CWinApp::SetCommandLinePieces(int argc, const char* const* argv) {
+    m_aCmdLinePieces.RemoveAll();
+    for (int i = 0; argv && i < argc; ++i) {
+        if (argv[i]) m_aCmdLinePieces.Add(argv[i]);
+    }
+    m_bCmdLinePieces = TRUE;
+}
+
 HICON CWinApp::LoadIconA(UINT nIDResource) const {
     return qv::LoadAppIcon(nIDResource);
 }

@@ -27,13 +27,24 @@ public:
     // The help command: the program ships no help file, so there is nothing to show.
     void OnHelp() {}
 
+    // The command line as the platform hands it over. A platform that gives one text sets
+    // m_lpCmdLine to what follows the program name; a platform whose shell has already split it
+    // (argv) gives the pieces with SetCommandLinePieces, and each piece then stands as it is, so a
+    // quoted path with blanks stays one piece.
+    void SetCommandLinePieces(int argc, const char* const* argv);
+    BOOL HasCommandLinePieces() const { return m_bCmdLinePieces; }
+    const CStringArray& GetCommandLinePieces() const { return m_aCmdLinePieces; }
+
     CWnd* m_pMainWnd = nullptr;
     LPCSTR m_pszAppName = nullptr;
+    LPCSTR m_lpCmdLine = "";
 
     DECLARE_MESSAGE_MAP()
 
 private:
     CString m_strAppName;
+    CStringArray m_aCmdLinePieces;
+    BOOL m_bCmdLinePieces = FALSE;
 };
 
 // The application object, or null when none exists.

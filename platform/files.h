@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/types.h"
+
 #ifndef INVALID_HANDLE_VALUE
 #define INVALID_HANDLE_VALUE (reinterpret_cast<qv::HANDLE>(static_cast<std::intptr_t>(-1)))
 #endif
@@ -129,12 +131,6 @@ namespace qv {
 
 using HANDLE = void*;
 using HMODULE = struct HINSTANCE__*;
-
-// 100-nanosecond intervals since 1601-01-01 UTC, split in two halves as Win32 keeps them.
-struct FILETIME {
-    std::uint32_t dwLowDateTime;
-    std::uint32_t dwHighDateTime;
-};
 
 struct WIN32_FILE_ATTRIBUTE_DATA {
     std::uint32_t dwFileAttributes;

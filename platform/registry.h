@@ -3,6 +3,8 @@
 // signatures, constants and error codes, so that a Win32 backend can pass them straight through.
 #include <cstdint>
 
+#include "platform/types.h"
+
 namespace qv {
 
 // An open registry key. Opaque to the program; the predefined roots are fixed values below.
@@ -10,12 +12,6 @@ struct HKEY__;
 using HKEY = HKEY__*;
 using PHKEY = HKEY*;
 using REGSAM = std::uint32_t;
-
-// 100-nanosecond intervals since 1601-01-01 (UTC), low half first.
-struct FILETIME {
-    std::uint32_t dwLowDateTime;
-    std::uint32_t dwHighDateTime;
-};
 
 // Only ever passed through; nothing here looks inside it.
 struct SECURITY_ATTRIBUTES;

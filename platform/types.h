@@ -9,4 +9,11 @@ namespace qv {
 struct HWND__;
 using HWND = HWND__*;
 
+// 100-nanosecond intervals since 1601-01-01 UTC, low half first, as Win32 keeps them. Both the
+// file and the registry seam use it, so it is defined once here.
+struct FILETIME {
+    std::uint32_t dwLowDateTime;
+    std::uint32_t dwHighDateTime;
+};
+
 }  // namespace qv

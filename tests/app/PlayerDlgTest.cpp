@@ -10,11 +10,13 @@ class PlayerDlgTest : public WindowTestFixture {};
 
 TEST_F(PlayerDlgTest, FirstExchangeBindsTheControlsAndShowsTheMembers) {
     CPlayerDlg dlg;
-    dlg.m_bLoop = 1;
-    dlg.m_strLength = "01:02";
     windows.OnDialog(IDD_PLAYER, [&](DialogDriver& d) {
         EXPECT_EQ(dlg.m_listBox.GetSafeHwnd(), qv::GetDlgItem(dlg.m_hWnd, IDC_PLAYLIST));
         EXPECT_EQ(dlg.m_btnPlay.GetSafeHwnd(), qv::GetDlgItem(dlg.m_hWnd, IDC_PLAY));
+        // Start-up has put the settings into the members; a later exchange shows new values.
+        dlg.m_bLoop = 1;
+        dlg.m_strLength = "01:02";
+        dlg.UpdateData(FALSE);
         EXPECT_EQ(d.Check(IDC_LOOP), BST_CHECKED);
         EXPECT_EQ(d.Text(IDC_LENGTH), "01:02");
         // A later exchange reads the controls back without binding them again.

@@ -1,0 +1,341 @@
+// The play control end to end: the real sequencer on a silent output and a hand-driven clock,
+// completions arriving as posted MM_MCINOTIFY, on the headless window system.
+#include <cstdio>
+#include <iterator>
+
+#include "res/resource.h"
+#include "tests/support/PlayerFixture.h"
+
+using qv::headless::DialogDriver;
+
+namespace {
+
+class PlayControlTest : public PlayerFixture {
+protected:
+    void SetUp() override {
+        PlayerFixture::SetUp();
+        songs = {Song("one.mid", 1000), Song("two.mid", 2000), Song("three.mid", 1000)};
+    }
+
+    static void ExpectPlaying(CPlayerDlg& dlg, DialogDriver& d, int nEntry) {
+        EXPECT_EQ(dlg.m_nCurrent, nEntry);
+        EXPECT_EQ(d.Selection(IDC_PLAYLIST), nEntry);
+        EXPECT_EQ(dlg.m_bPlaying, 1);
+        EXPECT_TRUE(dlg.m_device.IsOpen());
+        EXPECT_EQ(d.Text(IDC_PLAY), "&PAUSE");
+        EXPECT_EQ(TransportState(d), "1111");
+    }
+
+    // Idle after STOP or the end of the list, with nEntry still current and selected.
+    static void ExpectStopped(CPlayerDlg& dlg, DialogDriver& d, int nEntry) {
+        EXPECT_EQ(dlg.m_nCurrent, nEntry);
+        EXPECT_EQ(d.Selection(IDC_PLAYLIST), nEntry);
+        EXPECT_EQ(dlg.m_bPlaying, 0);
+        EXPECT_EQ(dlg.m_bPaused, 0);
+        EXPECT_FALSE(dlg.m_device.IsOpen());
+        EXPECT_EQ(d.Text(IDC_PLAY), "&PLAY");
+        EXPECT_EQ(TransportState(d), "1011");
+        EXPECT_EQ(d.Text(IDC_POSITION), "00:00");
+        EXPECT_EQ(d.Text(IDC_LENGTH), "00:00");
+        EXPECT_TRUE(d.IsEnabled(IDC_SHUFFLE));
+        EXPECT_TRUE(d.IsEnabled(IDC_CLEAR));
+    }
+
+    std::vector<std::string> songs;
+};
+
+TEST_F(PlayControlTest, PlaysThroughTheListOnCompletionsAndStopsAfterTheLast) {
+    RunPlayer([&](CPlayerDlg& dlg, DialogDriver& d) {
+        AddEntries(dlg, songs);
+        ASSERT_TRUE(d.Click(IDC_PLAY)) << d.WhyRefused();
+        ExpectPlaying(dlg, d, 0);
+        EXPECT_EQ(d.Text(IDC_LENGTH), "00:01");
+        EXPECT_FALSE(d.IsEnabled(IDC_SHUFFLE));
+        EXPECT_FALSE(d.IsEnabled(IDC_EDIT));
+
+        Run(1000);
+        ExpectPlaying(dlg, d, 1);
+        EXPECT_EQ(d.Text(IDC_LENGTH), "00:02");
+        Run(1400);
+        EXPECT_EQ(d.Text(IDC_POSITION), "00:01");
+        Run(600);
+        ExpectPlaying(dlg, d, 2);
+        EXPECT_EQ(d.Text(IDC_POSITION), "00:00");
+        Run(1000);
+        ExpectStopped(dlg, d, 2);
+
+        // Nothing is left to complete: time passing changes nothing.
+        Run(3000);
+        ExpectStopped(dlg, d, 2);
+    });
+}
+
+TEST_F(PlayControlTest, PlayStartsAtTheSelectionAndDoesNothingWithAnEmptyList) {
+    RunPlayer([&](CPlayerDlg& dlg, DialogDriver& d) {
+        dlg.EnableTransport(TRUE, FALSE, FALSE, FALSE);
+        ASSERT_TRUE(d.Click(IDC_PLAY));
+        EXPECT_EQ(dlg.m_bPlaying, 0);
+        EXPECT_EQ(d.Text(IDC_PLAY), "&PLAY");
+
+        AddEntries(dlg, songs);
+        ASSERT_TRUE(d.ChooseLine(IDC_PLAYLIST, 1));
+        ASSERT_TRUE(d.Click(IDC_PLAY));
+        ExpectPlaying(dlg, d, 1);
+    });
+}
+
+TEST_F(PlayControlTest, PreviousAndNextStopAtTheEndsWithoutLoop) {
+    RunPlayer([&](CPlayerDlg& dlg, DialogDriver& d) {
+        AddEntries(dlg, songs);
+        ASSERT_TRUE(d.Click(IDC_PLAY));
+        ASSERT_TRUE(d.Click(IDC_PREV));
+        ExpectStopped(dlg, d, 0);
+
+        // After STOP both are enabled, yet while idle they do nothing.
+        ASSERT_TRUE(d.Click(IDC_NEXT));
+        ASSERT_TRUE(d.Click(IDC_PREV));
+        ExpectStopped(dlg, d, 0);
+
+        ASSERT_TRUE(d.ChooseLine(IDC_PLAYLIST, 2));
+        ASSERT_TRUE(d.Click(IDC_PLAY));
+        ExpectPlaying(dlg, d, 2);
+        ASSERT_TRUE(d.Click(IDC_NEXT));
+        ExpectStopped(dlg, d, 2);
+        // The list repaints once, after the selection moved.
+        EXPECT_TRUE(d.Redraws(IDC_PLAYLIST));
+        EXPECT_GT(d.Invalidations(IDC_PLAYLIST), 0);
+    });
+}
+
+TEST_F(PlayControlTest, LoopWrapsAroundBothWaysAndOnCompletion) {
+    RunPlayer([&](CPlayerDlg& dlg, DialogDriver& d) {
+        AddEntries(dlg, songs);
+        ASSERT_TRUE(d.Click(IDC_LOOP));
+        ASSERT_TRUE(d.ChooseLine(IDC_PLAYLIST, 2));
+        ASSERT_TRUE(d.Click(IDC_PLAY));
+        Run(1000);
+        ExpectPlaying(dlg, d, 0);
+        ASSERT_TRUE(d.Click(IDC_PREV));
+        ExpectPlaying(dlg, d, 2);
+        ASSERT_TRUE(d.Click(IDC_NEXT));
+        ExpectPlaying(dlg, d, 0);
+
+        // Loop turned off while playing counts from that click on.
+        ASSERT_TRUE(d.Click(IDC_LOOP));
+        ASSERT_TRUE(d.Click(IDC_PREV));
+        ExpectStopped(dlg, d, 0);
+    });
+}
+
+TEST_F(PlayControlTest, PauseHoldsThePieceAndPlayContinuesIt) {
+    RunPlayer([&](CPlayerDlg& dlg, DialogDriver& d) {
+        AddEntries(dlg, {Song("long.mid", 3000), songs[0]});
+        ASSERT_TRUE(d.Click(IDC_PLAY));
+        Run(1500);
+        ASSERT_TRUE(d.Click(IDC_PLAY));
+        EXPECT_EQ(dlg.m_bPaused, 1);
+        EXPECT_EQ(d.Text(IDC_PLAY), "&PLAY");
+        EXPECT_EQ(d.SystemMenuItem(CPlayerDlg::IDM_SYS_PLAY)->text, "&PLAY");
+        EXPECT_EQ(TransportState(d), "1111");
+
+        Run(5000);  // far past the piece's end: a paused piece neither moves nor completes
+        EXPECT_EQ(d.Text(IDC_POSITION), "00:01");
+        EXPECT_EQ(dlg.m_nCurrent, 0);
+
+        ASSERT_TRUE(d.Click(IDC_PLAY));
+        EXPECT_EQ(dlg.m_bPaused, 0);
+        EXPECT_EQ(d.Text(IDC_PLAY), "&PAUSE");
+        EXPECT_EQ(d.SystemMenuItem(CPlayerDlg::IDM_SYS_PLAY)->text, "&PAUSE");
+        Run(1400);
+        EXPECT_EQ(dlg.m_nCurrent, 0);
+        Run(100);
+        ExpectPlaying(dlg, d, 1);
+    });
+}
+
+TEST_F(PlayControlTest, StopReleasesTheDeviceAndKeepsTheCurrentEntry) {
+    RunPlayer([&](CPlayerDlg& dlg, DialogDriver& d) {
+        AddEntries(dlg, songs);
+        ASSERT_TRUE(d.ChooseLine(IDC_PLAYLIST, 1));
+        ASSERT_TRUE(d.Click(IDC_PLAY));
+        Run(1200);
+        ASSERT_TRUE(d.Click(IDC_STOP));
+        ExpectStopped(dlg, d, 1);
+        EXPECT_TRUE(d.IsEnabled(IDC_REMOVE));
+        EXPECT_TRUE(d.IsEnabled(IDC_EDIT));
+        Run(3000);
+        ExpectStopped(dlg, d, 1);
+
+        // Stopping a paused piece clears the pause mark as well.
+        ASSERT_TRUE(d.Click(IDC_PLAY));
+        ASSERT_TRUE(d.Click(IDC_PLAY));
+        ASSERT_TRUE(d.Click(IDC_STOP));
+        ExpectStopped(dlg, d, 1);
+    });
+}
+
+TEST_F(PlayControlTest, ChoosingAnotherEntryWhilePlayingOrPausedPlaysItFromItsBeginning) {
+    RunPlayer([&](CPlayerDlg& dlg, DialogDriver& d) {
+        AddEntries(dlg, {Song("a.mid", 4000), Song("b.mid", 4000), songs[0]});
+        ASSERT_TRUE(d.Click(IDC_PLAY));
+        Run(1500);
+        // The entry that plays already is not started again.
+        ASSERT_TRUE(d.ChooseLine(IDC_PLAYLIST, 0));
+        Run(600);
+        EXPECT_EQ(d.Text(IDC_POSITION), "00:02");
+
+        ASSERT_TRUE(d.ChooseLine(IDC_PLAYLIST, 1));
+        ExpectPlaying(dlg, d, 1);
+        EXPECT_EQ(d.Text(IDC_POSITION), "00:00");
+        Run(1100);  // the timer ticks every 200 ms from start-up, not from the new entry
+        EXPECT_EQ(d.Text(IDC_POSITION), "00:01");
+
+        // During a pause the chosen entry plays, and the PLAY caption says so.
+        ASSERT_TRUE(d.Click(IDC_PLAY));
+        ASSERT_TRUE(d.ChooseLine(IDC_PLAYLIST, 2));
+        ExpectPlaying(dlg, d, 2);
+        EXPECT_EQ(dlg.m_bPaused, 0);
+        Run(1000);
+        ExpectStopped(dlg, d, 2);
+    });
+}
+
+TEST_F(PlayControlTest, NextDuringAPauseStartsTheNewEntryPlayingWithAMatchingCaption) {
+    RunPlayer([&](CPlayerDlg& dlg, DialogDriver& d) {
+        AddEntries(dlg, songs);
+        ASSERT_TRUE(d.Click(IDC_PLAY));
+        ASSERT_TRUE(d.Click(IDC_PLAY));
+        ASSERT_TRUE(d.Click(IDC_NEXT));
+        ExpectPlaying(dlg, d, 1);
+        EXPECT_EQ(dlg.m_bPaused, 0);
+        // The next PLAY pauses the new piece rather than "continuing" it.
+        ASSERT_TRUE(d.Click(IDC_PLAY));
+        EXPECT_EQ(dlg.m_bPaused, 1);
+        Run(3000);
+        EXPECT_EQ(dlg.m_nCurrent, 1);
+    });
+}
+
+TEST_F(PlayControlTest, ReadOutsShowWholeMinutesAndSecondsTruncated) {
+    const struct {
+        std::uint32_t ms;
+        const char* shown;
+    } kCases[] = {{59999, "00:59"}, {3600000, "60:00"}, {6000000, "100:00"}, {999, "00:00"}};
+    std::vector<std::string> paths;
+    for (const auto& c : kCases) paths.push_back(Song(std::to_string(c.ms) + ".mid", c.ms));
+    RunPlayer([&](CPlayerDlg& dlg, DialogDriver& d) {
+        AddEntries(dlg, paths);
+        for (int i = 0; i < static_cast<int>(std::size(kCases)); ++i) {
+            ASSERT_TRUE(d.ChooseLine(IDC_PLAYLIST, i));
+            if (!dlg.m_bPlaying) {
+                ASSERT_TRUE(d.Click(IDC_PLAY));
+            }
+            EXPECT_EQ(d.Text(IDC_LENGTH), kCases[i].shown) << kCases[i].ms;
+        }
+        // Under a second: no running position, and the piece still ends the list.
+        EXPECT_EQ(dlg.m_nLength, 0u);
+        Run(800);
+        EXPECT_EQ(d.Text(IDC_POSITION), "00:00");
+        Run(200);
+        ExpectStopped(dlg, d, 3);
+    });
+}
+
+TEST_F(PlayControlTest, MinimisedCaptionAndRightClickFollowThePlayer) {
+    RunPlayer([&](CPlayerDlg& dlg, DialogDriver& d) {
+        AddEntries(dlg, {Song("long.mid", 5000)});
+        // A right click on the open window does nothing at all.
+        ASSERT_TRUE(d.RightClickTitleBar());
+        EXPECT_EQ(dlg.m_bPlaying, 0);
+
+        ASSERT_TRUE(d.Minimise());
+        EXPECT_EQ(d.Caption(), "Quavel");
+        ASSERT_TRUE(d.RightClickTitleBar());  // starts
+        EXPECT_EQ(dlg.m_bPlaying, 1);
+        const std::string entry = dlg.m_list.GetText(0).GetString();
+        EXPECT_EQ(d.Caption(), entry);
+        ASSERT_TRUE(d.RightClickTitleBar());  // pauses
+        EXPECT_EQ(d.Caption(), entry + "(PAUSED)");
+        ASSERT_TRUE(d.RightClickTitleBar());  // continues
+        EXPECT_EQ(d.Caption(), entry);
+        EXPECT_EQ(dlg.m_bPaused, 0);
+
+        ASSERT_TRUE(d.ChooseSystemMenuItem(CPlayerDlg::IDM_SYS_STOP));
+        EXPECT_EQ(dlg.m_bPlaying, 0);
+        ASSERT_TRUE(d.Restore());
+        EXPECT_EQ(d.Caption(), "Quavel");
+        ASSERT_TRUE(d.ChooseSystemMenuItem(CPlayerDlg::IDM_SYS_PLAY));
+        ASSERT_TRUE(d.RightClickTitleBar());
+        EXPECT_EQ(dlg.m_bPaused, 0);
+    });
+}
+
+TEST_F(PlayControlTest, SystemMenuTransportActsLikeTheButtonsAndFollowsTheirStates) {
+    RunPlayer([&](CPlayerDlg& dlg, DialogDriver& d) {
+        AddEntries(dlg, songs);
+        EXPECT_FALSE(d.ChooseSystemMenuItem(CPlayerDlg::IDM_SYS_NEXT));  // grayed while idle
+        ASSERT_TRUE(d.ChooseSystemMenuItem(CPlayerDlg::IDM_SYS_PLAY));
+        ASSERT_TRUE(d.Minimise());
+        ASSERT_TRUE(d.ChooseSystemMenuItem(CPlayerDlg::IDM_SYS_NEXT));
+        ExpectPlaying(dlg, d, 1);
+        dlg.SendMessageA(WM_SYSCOMMAND, CPlayerDlg::IDM_SYS_PREV | 0x000F);  // low bits ignored
+        ExpectPlaying(dlg, d, 0);
+        ASSERT_TRUE(d.ChooseSystemMenuItem(CPlayerDlg::IDM_SYS_STOP));
+        EXPECT_TRUE(d.SystemMenuItem(CPlayerDlg::IDM_SYS_STOP)->IsGrayed());
+        // The platform's own commands still reach the window.
+        ASSERT_TRUE(d.Restore());
+        EXPECT_FALSE(d.IsMinimised());
+    });
+}
+
+TEST_F(PlayControlTest, AnEntryThatCannotBeOpenedLeavesWaysToGoOn) {
+    const std::string gone = Song("gone.mid", 1000);
+    RunPlayer([&](CPlayerDlg& dlg, DialogDriver& d) {
+        AddEntries(dlg, {gone, songs[0]});
+        std::remove(gone.c_str());
+        ASSERT_TRUE(d.Click(IDC_PLAY));
+        EXPECT_EQ(dlg.m_bPlaying, 1);
+        EXPECT_EQ(d.Text(IDC_LENGTH), "00:00");
+        Run(5000);  // no completion can come
+        EXPECT_EQ(dlg.m_nCurrent, 0);
+        EXPECT_EQ(TransportState(d), "1111");
+
+        ASSERT_TRUE(d.Click(IDC_NEXT));
+        ExpectPlaying(dlg, d, 1);
+        EXPECT_EQ(d.Text(IDC_LENGTH), "00:01");
+        Run(1000);
+        ExpectStopped(dlg, d, 1);
+    });
+}
+
+TEST_F(PlayControlTest, ACompletionOvertakenByTheUserDoesNotSkipAnEntry) {
+    RunPlayer([&](CPlayerDlg& dlg, DialogDriver& d) {
+        AddEntries(dlg, songs);
+        ASSERT_TRUE(d.Click(IDC_PLAY));
+        // The piece ends and its completion is queued; before it is delivered the user presses
+        // NEXT.
+        clock.AdvanceMs(1000);
+        ASSERT_TRUE(d.Click(IDC_NEXT));
+        d.Pump();
+        ExpectPlaying(dlg, d, 1);
+        // Other notification codes never advance.
+        dlg.SendMessageA(MM_MCINOTIFY, MCI_NOTIFY_ABORTED, dlg.m_device.GetDeviceId());
+        dlg.SendMessageA(MM_MCINOTIFY, MCI_NOTIFY_FAILURE, dlg.m_device.GetDeviceId());
+        ExpectPlaying(dlg, d, 1);
+    });
+}
+
+TEST_F(PlayControlTest, LoopAndRandomClicksGoToTheSettingsAtOnce) {
+    RunPlayer([&](CPlayerDlg& dlg, DialogDriver& d) {
+        ASSERT_TRUE(d.Click(IDC_LOOP));
+        EXPECT_EQ(dlg.m_settings.Value("YesLoop").GetDword(), 1u);
+        ASSERT_TRUE(d.Click(IDC_LOOP));
+        EXPECT_EQ(dlg.m_settings.Value("YesLoop").GetDword(), 0u);
+        dlg.m_bRandom = 1;
+        dlg.UpdateData(FALSE);
+        dlg.OnRandom();  // the box is hidden; its handler keeps whatever state the box holds
+        EXPECT_EQ(dlg.m_settings.Value("YesRandomize").GetDword(), 1u);
+    });
+}
+
+}  // namespace

@@ -1,0 +1,102 @@
+#include "tests/support/PlayerFixture.h"
+
+#include <algorithm>
+#include <sstream>
+
+#include "platform/sequencer/SmfWriter.h"
+#include "platform/sequencer/WindowPoster.h"
+#include "res/resource.h"
+
+void PlayerFixture::SetUp() {
+    WindowTestFixture::SetUp();
+    m_pPreviousFiles = qv::InstallFileSystem(&m_files);
+    m_pPreviousProcess = qv::InstallProcess(&m_process);
+    m_pPreviousVersion = qv::InstallVersion(&m_version);
+    qv::seq::SequencerOptions options;
+    options.poster = qv::seq::MakeWindowPoster();
+    options.clock = &clock;
+    options.makeOutput = [] { return std::make_unique<qv::seq::NullMidiOut>(); };
+    m_mci.emplace(std::move(options));
+    m_pPreviousMci = qv::InstallMci(&*m_mci);
+}
+
+void PlayerFixture::TearDown() {
+    qv::InstallMci(m_pPreviousMci);
+    m_mci.reset();
+    qv::InstallVersion(m_pPreviousVersion);
+    qv::InstallProcess(m_pPreviousProcess);
+    qv::InstallFileSystem(m_pPreviousFiles);
+    WindowTestFixture::TearDown();
+}
+
+std::string PlayerFixture::Song(const std::string& name, std::uint32_t lengthMs,
+                                const std::string& title) {
+    // One tick is one millisecond: a quarter of 1,000,000 us divided into 1000 ticks.
+    qv::seq::SmfTrack track;
+    if (!title.empty()) track.Name(title);
+    track.Tempo(0, 1000000).NoteOn(0, 0, 60, 100).NoteOff(lengthMs, 0, 60).End();
+    const std::vector<std::uint8_t> bytes = qv::seq::BuildSmf(0, 1000, {track});
+    return dir.Write(name, std::string_view(reinterpret_cast<const char*>(bytes.data()),
+                                            bytes.size()));
+}
+
+void PlayerFixture::AddEntries(CPlayerDlg& dlg, const std::vector<std::string>& paths) {
+    for (const std::string& path : paths) {
+        ASSERT_TRUE(dlg.m_list.Add(path.c_str())) << path;
+        dlg.m_listBox.AddString(dlg.m_list.GetText(dlg.m_list.GetSize() - 1));
+    }
+    dlg.EnableListButtons(TRUE);
+    dlg.EnableTransport(TRUE, FALSE, FALSE, FALSE);
+}
+
+void PlayerFixture::RunPlayer(
+    const std::function<void(CPlayerDlg&, qv::headless::DialogDriver&)>& body) {
+    CPlayerDlg dlg;
+    windows.OnDialog(IDD_PLAYER, [&](qv::headless::DialogDriver& d) {
+        body(dlg, d);
+        if (!d.IsEnded()) {
+            EXPECT_TRUE(d.PressEnter()) << d.WhyRefused();
+        }
+    });
+    dlg.DoModal();
+}
+
+void PlayerFixture::Run(std::uint64_t ms) {
+    constexpr std::uint64_t kStep = 50;
+    while (ms > 0) {
+        const std::uint64_t step = std::min(ms, kStep);
+        clock.AdvanceMs(static_cast<std::int64_t>(step));
+        windows.AdvanceClock(step);
+        ms -= step;
+    }
+}
+
+namespace {
+const char kSettingsKey[] = "[HKEY_CURRENT_USER\\Software\\Velmora\\Quavel32]";
+}
+
+void PlayerFixture::StoreSettings(const std::string& lines) {
+    registry.WriteFile(std::string("REGEDIT4\r\n\r\n") + kSettingsKey + "\r\n" + lines + "\r\n");
+    registry.Restart();
+}
+
+std::vector<std::string> PlayerFixture::StoredSettings() const {
+    std::istringstream in(registry.ReadFile());
+    std::vector<std::string> lines;
+    bool bInKey = false;
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!line.empty() && line.front() == '[') {
+            bInKey = line == kSettingsKey;
+            continue;
+        }
+        if (bInKey && !line.empty()) lines.push_back(line);
+    }
+    return lines;
+}
+
+std::string TransportState(qv::headless::DialogDriver& d) {
+    std::string state;
+    for (int id : {IDC_PLAY, IDC_STOP, IDC_PREV, IDC_NEXT}) state += d.IsEnabled(id) ? '1' : '0';
+    return state;
+}

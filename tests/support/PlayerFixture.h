@@ -1,0 +1,59 @@
+#pragma once
+// The whole player on the headless window system: real files, a registry file in a temporary
+// folder, real processes, the program's own version resource, and the sequencer on a silent
+// output driven by a hand-advanced clock. Used by the player's tests in several folders.
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/PlayerDlg.h"
+#include "platform/posix/Process.h"
+#include "platform/posix/Version.h"
+#include "platform/posix/files_posix.h"
+#include "platform/sequencer/Clock.h"
+#include "platform/sequencer/SequencerMci.h"
+#include "tests/support/FilesTempDir.h"
+#include "tests/support/RegistryTestFile.h"
+#include "tests/support/WindowTestFixture.h"
+
+class PlayerFixture : public WindowTestFixture {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Writes a MIDI file that lasts lengthMs and carries the title (when given); answers its path.
+    std::string Song(const std::string& name, std::uint32_t lengthMs,
+                     const std::string& title = "");
+    // Appends entries to the list on screen and enables the buttons as a drop while stopped would.
+    static void AddEntries(CPlayerDlg& dlg, const std::vector<std::string>& paths);
+    // Runs a player dialog with the body as its user; the body's end presses Enter (the OK command,
+    // which ends the dialog without the quit sequence) unless the body ended the dialog itself.
+    void RunPlayer(const std::function<void(CPlayerDlg&, qv::headless::DialogDriver&)>& body);
+    // Lets time pass for the sequencer and the window system together, in steps shorter than the
+    // position timer's period, so that completions and timer ticks interleave as they would live.
+    void Run(std::uint64_t ms);
+
+    // A registry file holding these lines below the settings key, as a previous run left it.
+    void StoreSettings(const std::string& lines);
+    // The settings key's lines in the registry file, in file order.
+    std::vector<std::string> StoredSettings() const;
+
+    qvtest::TempDir dir;
+    qv::test::ScopedFileRegistry registry;
+    qv::seq::ManualClock clock;
+
+private:
+    qv::PosixFileSystem m_files;
+    qv::PosixProcess m_process;
+    qv::PosixVersion m_version;
+    std::optional<qv::seq::SequencerMci> m_mci;
+    qv::IFileSystem* m_pPreviousFiles = nullptr;
+    qv::IProcess* m_pPreviousProcess = nullptr;
+    qv::IVersion* m_pPreviousVersion = nullptr;
+    qv::IMci* m_pPreviousMci = nullptr;
+};
+
+// The lines of the player's buttons as the user sees them: PLAY, STOP, PREV, NEXT enabled or not.
+std::string TransportState(qv::headless::DialogDriver& d);
