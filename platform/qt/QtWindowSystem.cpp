@@ -115,6 +115,11 @@ std::vector<MenuItem> QtWindowSystem::SystemMenu(HWND hDlg) const {
     return items;
 }
 
+bool QtWindowSystem::HasEnded(HWND hDlg) const {
+    Window* dlg = FindDialog(hDlg);
+    return !dlg || dlg->ended;
+}
+
 bool QtWindowSystem::Redraws(HWND hWnd) const {
     Window* w = Find(hWnd);
     return w && w->redraw;
@@ -395,7 +400,7 @@ void QtWindowSystem::OnEnter(HWND hDlg) {
     Window* dlg = FindDialog(hDlg);
     if (!dlg || !TakesInput(*dlg)) return;
     // A push button that has the focus takes Enter itself, as it becomes the default then.
-    QWidget* focus = QApplication::focusWidget();
+    QWidget* focus = dlg->widget->focusWidget();
     for (HWND child : dlg->children) {
         Window* ctl = Find(child);
         bool isPush = ctl->kind == res::ControlKind::PushButton ||

@@ -56,6 +56,8 @@ public:
     bool GetBaseUnits(HWND hDlg, BaseUnits* pUnits) const;
     // The system menu as the user would see it now (Restore and Minimize follow the window).
     std::vector<MenuItem> SystemMenu(HWND hDlg) const;
+    // True once EndDialog was called for the dialog (or when there is no such dialog).
+    bool HasEnded(HWND hDlg) const;
     bool Redraws(HWND hWnd) const;
     int Invalidations(HWND hWnd) const;
     // Icon 128 as Qt shows it.
