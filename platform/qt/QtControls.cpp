@@ -66,8 +66,8 @@ QListWidget* MakeListBox(const res::ControlTemplate& ct) {
     list->setSelectionMode(QAbstractItemView::SingleSelection);
     list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     // A scroll bar that stays, shown disabled while everything fits.
-    list->setVerticalScrollBarPolicy((ct.style & res::kListDisableNoScroll) ? Qt::ScrollBarAlwaysOn
-                                                                           : Qt::ScrollBarAsNeeded);
+    list->setVerticalScrollBarPolicy(
+        (ct.style & res::kListDisableNoScroll) ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAsNeeded);
     if (!(ct.style & res::kBorder)) list->setFrameShape(QFrame::NoFrame);
     return list;
 }
@@ -269,9 +269,8 @@ void QtWindowSystem::ShowText(Window& wnd) {
     }
 }
 
-std::intptr_t QtWindowSystem::TextMessage(Window& wnd, std::uint32_t message,
-                                          std::uintptr_t wParam, std::intptr_t lParam,
-                                          bool* pHandled) {
+std::intptr_t QtWindowSystem::TextMessage(Window& wnd, std::uint32_t message, std::uintptr_t wParam,
+                                          std::intptr_t lParam, bool* pHandled) {
     *pHandled = true;
     // A drop-down list shows its chosen line as its text.
     const bool isCombo = !wnd.isDialog && wnd.kind == ControlKind::ComboBox;
@@ -313,9 +312,8 @@ std::intptr_t QtWindowSystem::ControlMessage(Window& ctl, std::uint32_t message,
         default:
             break;
     }
-    auto* check = ctl.kind == ControlKind::AutoCheckBox
-                      ? static_cast<QCheckBox*>(ctl.widget.data())
-                      : nullptr;
+    auto* check = ctl.kind == ControlKind::AutoCheckBox ? static_cast<QCheckBox*>(ctl.widget.data())
+                                                        : nullptr;
     if (message == BM_GETCHECK) {
         return check && check->isChecked() ? BST_CHECKED : BST_UNCHECKED;
     }

@@ -21,7 +21,8 @@ std::vector<std::string> LocalPaths(const QMimeData* mime) {
     for (const QUrl& url : mime->urls()) {
         if (!url.isLocalFile()) continue;
         QByteArray bytes = QFile::encodeName(url.toLocalFile());
-        if (!bytes.isEmpty()) paths.emplace_back(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+        if (!bytes.isEmpty())
+            paths.emplace_back(bytes.constData(), static_cast<std::size_t>(bytes.size()));
     }
     return paths;
 }
@@ -33,9 +34,7 @@ const QEvent::Type PostReceiver::kDropped = static_cast<QEvent::Type>(QEvent::re
 
 DialogWidget::DialogWidget(QtWindowSystem& system, HWND handle, QWidget* owner,
                            Qt::WindowFlags flags)
-    : QWidget(owner, flags),
-      m_system(system),
-      m_handle(handle) {}
+    : QWidget(owner, flags), m_system(system), m_handle(handle) {}
 
 void DialogWidget::keyPressEvent(QKeyEvent* event) {
     bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;

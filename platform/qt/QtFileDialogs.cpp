@@ -62,7 +62,8 @@ std::vector<NameFilter> ParseFilter(const char* filter) {
         std::string pattern(p);
         p += pattern.size() + (*p ? 1 : 0);
         NameFilter entry{ToDisplay(description), {}};
-        for (const QString& piece : ToDisplay(pattern).split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        for (const QString& piece :
+             ToDisplay(pattern).split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
             entry.patterns << piece.trimmed();
         }
         if (!entry.patterns.isEmpty()) out.push_back(entry);

@@ -11,7 +11,8 @@ constexpr char kMarkEnd = '\x1f';
 // Decodes strictly: a stray or truncated sequence answers false.
 bool DecodeStrict(QStringDecoder& decoder, std::string_view bytes, QString* pOut) {
     if (!decoder.isValid()) return false;
-    QString text = decoder.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    QString text =
+        decoder.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
     if (decoder.hasError()) return false;
     *pOut = text;
     return true;
@@ -35,8 +36,8 @@ std::string FromDisplay(const QString& text) {
 
 QString CaptionToDisplay(std::string_view bytes) {
     std::size_t start = bytes.find(kMarkStart);
-    bool marked = start != std::string_view::npos && start + 2 < bytes.size() &&
-                  bytes[start + 2] == kMarkEnd;
+    bool marked =
+        start != std::string_view::npos && start + 2 < bytes.size() && bytes[start + 2] == kMarkEnd;
     if (!marked) return ToDisplay(bytes);
     // Decoded in three parts so that the letter keeps its place whatever the encoding.
     QString before = ToDisplay(bytes.substr(0, start));

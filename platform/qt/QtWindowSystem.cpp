@@ -168,7 +168,7 @@ bool QtWindowSystem::TakesInput(const Window& dlg) const {
 }
 
 QtWindowSystem::Window& QtWindowSystem::CreateDialogWindow(const res::DialogTemplate& tpl,
-                                                          HWND owner, DialogProc proc) {
+                                                           HWND owner, DialogProc proc) {
     auto dlg = std::make_unique<Window>();
     dlg->handle = reinterpret_cast<HWND>(++m_nextHandle);
     dlg->isDialog = true;
@@ -181,8 +181,8 @@ QtWindowSystem::Window& QtWindowSystem::CreateDialogWindow(const res::DialogTemp
 
     // An owned dialog is a dialog to the desktop; the program's own window is a normal window, so
     // that it has a task-bar entry and can be minimised.
-    Qt::WindowFlags flags = (ownerWidget ? Qt::Dialog : Qt::Window) | Qt::CustomizeWindowHint |
-                            Qt::WindowTitleHint;
+    Qt::WindowFlags flags =
+        (ownerWidget ? Qt::Dialog : Qt::Window) | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
     if (tpl.style & res::kDlgSysMenu) flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
     if (tpl.style & res::kDlgMinimizeBox) flags |= Qt::WindowMinimizeButtonHint;
     auto* widget = new DialogWidget(*this, dlg->handle, ownerWidget, flags);
@@ -328,8 +328,8 @@ void QtWindowSystem::Command(HWND hCtl, std::uint32_t code) {
             reinterpret_cast<std::intptr_t>(hCtl));
 }
 
-std::intptr_t QtWindowSystem::SendMessageA(HWND hWnd, std::uint32_t message,
-                                           std::uintptr_t wParam, std::intptr_t lParam) {
+std::intptr_t QtWindowSystem::SendMessageA(HWND hWnd, std::uint32_t message, std::uintptr_t wParam,
+                                           std::intptr_t lParam) {
     Window* w = Find(hWnd);
     if (!w) return 0;
     return w->isDialog ? Deliver(*w, message, wParam, lParam)
@@ -580,8 +580,10 @@ std::int32_t QtWindowSystem::CenterWindow(HWND hWnd, HWND hWndAlternateOwner) {
     int left = area.left() + (area.width() - size.width()) / 2;
     int top = area.top() + (area.height() - size.height()) / 2;
     // Kept on the screen, so that its title bar can still be reached.
-    left = std::clamp(left, screen.left(), std::max(screen.left(), screen.right() + 1 - size.width()));
-    top = std::clamp(top, screen.top(), std::max(screen.top(), screen.bottom() + 1 - size.height()));
+    left =
+        std::clamp(left, screen.left(), std::max(screen.left(), screen.right() + 1 - size.width()));
+    top =
+        std::clamp(top, screen.top(), std::max(screen.top(), screen.bottom() + 1 - size.height()));
     dlg->widget->move(left, top);
     dlg->positioned = true;
     return 1;
@@ -609,7 +611,8 @@ std::uintptr_t QtWindowSystem::SetTimer(HWND hWnd, std::uintptr_t id, std::uint3
             if (d && !d->ended) Deliver(*d, WM_TIMER, id, 0);
         });
     }
-    timer->start(static_cast<int>(std::clamp<std::uint32_t>(elapseMs, kMinimumTimerMs, 0x7FFFFFFF)));
+    timer->start(
+        static_cast<int>(std::clamp<std::uint32_t>(elapseMs, kMinimumTimerMs, 0x7FFFFFFF)));
     return id;
 }
 
@@ -636,8 +639,8 @@ HMENU QtWindowSystem::GetSystemMenu(HWND hWnd, std::int32_t revert) {
     return reinterpret_cast<HMENU>(hWnd);
 }
 
-std::int32_t QtWindowSystem::AppendMenuA(HMENU hMenu, std::uint32_t flags,
-                                         std::uintptr_t idNewItem, const char* text) {
+std::int32_t QtWindowSystem::AppendMenuA(HMENU hMenu, std::uint32_t flags, std::uintptr_t idNewItem,
+                                         const char* text) {
     Window* dlg = FindByMenu(hMenu);
     if (!dlg) return 0;
     if (flags & MF_SEPARATOR) {
@@ -686,7 +689,8 @@ std::int32_t QtWindowSystem::MessageBoxA(HWND hWndOwner, const char* text, const
     box.setText(ToDisplay(text ? text : ""));
     box.setIcon((type & 0xF0) == MB_ICONEXCLAMATION ? QMessageBox::Warning : QMessageBox::NoIcon);
     QPushButton* ok = box.addButton(QMessageBox::Ok);
-    QPushButton* cancel = (type & 0xF) == MB_OKCANCEL ? box.addButton(QMessageBox::Cancel) : nullptr;
+    QPushButton* cancel =
+        (type & 0xF) == MB_OKCANCEL ? box.addButton(QMessageBox::Cancel) : nullptr;
     box.setDefaultButton(ok);
     box.setEscapeButton(cancel ? cancel : ok);
     box.setWindowModality(Qt::ApplicationModal);

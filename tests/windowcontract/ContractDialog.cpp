@@ -27,7 +27,14 @@ constexpr r::ControlTemplate kControls[] = {
 };
 
 constexpr r::DialogTemplate kTemplate = {
-    IDD_CONTRACT, "テスト", "System", 10, 0, 0, 160, 160,
+    IDD_CONTRACT,
+    "テスト",
+    "System",
+    10,
+    0,
+    0,
+    160,
+    160,
     r::kDlgPopup | r::kDlgCaption | r::kDlgSysMenu | r::kDlgMinimizeBox | r::kDlgModalFrame,
     kControls};
 
@@ -37,8 +44,16 @@ constexpr r::ControlTemplate kChildControls[] = {
 };
 
 constexpr r::DialogTemplate kChildTemplate = {
-    IDD_CONTRACT_CHILD, "Child", "System", 10, 0, 0, 110, 60,
-    r::kDlgPopup | r::kDlgCaption | r::kDlgSysMenu | r::kDlgModalFrame, kChildControls};
+    IDD_CONTRACT_CHILD,
+    "Child",
+    "System",
+    10,
+    0,
+    0,
+    110,
+    60,
+    r::kDlgPopup | r::kDlgCaption | r::kDlgSysMenu | r::kDlgModalFrame,
+    kChildControls};
 
 class CChildDlg : public CDialog {
 public:

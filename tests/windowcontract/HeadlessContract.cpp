@@ -57,7 +57,8 @@ private:
 class HeadlessBackend final : public ContractBackend {
 public:
     HeadlessBackend() {
-        m_windows.SetFailureHandler([this](const std::string& what) { m_problems.push_back(what); });
+        m_windows.SetFailureHandler(
+            [this](const std::string& what) { m_problems.push_back(what); });
         m_previous = qv::InstallWindowSystem(&m_windows);
     }
     ~HeadlessBackend() override { qv::InstallWindowSystem(m_previous); }
@@ -72,7 +73,8 @@ public:
     }
     std::vector<std::string> Problems() override {
         std::vector<std::string> all = m_problems;
-        for (const std::string& unused : m_windows.UnusedScript()) all.push_back("unused: " + unused);
+        for (const std::string& unused : m_windows.UnusedScript())
+            all.push_back("unused: " + unused);
         return all;
     }
 

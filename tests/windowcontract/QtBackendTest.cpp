@@ -28,8 +28,8 @@
 #include "res/resource.h"
 #include "tests/windowcontract/QtTestApplication.h"
 
-using ::testing::ElementsAre;
 using qv::qtui::QtWindowSystem;
+using ::testing::ElementsAre;
 
 namespace {
 
@@ -40,8 +40,11 @@ std::string Utf8(const QString& text) {
 // Pixels for dialog units, worked out here from the font as the classic dialog manager does.
 int Across(const QFont& font, int units) {
     QFontMetrics metrics(font);
-    int average =
-        (metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")) / 26 + 1) / 2;
+    int average = (metrics.horizontalAdvance(
+                       QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")) /
+                       26 +
+                   1) /
+                  2;
     return (units * average + 2) / 4;
 }
 int Down(const QFont& font, int units) {
@@ -109,7 +112,8 @@ TEST_F(QtBackendTest, PlayerWindowIsLaidOutFromItsDialogUnitsInAFontWithJapanese
 
         // Captions as the template gives them, shown and read back.
         EXPECT_EQ(Utf8(static_cast<QPushButton*>(Control(hDlg, IDC_OPEN))->text()), "開く(&O)");
-        EXPECT_EQ(Utf8(static_cast<QPushButton*>(Control(hDlg, IDC_OPTIONS))->text()), "ｵﾌﾟｼｮﾝ(&I)");
+        EXPECT_EQ(Utf8(static_cast<QPushButton*>(Control(hDlg, IDC_OPTIONS))->text()),
+                  "ｵﾌﾟｼｮﾝ(&I)");
         char bytes[64] = {};
         qv::GetWindowTextA(qv::GetDlgItem(hDlg, IDC_DOCUMENT), bytes, sizeof bytes);
         EXPECT_STREQ(bytes, "ﾄﾞｷｭﾒﾝﾄ(&C)");
@@ -160,15 +164,20 @@ TEST_F(QtBackendTest, OptionsCaptionsShowTheMarkedLetterAsTheirAccessKeyButReadB
 TEST(QtText, BytesThatAreNotUtf8AreShownAsShiftJisThenLatin1) {
     EXPECT_EQ(Utf8(qv::qtui::ToDisplay("ソナタ")), "ソナタ");
     EXPECT_EQ(Utf8(qv::qtui::ToDisplay("\x83\x5C\x83\x69\x83\x5E")), "ソナタ");
-    EXPECT_EQ(Utf8(qv::qtui::ToDisplay("caf\xE9")), "café");          // not Shift-JIS either
+    EXPECT_EQ(Utf8(qv::qtui::ToDisplay("caf\xE9")), "café");  // not Shift-JIS either
     EXPECT_EQ(Utf8(qv::qtui::ToDisplay("\x83\x5C\x83")), "\xC2\x83\\\xC2\x83");  // cut short
     EXPECT_EQ(qv::qtui::FromDisplay(qv::qtui::ToDisplay("ソナタ")), "ソナタ");
 }
 
 TEST(QtText, AccessKeyMarksBecomeAmpersandsOrGo) {
     using qv::qtui::CaptionToDisplay;
-    EXPECT_EQ(Utf8(CaptionToDisplay("参照(\x1e" "B\x1f" "ｻ)...")), "参照(&Bｻ)...");
-    EXPECT_EQ(Utf8(CaptionToDisplay("R&B (\x1e" "Q\x1f)")), "R&&B (&Q)");  // "&" is literal there
+    EXPECT_EQ(Utf8(CaptionToDisplay("参照(\x1e"
+                                    "B\x1f"
+                                    "ｻ)...")),
+              "参照(&Bｻ)...");
+    EXPECT_EQ(Utf8(CaptionToDisplay("R&B (\x1e"
+                                    "Q\x1f)")),
+              "R&&B (&Q)");  // "&" is literal there
     EXPECT_EQ(Utf8(CaptionToDisplay("&PLAY")), "&PLAY");
     EXPECT_EQ(Utf8(CaptionToDisplay("\x1e")), "\x1e");  // a lone mark is not a form
     EXPECT_EQ(Utf8(qv::qtui::WithoutAccessKeys(QStringLiteral("表示(&A): R&&B"))), "表示(A): R&B");
@@ -182,7 +191,8 @@ TEST_F(QtBackendTest, ListShowsTitlesDecodedWhileTheProgramReadsItsOwnBytes) {
         auto* list = static_cast<QListWidget*>(Control(hDlg, IDC_PLAYLIST));
         EXPECT_EQ(Utf8(list->item(0)->text()), "ソナタ");
         char bytes[16] = {};
-        EXPECT_EQ(qv::SendMessageA(hList, LB_GETTEXT, 0, reinterpret_cast<std::intptr_t>(bytes)), 6);
+        EXPECT_EQ(qv::SendMessageA(hList, LB_GETTEXT, 0, reinterpret_cast<std::intptr_t>(bytes)),
+                  6);
         EXPECT_STREQ(bytes, title);
         qv::SendMessageA(hList, WM_SETREDRAW, FALSE, 0);
         EXPECT_FALSE(list->updatesEnabled());
@@ -209,15 +219,17 @@ TEST_F(QtBackendTest, EnterOnAFocusedPushButtonClicksThatButton) {
 }
 
 TEST(QtFileDialogs, TheProgramsFilterMatchesNamesInAnyCaseAndStarDotStarMatchesAll) {
-    const char filter[] = "MIDIファイル(*.MID)\0*.MID\0リストファイル(*.qvl)\0*.qvl;*.QVT\0"
-                          "すべてのファイル(*.*)\0*.*\0";
+    const char filter[] =
+        "MIDIファイル(*.MID)\0*.MID\0リストファイル(*.qvl)\0*.qvl;*.QVT\0"
+        "すべてのファイル(*.*)\0*.*\0";
     std::vector<qv::qtui::NameFilter> filters = qv::qtui::ParseFilter(filter);
     ASSERT_EQ(filters.size(), 3u);
     EXPECT_EQ(Utf8(qv::qtui::ToQtNameFilter(filters[0])), "MIDIファイル(*.MID) (*.[mM][iI][dD])");
     EXPECT_EQ(Utf8(qv::qtui::ToQtNameFilter(filters[1])),
               "リストファイル(*.qvl) (*.[qQ][vV][lL] *.[qQ][vV][tT])");
     EXPECT_EQ(Utf8(qv::qtui::ToQtNameFilter(filters[2])), "すべてのファイル(*.*) (*)");
-    EXPECT_EQ(Utf8(qv::qtui::CaseInsensitivePattern(QStringLiteral("[1].m?d"))), "[[]1[]].[mM]?[dD]");
+    EXPECT_EQ(Utf8(qv::qtui::CaseInsensitivePattern(QStringLiteral("[1].m?d"))),
+              "[[]1[]].[mM]?[dD]");
 
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());

@@ -28,8 +28,8 @@ using qv::qtui::QtWindowSystem;
 
 void SendClick(QWidget* widget, QPoint at) {
     QPointF global = widget->mapToGlobal(QPointF(at));
-    QMouseEvent press(QEvent::MouseButtonPress, QPointF(at), global, Qt::LeftButton,
-                      Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(at), global, Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
     QApplication::sendEvent(widget, &press);
     QMouseEvent release(QEvent::MouseButtonRelease, QPointF(at), global, Qt::LeftButton,
                         Qt::NoButton, Qt::NoModifier);
@@ -86,7 +86,9 @@ public:
         SendKey(FocusTarget(), Qt::Key_Return);
         return true;
     }
-    bool PressEscape() override { return CanAct() && (SendKey(FocusTarget(), Qt::Key_Escape), true); }
+    bool PressEscape() override {
+        return CanAct() && (SendKey(FocusTarget(), Qt::Key_Escape), true);
+    }
 
     bool PressCloseBox() override {
         if (!CanAct()) return false;

@@ -175,7 +175,8 @@ TEST_P(WindowContract, TimersFireUntilKilled) {
         d.SetTimer(11, 10);
     };
     RunAndCancel([&](ContractUser& user) {
-        ASSERT_TRUE(user.RunUntil([&] { return dlg.Count("timer 10") >= 2 && dlg.Count("timer 11") >= 2; }));
+        ASSERT_TRUE(user.RunUntil(
+            [&] { return dlg.Count("timer 10") >= 2 && dlg.Count("timer 11") >= 2; }));
         EXPECT_TRUE(dlg.KillTimer(11));
         EXPECT_FALSE(dlg.KillTimer(11));
         dlg.Log("killed");
@@ -192,7 +193,8 @@ TEST_P(WindowContract, MessagesPostedFromAnotherThreadArriveInOrderOnTheUserInte
     RunAndCancel([&](ContractUser& user) {
         hDlg = user.Dialog();
         std::thread poster([hDlg] {
-            for (int i = 0; i < 50; ++i) EXPECT_EQ(qv::PostWindowMessage(hDlg, MM_MCINOTIFY, i, 7), 1);
+            for (int i = 0; i < 50; ++i)
+                EXPECT_EQ(qv::PostWindowMessage(hDlg, MM_MCINOTIFY, i, 7), 1);
         });
         ASSERT_TRUE(user.RunUntil([&] { return dlg.m_log.size() >= 50; }));
         poster.join();

@@ -17,9 +17,13 @@ int main(int argc, char** argv) {
     do {
         QImage image = reader.read();
         if (image.isNull()) break;
-        QString folder = QStringLiteral("%1/%2x%3").arg(QString::fromLocal8Bit(argv[2])).arg(image.width()).arg(image.height());
+        QString folder = QStringLiteral("%1/%2x%3")
+                             .arg(QString::fromLocal8Bit(argv[2]))
+                             .arg(image.width())
+                             .arg(image.height());
         if (!QDir().mkpath(folder) || !image.save(folder + QStringLiteral("/quavel.png"), "PNG")) {
-            std::fprintf(stderr, "qv_icon2png: cannot write %s\n", folder.toLocal8Bit().constData());
+            std::fprintf(stderr, "qv_icon2png: cannot write %s\n",
+                         folder.toLocal8Bit().constData());
             return 1;
         }
         ++written;
