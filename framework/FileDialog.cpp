@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "framework/WinApp.h"
+#include "platform/files.h"
 
 namespace {
 
@@ -71,4 +72,28 @@ CString CFileDialog::GetFileExt() const {
     CString path = GetPathName();
     if (m_ofn.nFileExtension == 0 || m_ofn.nFileExtension > path.GetLength()) return CString();
     return path.Mid(m_ofn.nFileExtension);
+}
+
+BOOL CFileDialog::GetPathNames(CStringArray& aPaths) const {
+    if (!(m_ofn.Flags & OFN_EXPLORER) || !m_ofn.lpstrFile || m_ofn.nMaxFile == 0) return FALSE;
+    // Zero-ended pieces up to an empty one, never reading past the buffer.
+    std::vector<CString> pieces;
+    size_t offset = 0;
+    while (offset < m_ofn.nMaxFile) {
+        size_t n = BoundedLength(m_ofn.lpstrFile + offset, m_ofn.nMaxFile - offset);
+        if (n == 0) break;
+        pieces.emplace_back(m_ofn.lpstrFile + offset, static_cast<int>(n));
+        offset += n + 1;
+    }
+    if (pieces.empty()) return FALSE;
+    if (pieces.size() == 1) {
+        aPaths.Add(pieces[0]);
+        return TRUE;
+    }
+    CString strFolder = pieces[0];
+    const qv::PathSyntax syntax = qv::GetPathSyntax();
+    const char last = strFolder[strFolder.GetLength() - 1];
+    if (last != syntax.separator && last != syntax.altSeparator) strFolder += syntax.separator;
+    for (size_t i = 1; i < pieces.size(); ++i) aPaths.Add(strFolder + pieces[i]);
+    return TRUE;
 }

@@ -24,6 +24,10 @@ public:
     // What the dialog answered: one full path, or the folder and the names separated by single
     // spaces.
     CString GetSelectionText() const { return GetPathName(); }
+    // Every chosen path whole, blanks included, from the answer in the Explorer form (set
+    // OFN_EXPLORER in m_ofn.Flags before DoModal): the one path, or the folder joined with each
+    // name. FALSE, adding nothing, when the answer is not in that form.
+    BOOL GetPathNames(CStringArray& aPaths) const;
 
     qv::OPENFILENAMEA m_ofn{};
 

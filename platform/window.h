@@ -268,6 +268,9 @@ using HDC = HDC__*;
 #ifndef OFN_FILEMUSTEXIST
 #define OFN_FILEMUSTEXIST 0x00001000
 #endif
+#ifndef OFN_EXPLORER
+#define OFN_EXPLORER 0x00080000
+#endif
 
 namespace qv {
 
@@ -471,6 +474,9 @@ std::int32_t MessageBoxA(HWND hWndOwner, const char* text, const char* caption, 
 // multiple selection, the folder and the names separated by single spaces; the save dialog puts
 // the full path (with lpstrDefExt added when the name has no extension) and sets nFileExtension.
 // A selection that does not fit nMaxFile is refused: the answer is 0 and nothing is copied.
+// With OFN_EXPLORER the open dialog answers in the form that can carry blanks: the full path, or
+// the folder and then each name, each ended by a zero byte, and one more zero after the last;
+// nFileOffset is where the (first) name starts.
 std::int32_t GetOpenFileNameA(OPENFILENAMEA* pOfn);
 std::int32_t GetSaveFileNameA(OPENFILENAMEA* pOfn);
 

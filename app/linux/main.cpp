@@ -1,0 +1,87 @@
+// quavel: the player on Linux. A Qt window, the sequencer with its FluidSynth output, the POSIX
+// file system, the registry file, processes and the version resource, each installed for the
+// program's whole run and taken down in reverse order.
+#include <QApplication>
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/QvApp.h"
+#include "platform/files.h"
+#include "platform/mci.h"
+#include "platform/posix/Process.h"
+#include "platform/posix/RegistryFile.h"
+#include "platform/posix/Version.h"
+#include "platform/posix/files_posix.h"
+#include "platform/process.h"
+#include "platform/qt/QtWindowSystem.h"
+#include "platform/registry.h"
+#include "platform/sequencer/SequencerMci.h"
+#include "platform/sequencer/WindowPoster.h"
+#include "platform/version.h"
+#include "platform/window.h"
+
+namespace {
+
+constexpr int kExitNoDisplay = 2;
+
+// Installs a backend for as long as this object lives, then puts back what was there before.
+template <typename Backend, auto Install>
+class Installed {
+public:
+    explicit Installed(Backend& backend) : m_previous(Install(&backend)) {}
+    ~Installed() { Install(m_previous); }
+    Installed(const Installed&) = delete;
+    Installed& operator=(const Installed&) = delete;
+
+private:
+    Backend* m_previous;
+};
+
+bool IsSet(const char* name) {
+    const char* value = std::getenv(name);
+    return value && *value;
+}
+
+// Qt would abort without a display; say so plainly instead.
+bool HasDisplay() {
+    return IsSet("QT_QPA_PLATFORM") || IsSet("DISPLAY") || IsSet("WAYLAND_DISPLAY");
+}
+
+// Everything but the window system, which outlives it: the sequencer's player threads are
+// joined when this returns, so none can post to a window system that is gone.
+int RunPlayer(int argc, char** argv) {
+    qv::PosixFileSystem files;
+    Installed<qv::IFileSystem, qv::InstallFileSystem> installFiles(files);
+    qv::posix::RegistryFile registry(qv::posix::RegistryFile::DefaultPath());
+    Installed<qv::IRegistry, qv::InstallRegistry> installRegistry(registry);
+    qv::PosixProcess process;
+    Installed<qv::IProcess, qv::InstallProcess> installProcess(process);
+    qv::PosixVersion version;
+    Installed<qv::IVersion, qv::InstallVersion> installVersion(version);
+
+    qv::seq::SequencerOptions options;
+    options.poster = qv::seq::MakeWindowPoster();
+    qv::seq::SequencerMci sequencer(std::move(options));
+    Installed<qv::IMci, qv::InstallMci> installMci(sequencer);
+
+    // Each argument is one piece, so a path with blanks stays whole.
+    theApp.SetCommandLinePieces(argc - 1, argv + 1);
+    return AfxWinMain();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (!HasDisplay()) {
+        std::fprintf(stderr,
+                     "quavel: no display to show the player window on (set DISPLAY or "
+                     "WAYLAND_DISPLAY, or QT_QPA_PLATFORM)\n");
+        return kExitNoDisplay;
+    }
+    // Qt takes its own options (such as -platform) out of argv; what is left are the files.
+    QApplication application(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    qv::qtui::QtWindowSystem windows;
+    Installed<qv::IWindowSystem, qv::InstallWindowSystem> installWindows(windows);
+    return RunPlayer(argc, argv);
+}

@@ -1,0 +1,62 @@
+#pragma once
+// The window-seam contract runs against every backend that can run here. Each backend comes with
+// a way to act as the user of an open dialog: the headless one through its DialogDriver, the Qt
+// one through the events a real user's mouse and keyboard produce (offscreen, no X server).
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/window.h"
+#include "res/DialogTemplate.h"
+
+struct SeenMenuItem {
+    std::uint32_t id;
+    std::string text;
+    bool grayed;
+    bool separator;
+};
+
+// Acts on one open dialog as its user would, and reads what the user sees. Acts answer false,
+// changing nothing, when the user could not do them.
+class ContractUser {
+public:
+    virtual ~ContractUser() = default;
+    virtual qv::HWND Dialog() const = 0;
+    virtual bool Click(int id) = 0;
+    virtual bool ChooseLine(int listId, int index) = 0;
+    virtual bool ChooseItem(int comboId, int index) = 0;
+    // Enter while the focus is not on a push button.
+    virtual bool PressEnter() = 0;
+    virtual bool PressEscape() = 0;
+    virtual bool PressCloseBox() = 0;
+    virtual bool Minimise() = 0;
+    virtual bool Restore() = 0;
+    virtual bool ChooseSystemMenuItem(std::uint32_t command) = 0;
+    virtual bool Drop(const std::vector<std::string>& paths) = 0;
+
+    virtual std::vector<SeenMenuItem> SystemMenu() = 0;
+    virtual std::string Caption() const = 0;
+    virtual bool IsChecked(int id) const = 0;
+    virtual bool IsEnabled(int id) const = 0;
+    virtual int Selection(int id) const = 0;
+    virtual bool IsEnded() const = 0;
+    // Lets the window system run (timers, posted messages) until done() holds or a generous
+    // limit passes; answers done().
+    virtual bool RunUntil(const std::function<bool()>& done) = 0;
+};
+
+class ContractBackend {
+public:
+    virtual ~ContractBackend() = default;
+    virtual const char* Name() const = 0;
+    virtual void AddTemplate(const qv::res::DialogTemplate& tpl) = 0;
+    // The next opening of that template is acted on by `acts`, which must end it.
+    virtual void OnDialog(std::uint32_t templateId, std::function<void(ContractUser&)> acts) = 0;
+    // Failures the backend's script reported (unscripted dialogs, dialogs left open).
+    virtual std::vector<std::string> Problems() = 0;
+};
+
+// Installs the backend of that name ("headless" or "qt") for as long as it lives.
+std::unique_ptr<ContractBackend> MakeContractBackend(const std::string& name);

@@ -1,0 +1,185 @@
+#include "tests/windowcontract/ContractDialog.h"
+
+#include <algorithm>
+
+#include "res/resource.h"
+
+namespace {
+
+using qv::res::Control;
+using qv::res::Hidden;
+using K = qv::res::ControlKind;
+namespace r = qv::res;
+
+constexpr std::string_view kComboItems[] = {"ゼロ", "one", "two"};
+
+constexpr r::ControlTemplate kControls[] = {
+    Control(IDC_C_GO, K::PushButton, "&Go", 4, 4, 40, 14, r::kTabStop),
+    Control(IDC_C_FLAG, K::AutoCheckBox, "&Flag", 4, 22, 40, 10, r::kTabStop),
+    Control(IDC_C_LIST, K::ListBox, "", 50, 4, 100, 60, r::kListNotify | r::kTabStop | r::kBorder),
+    Control(IDC_C_COMBO, K::ComboBox, "", 50, 70, 100, 50, r::kComboDropList | r::kTabStop,
+            kComboItems),
+    Control(IDC_C_LABEL, K::LText, "99:99", 4, 40, 40, 8, r::kGroup),
+    Control(IDC_C_OFF, K::PushButton, "Off", 4, 90, 40, 14, r::kTabStop | r::kDisabled),
+    Hidden(Control(IDC_C_HIDDEN, K::PushButton, "Hidden", 4, 106, 40, 14, r::kTabStop)),
+    Control(IDC_C_CHILD, K::PushButton, "&Child", 4, 122, 40, 14, r::kTabStop),
+    Control(IDC_C_END42, K::PushButton, "End", 4, 138, 40, 14, r::kTabStop),
+};
+
+constexpr r::DialogTemplate kTemplate = {
+    IDD_CONTRACT,
+    "テスト",
+    "System",
+    10,
+    0,
+    0,
+    160,
+    160,
+    r::kDlgPopup | r::kDlgCaption | r::kDlgSysMenu | r::kDlgMinimizeBox | r::kDlgModalFrame,
+    kControls};
+
+constexpr r::ControlTemplate kChildControls[] = {
+    Control(IDOK, K::DefPushButton, "OK", 10, 40, 40, 14, r::kTabStop),
+    Control(IDCANCEL, K::PushButton, "ｷｬﾝｾﾙ", 60, 40, 40, 14, r::kTabStop),
+};
+
+constexpr r::DialogTemplate kChildTemplate = {
+    IDD_CONTRACT_CHILD,
+    "Child",
+    "System",
+    10,
+    0,
+    0,
+    110,
+    60,
+    r::kDlgPopup | r::kDlgCaption | r::kDlgSysMenu | r::kDlgModalFrame,
+    kChildControls};
+
+class CChildDlg : public CDialog {
+public:
+    CChildDlg(CWnd* pParent, std::function<void()> whileOpen)
+        : CDialog(IDD_CONTRACT_CHILD, pParent), m_whileOpen(std::move(whileOpen)) {}
+    BOOL OnInitDialog() override {
+        CDialog::OnInitDialog();
+        if (m_whileOpen) m_whileOpen();
+        return TRUE;
+    }
+
+private:
+    std::function<void()> m_whileOpen;
+};
+
+}  // namespace
+
+const r::DialogTemplate& ContractTemplate() {
+    return kTemplate;
+}
+const r::DialogTemplate& ContractChildTemplate() {
+    return kChildTemplate;
+}
+
+// clang-format off
+BEGIN_MESSAGE_MAP(CContractDlg, CDialog)
+    ON_BN_CLICKED(IDC_C_GO, &CContractDlg::OnGo)
+    ON_BN_CLICKED(IDC_C_FLAG, &CContractDlg::OnFlag)
+    ON_LBN_SELCHANGE(IDC_C_LIST, &CContractDlg::OnSelList)
+    ON_CBN_SELCHANGE(IDC_C_COMBO, &CContractDlg::OnSelCombo)
+    ON_BN_CLICKED(IDC_C_CHILD, &CContractDlg::OnOpenChild)
+    ON_BN_CLICKED(IDC_C_END42, &CContractDlg::OnEnd42)
+    ON_WM_SYSCOMMAND()
+    ON_WM_TIMER()
+    ON_WM_SIZE()
+    ON_WM_DROPFILES()
+    ON_MESSAGE(MM_MCINOTIFY, &CContractDlg::OnNotify)
+END_MESSAGE_MAP()
+// clang-format on
+
+size_t CContractDlg::Count(const std::string& line) const {
+    return static_cast<size_t>(std::count(m_log.begin(), m_log.end(), line));
+}
+
+BOOL CContractDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+    if (CMenu* pMenu = GetSystemMenu(FALSE)) {
+        pMenu->AppendMenuA(MF_SEPARATOR);
+        pMenu->AppendMenuA(MF_STRING, IDM_C_PLAY, "&PLAY");
+    }
+    DragAcceptFiles(TRUE);
+    if (m_onInit) m_onInit(*this);
+    return TRUE;
+}
+
+void CContractDlg::DoDataExchange(CDataExchange* pDX) {
+    DDX_Control(pDX, IDC_C_LIST, m_list);
+    DDX_Control(pDX, IDC_C_COMBO, m_combo);
+    DDX_Check(pDX, IDC_C_FLAG, m_bFlag);
+    DDX_Text(pDX, IDC_C_LABEL, m_strLabel);
+}
+
+void CContractDlg::OnOK() {
+    Log("ok");
+    CDialog::OnOK();
+}
+
+void CContractDlg::OnCancel() {
+    Log("cancel");
+    CDialog::OnCancel();
+}
+
+void CContractDlg::OnGo() {
+    Log("go");
+}
+void CContractDlg::OnFlag() {
+    Log("flag");
+}
+void CContractDlg::OnSelList() {
+    Log("list " + std::to_string(m_list.GetCurSel()));
+}
+void CContractDlg::OnSelCombo() {
+    Log("combo " + std::to_string(m_combo.GetCurSel()));
+}
+
+void CContractDlg::OnOpenChild() {
+    CChildDlg child(this, m_whileChildOpen);
+    Log("child " + std::to_string(child.DoModal()));
+}
+
+void CContractDlg::OnEnd42() {
+    EndDialog(42);
+}
+
+void CContractDlg::OnSysCommand(UINT nID, LPARAM) {
+    if ((nID & 0xFFF0) == IDM_C_PLAY) {
+        Log("sys play");
+    } else {
+        Default();
+    }
+}
+
+void CContractDlg::OnTimer(UINT_PTR nIDEvent) {
+    Log("timer " + std::to_string(nIDEvent));
+}
+
+void CContractDlg::OnSize(UINT nType, int, int) {
+    Default();
+    Log("size " + std::to_string(nType));
+}
+
+void CContractDlg::OnDropFiles(HDROP hDropInfo) {
+    UINT nCount = qv::DragQueryFileA(hDropInfo, qv::kDragQueryCount, nullptr, 0);
+    std::string line = "drop";
+    for (UINT i = 0; i < nCount; ++i) {
+        std::string path(qv::DragQueryFileA(hDropInfo, i, nullptr, 0) + 1, '\0');
+        path.resize(qv::DragQueryFileA(hDropInfo, i, path.data(), static_cast<UINT>(path.size())));
+        line += "|" + path;
+    }
+    Log(line);
+    Default();
+}
+
+LRESULT CContractDlg::OnNotify(WPARAM wParam, LPARAM lParam) {
+    bool onUiThread = std::this_thread::get_id() == m_uiThread;
+    Log("notify " + std::to_string(wParam) + " " + std::to_string(lParam) +
+        (onUiThread ? "" : " on another thread"));
+    return 0;
+}

@@ -1,0 +1,68 @@
+#pragma once
+// The dialog the window-seam contract runs on: one control of every kind the program uses, each
+// handler writing one line into m_log.
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "framework/Controls.h"
+#include "framework/Dialog.h"
+#include "res/DialogTemplate.h"
+
+inline constexpr std::uint32_t IDD_CONTRACT = 9100;
+inline constexpr std::uint32_t IDD_CONTRACT_CHILD = 9101;
+inline constexpr int IDC_C_GO = 100;
+inline constexpr int IDC_C_FLAG = 101;
+inline constexpr int IDC_C_LIST = 102;
+inline constexpr int IDC_C_COMBO = 103;
+inline constexpr int IDC_C_LABEL = 104;
+inline constexpr int IDC_C_OFF = 105;     // starts disabled
+inline constexpr int IDC_C_HIDDEN = 106;  // starts hidden
+inline constexpr int IDC_C_CHILD = 107;   // opens the child dialog
+inline constexpr int IDC_C_END42 = 108;   // ends the dialog with 42
+inline constexpr UINT IDM_C_PLAY = 0x0020;
+
+const qv::res::DialogTemplate& ContractTemplate();
+const qv::res::DialogTemplate& ContractChildTemplate();
+
+class CContractDlg : public CDialog {
+public:
+    explicit CContractDlg(CWnd* pParent = nullptr) : CDialog(IDD_CONTRACT, pParent) {}
+
+    BOOL OnInitDialog() override;
+
+    CListBox m_list;
+    CComboBox m_combo;
+    int m_bFlag = 0;
+    CString m_strLabel;
+
+    std::vector<std::string> m_log;
+    std::thread::id m_uiThread = std::this_thread::get_id();
+    // Runs at the end of OnInitDialog (timers, lines, ...).
+    std::function<void(CContractDlg&)> m_onInit;
+    // Runs inside the child dialog's owner while the child is open.
+    std::function<void()> m_whileChildOpen;
+
+    void Log(const std::string& line) { m_log.push_back(line); }
+    size_t Count(const std::string& line) const;
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+    void OnOK() override;
+    void OnCancel() override;
+
+    void OnGo();
+    void OnFlag();
+    void OnSelList();
+    void OnSelCombo();
+    void OnOpenChild();
+    void OnEnd42();
+    void OnSysCommand(UINT nID, LPARAM lParam);
+    void OnTimer(UINT_PTR nIDEvent);
+    void OnSize(UINT nType, int cx, int cy);
+    void OnDropFiles(HDROP hDropInfo);
+    LRESULT OnNotify(WPARAM wParam, LPARAM lParam);
+
+    DECLARE_MESSAGE_MAP()
+};

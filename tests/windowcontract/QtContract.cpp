@@ -1,0 +1,288 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QKeyEvent>
+#include <QListWidget>
+#include <QMenu>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTimer>
+#include <QUrl>
+#include <deque>
+#include <map>
+
+#include "platform/qt/QtWindowSystem.h"
+#include "tests/windowcontract/ContractBackends.h"
+#include "tests/windowcontract/QtTestApplication.h"
+
+namespace {
+
+using qv::qtui::QtWindowSystem;
+
+void SendClick(QWidget* widget, QPoint at) {
+    QPointF global = widget->mapToGlobal(QPointF(at));
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(at), global, Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(widget, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(at), global, Qt::LeftButton,
+                        Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(widget, &release);
+}
+
+void SendKey(QWidget* widget, int key) {
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+    QApplication::sendEvent(widget, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
+    QApplication::sendEvent(widget, &release);
+}
+
+class QtUser final : public ContractUser {
+public:
+    QtUser(QtWindowSystem& system, qv::HWND hDlg) : m_system(system), m_hDlg(hDlg) {}
+
+    qv::HWND Dialog() const override { return m_hDlg; }
+
+    bool Click(int id) override {
+        QWidget* widget = nullptr;
+        if (!CanUse(id, &widget)) return false;
+        SendClick(widget, widget->rect().center());
+        return true;
+    }
+
+    bool ChooseLine(int listId, int index) override {
+        QWidget* widget = nullptr;
+        if (!CanUse(listId, &widget)) return false;
+        auto* list = qobject_cast<QListWidget*>(widget);
+        if (!list || index < 0 || index >= list->count()) return false;
+        list->scrollToItem(list->item(index));
+        SendClick(list->viewport(), list->visualItemRect(list->item(index)).center());
+        return true;
+    }
+
+    // The drop-down's own popup is Qt's; choosing from it ends in this signal.
+    bool ChooseItem(int comboId, int index) override {
+        QWidget* widget = nullptr;
+        if (!CanUse(comboId, &widget)) return false;
+        auto* combo = qobject_cast<QComboBox*>(widget);
+        if (!combo || index < 0 || index >= combo->count()) return false;
+        combo->setCurrentIndex(index);
+        emit combo->activated(index);
+        return true;
+    }
+
+    bool PressEnter() override {
+        if (!CanAct()) return false;
+        // A push button with the focus would take Enter as its own click.
+        if (qobject_cast<QPushButton*>(DialogWidget()->focusWidget())) {
+            DialogWidget()->focusWidget()->clearFocus();
+        }
+        SendKey(FocusTarget(), Qt::Key_Return);
+        return true;
+    }
+    bool PressEscape() override {
+        return CanAct() && (SendKey(FocusTarget(), Qt::Key_Escape), true);
+    }
+
+    bool PressCloseBox() override {
+        if (!CanAct()) return false;
+        DialogWidget()->close();
+        return true;
+    }
+
+    // As the window manager does it.
+    bool Minimise() override {
+        if (!CanAct() || qv::IsIconic(m_hDlg)) return false;
+        DialogWidget()->setWindowState(DialogWidget()->windowState() | Qt::WindowMinimized);
+        SettleWindowState();
+        return true;
+    }
+    bool Restore() override {
+        if (!CanAct() || !qv::IsIconic(m_hDlg)) return false;
+        DialogWidget()->setWindowState(DialogWidget()->windowState() & ~Qt::WindowMinimized);
+        SettleWindowState();
+        return true;
+    }
+
+    bool ChooseSystemMenuItem(std::uint32_t command) override {
+        bool chosen = false;
+        PopUpSystemMenu([&](QMenu* menu) {
+            for (QAction* action : menu->actions()) {
+                if (action->isSeparator() || action->data().value<quint32>() != command) continue;
+                if (!action->isEnabled()) break;
+                menu->setActiveAction(action);
+                SendKey(menu, Qt::Key_Return);
+                chosen = true;
+                return;
+            }
+            menu->close();
+        });
+        SettleWindowState();
+        return chosen;
+    }
+
+    bool Drop(const std::vector<std::string>& paths) override {
+        if (!CanAct()) return false;
+        QList<QUrl> urls;
+        for (const std::string& path : paths) {
+            urls << QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(path)));
+        }
+        QMimeData mime;
+        mime.setUrls(urls);
+        QPoint at = DialogWidget()->rect().center();
+        QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        enter.setAccepted(false);
+        QApplication::sendEvent(DialogWidget(), &enter);
+        if (!enter.isAccepted()) return false;
+        QDropEvent drop(QPointF(at), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(DialogWidget(), &drop);
+        QCoreApplication::sendPostedEvents();  // the drop arrives once the drag is over
+        return true;
+    }
+
+    // Read from the context menu itself, as it pops up.
+    std::vector<SeenMenuItem> SystemMenu() override {
+        std::vector<SeenMenuItem> seen;
+        PopUpSystemMenu([&](QMenu* menu) {
+            for (QAction* action : menu->actions()) {
+                seen.push_back({action->data().value<quint32>(),
+                                action->text().toUtf8().toStdString(), !action->isEnabled(),
+                                action->isSeparator()});
+            }
+            menu->close();
+        });
+        return seen;
+    }
+
+    std::string Caption() const override {
+        return DialogWidget()->windowTitle().toUtf8().toStdString();
+    }
+    bool IsChecked(int id) const override {
+        auto* check = qobject_cast<QCheckBox*>(Widget(id));
+        return check && check->isChecked();
+    }
+    bool IsEnabled(int id) const override {
+        QWidget* widget = Widget(id);
+        return widget && widget->isEnabled();
+    }
+    int Selection(int id) const override {
+        if (auto* list = qobject_cast<QListWidget*>(Widget(id))) {
+            QList<QListWidgetItem*> chosen = list->selectedItems();
+            return chosen.isEmpty() ? -1 : list->row(chosen.front());
+        }
+        auto* combo = qobject_cast<QComboBox*>(Widget(id));
+        return combo ? combo->currentIndex() : -1;
+    }
+    bool IsEnded() const override { return m_system.HasEnded(m_hDlg); }
+
+    // Real time, ten seconds at most; nothing here depends on how long things take.
+    bool RunUntil(const std::function<bool()>& done) override {
+        QElapsedTimer clock;
+        clock.start();
+        while (!done() && clock.elapsed() < 10000) {
+            QEventLoop loop;
+            QTimer::singleShot(5, &loop, &QEventLoop::quit);
+            loop.exec();
+        }
+        return done();
+    }
+
+private:
+    QWidget* DialogWidget() const { return m_system.WidgetOf(m_hDlg); }
+    QWidget* Widget(int id) const { return m_system.WidgetOf(qv::GetDlgItem(m_hDlg, id)); }
+    QWidget* FocusTarget() const {
+        QWidget* focus = DialogWidget()->focusWidget();
+        return focus ? focus : DialogWidget();
+    }
+    // The platform confirms a window-state change later; a user takes a moment before the next
+    // act, and so do we, so that a late confirmation is not mistaken for a new change.
+    static void SettleWindowState() { QCoreApplication::processEvents(); }
+    bool CanAct() const { return !m_system.HasEnded(m_hDlg) && qv::IsWindowEnabled(m_hDlg); }
+    bool CanUse(int id, QWidget** pWidget) const {
+        QWidget* widget = Widget(id);
+        if (!CanAct() || !widget || widget->isHidden() || !widget->isEnabled()) return false;
+        *pWidget = widget;
+        return true;
+    }
+    // A right click in the client area; `act` runs on the menu while it is up and must close it
+    // or choose from it.
+    void PopUpSystemMenu(const std::function<void(QMenu*)>& act) {
+        if (!CanAct()) return;
+        bool ran = false;
+        QTimer::singleShot(0, DialogWidget(), [&] {
+            if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+                ran = true;
+                act(menu);
+            }
+        });
+        QPoint at = DialogWidget()->rect().center();
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, DialogWidget()->mapToGlobal(at));
+        QApplication::sendEvent(DialogWidget(), &event);
+        if (!ran) QCoreApplication::processEvents();  // no menu came up: let the timer go by
+    }
+
+    QtWindowSystem& m_system;
+    qv::HWND m_hDlg;
+};
+
+class QtBackend final : public ContractBackend {
+public:
+    QtBackend() {
+        m_system = std::make_unique<QtWindowSystem>();
+        m_system->SetDialogShownHook(
+            [this](qv::HWND hDlg, std::uint32_t templateId) { Shown(hDlg, templateId); });
+        m_previous = qv::InstallWindowSystem(m_system.get());
+    }
+    ~QtBackend() override { qv::InstallWindowSystem(m_previous); }
+
+    const char* Name() const override { return "qt"; }
+    void AddTemplate(const qv::res::DialogTemplate& tpl) override { m_system->AddTemplate(tpl); }
+    void OnDialog(std::uint32_t templateId, std::function<void(ContractUser&)> acts) override {
+        m_handlers[templateId].push_back(std::move(acts));
+    }
+    std::vector<std::string> Problems() override {
+        std::vector<std::string> all = m_problems;
+        for (const auto& [id, queue] : m_handlers) {
+            if (!queue.empty()) all.push_back("unused handler for dialog " + std::to_string(id));
+        }
+        return all;
+    }
+
+private:
+    // The user starts once the dialog's own loop runs, as a real user would.
+    void Shown(qv::HWND hDlg, std::uint32_t templateId) {
+        auto& queue = m_handlers[templateId];
+        if (queue.empty()) {
+            m_problems.push_back("dialog " + std::to_string(templateId) + " opened unscripted");
+            qv::EndDialog(hDlg, IDCANCEL);
+            return;
+        }
+        std::function<void(ContractUser&)> acts = std::move(queue.front());
+        queue.pop_front();
+        QTimer::singleShot(0, m_system->WidgetOf(hDlg), [this, hDlg, templateId, acts] {
+            QtUser user(*m_system, hDlg);
+            acts(user);
+            if (m_system->HasEnded(hDlg)) return;
+            m_problems.push_back("dialog " + std::to_string(templateId) + " left open");
+            qv::EndDialog(hDlg, IDCANCEL);
+        });
+    }
+
+    std::unique_ptr<QtWindowSystem> m_system;
+    qv::IWindowSystem* m_previous = nullptr;
+    std::map<std::uint32_t, std::deque<std::function<void(ContractUser&)>>> m_handlers;
+    std::vector<std::string> m_problems;
+};
+
+}  // namespace
+
+std::unique_ptr<ContractBackend> MakeQtContractBackend() {
+    EnsureQtApplication();
+    return std::make_unique<QtBackend>();
+}
