@@ -163,9 +163,12 @@ void CPlayerDlg::OnOpen() {
                     OFN_HIDEREADONLY | OFN_ALLOWMULTISELECT | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST,
                     kOpenFilter, this);
     dlg.m_ofn.Flags &= ~static_cast<std::uint32_t>(OFN_SHOWHELP);
+    // Names with blanks are common here; the Explorer form carries them whole. A window system
+    // that answers in the text form is still read the old way, cut at blanks.
+    dlg.m_ofn.Flags |= OFN_EXPLORER;
     if (dlg.DoModal() != IDOK) return;
     CStringArray aPaths;
-    GetSelectedPaths(aPaths, dlg.GetPathName());
+    if (!dlg.GetPathNames(aPaths)) GetSelectedPaths(aPaths, dlg.GetPathName());
     for (const CString& strPath : aPaths) AddPath(strPath);
     // Even when nothing was added: PLAY on an empty list does nothing.
     if (!m_bPlaying) {

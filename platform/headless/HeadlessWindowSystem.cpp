@@ -80,6 +80,33 @@ std::uint16_t NameOffset(const std::string& path) {
     return static_cast<std::uint16_t>(slash == std::string::npos ? 0 : slash + 1);
 }
 
+// The open dialog's answer when the program asks for the Explorer form: the one path, or the
+// folder and each name, each ended by a zero byte (the copy adds the last zero). A scripted answer
+// that holds zero bytes is already in that form; a text-form answer is cut at its blanks.
+std::string ExplorerForm(const std::string& answer) {
+    std::string out;
+    if (answer.find('\0') != std::string::npos) {
+        out = answer;
+    } else {
+        std::size_t start = 0;
+        while (start <= answer.size()) {
+            std::size_t end = answer.find(' ', start);
+            if (end == std::string::npos) end = answer.size();
+            if (end > start) out += answer.substr(start, end - start) + '\0';
+            start = end + 1;
+        }
+    }
+    if (out.empty() || out.back() != '\0') out += '\0';
+    return out;
+}
+
+// Where the first name starts in an Explorer-form answer.
+std::uint16_t ExplorerNameOffset(const std::string& form) {
+    std::size_t first = form.find('\0');
+    bool several = first + 1 < form.size();
+    return several ? static_cast<std::uint16_t>(first + 1) : NameOffset(form.substr(0, first));
+}
+
 // The length of a zero-terminated text held in a buffer of max bytes, never reading past it.
 std::size_t BoundedLength(const char* text, std::size_t max) {
     const void* end = std::memchr(text, '\0', max);
@@ -829,11 +856,13 @@ std::int32_t HeadlessWindowSystem::FileDialog(OPENFILENAMEA* pOfn, bool save) {
     if (answer && save && !call.defExt.empty() && ExtensionOffset(*answer) == 0) {
         *answer += "." + call.defExt;
     }
+    const bool explorer = !save && (pOfn->Flags & OFN_EXPLORER) != 0;
+    if (answer && explorer) *answer = ExplorerForm(*answer);
     // A choice that does not fit is refused as the platform refuses it: nothing is copied.
     if (answer && answer->size() + 1 <= pOfn->nMaxFile) {
         std::memcpy(pOfn->lpstrFile, answer->c_str(), answer->size() + 1);
-        pOfn->nFileOffset = NameOffset(*answer);
-        pOfn->nFileExtension = ExtensionOffset(*answer);
+        pOfn->nFileOffset = explorer ? ExplorerNameOffset(*answer) : NameOffset(*answer);
+        pOfn->nFileExtension = explorer ? 0 : ExtensionOffset(*answer);
         call.confirmed = true;
     }
     m_fileDialogs.push_back(call);

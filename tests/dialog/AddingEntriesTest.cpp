@@ -124,8 +124,20 @@ TEST_F(AddingEntries, TheOpenDialogAddsItsFilesInOrderAndAlwaysEnablesPlay) {
     EXPECT_EQ(open.filter,
               "MIDIファイル(*.MID)|*.MID|リストファイル(*.qvl)|*.qvl|すべてのファイル(*.*)|*.*||");
     EXPECT_EQ(open.flags, static_cast<std::uint32_t>(OFN_HIDEREADONLY | OFN_ALLOWMULTISELECT |
-                                                     OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST));
+                                                     OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST |
+                                                     OFN_EXPLORER));
     EXPECT_EQ(open.defExt + open.initialFile, "");
+}
+
+TEST_F(AddingEntries, TheOpenDialogKeepsNamesWithBlanksWhole) {
+    std::string spaced = Song("my song.mid"), other = Song("other.mid");
+    windows.AnswerFileDialog(spaced + '\0');
+    windows.AnswerFileDialog(dir.Path() + '\0' + "other.mid" + '\0' + "my song.mid");
+    Run([&](DialogDriver& d) {
+        ASSERT_TRUE(d.Click(IDC_OPEN));
+        ASSERT_TRUE(d.Click(IDC_OPEN));
+        EXPECT_THAT(d.Lines(IDC_PLAYLIST), ElementsAre(spaced, other, spaced));
+    });
 }
 
 TEST(SplittingText, DropsEmptyPiecesButABlankAfterABlankStartsAPathPiece) {
