@@ -5,12 +5,12 @@
 // with redrawing off as the program does it.
 //
 //   display_mode_qt [ENTRIES]     (default 10000)
+#include <unistd.h>
+
 #include <QApplication>
 #include <QComboBox>
 #include <QListWidget>
 #include <QTimer>
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>

@@ -25,8 +25,8 @@ struct QtWindowSystem::Window {
     std::uint32_t style = 0;
     // List lines as the program gave them; a refill deletes line 0 over and over.
     std::deque<std::string> lines;
-    std::int32_t selection = -1;     // the list's selection; the widget follows it
-    std::int32_t rowAtPress = -1;    // the selection when the mouse went down on the list
+    std::int32_t selection = -1;   // the list's selection; the widget follows it
+    std::int32_t rowAtPress = -1;  // the selection when the mouse went down on the list
     bool redraw = true;
     int invalidations = 0;
 

@@ -149,8 +149,7 @@ ToolResult RunTool(const std::vector<std::string>& argv, const Environment& env,
     const auto deadline = Clock::now() + timeout;
     char buffer[4096];
     for (;;) {
-        const auto left =
-            std::chrono::duration_cast<milliseconds>(deadline - Clock::now()).count();
+        const auto left = std::chrono::duration_cast<milliseconds>(deadline - Clock::now()).count();
         if (left <= 0) break;
         pollfd p{out, POLLIN, 0};
         if (::poll(&p, 1, static_cast<int>(left)) <= 0) continue;
@@ -186,7 +185,11 @@ bool VirtualDisplay::Start(std::string& failure) {
     // The server picks a free display number itself and writes it to the descriptor.
     Launch launch{{"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "1280x1024x24",
                    "-nolisten", "tcp", "-noreset"},
-                  Environment(), {}, {}, {}, fds[1]};
+                  Environment(),
+                  {},
+                  {},
+                  {},
+                  fds[1]};
     const bool started = m_server.Start(launch);
     ::close(fds[1]);
     std::string number;
@@ -247,7 +250,8 @@ bool VirtualDisplay::GetGeometry(const std::string& window, Geometry& geometry) 
     return values.count("WIDTH") && values.count("HEIGHT");
 }
 
-bool VirtualDisplay::PressKeys(const std::string& window, const std::vector<std::string>& keys) const {
+bool VirtualDisplay::PressKeys(const std::string& window,
+                               const std::vector<std::string>& keys) const {
     if (!Xdotool({"windowfocus", "--sync", window})) return false;
     std::vector<std::string> args{"key", "--delay", "50"};
     args.insert(args.end(), keys.begin(), keys.end());
@@ -258,8 +262,8 @@ bool VirtualDisplay::ClickAt(int x, int y) const {
     return Xdotool({"mousemove", "--sync", std::to_string(x), std::to_string(y), "click", "1"});
 }
 
-ScreenPoint ScreenPointOf(const Geometry& window, int templateWidth, int templateHeight,
-                          int unitsX, int unitsY) {
+ScreenPoint ScreenPointOf(const Geometry& window, int templateWidth, int templateHeight, int unitsX,
+                          int unitsY) {
     return {window.x + unitsX * window.width / templateWidth,
             window.y + unitsY * window.height / templateHeight};
 }

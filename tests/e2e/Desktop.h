@@ -107,7 +107,7 @@ private:
 struct ScreenPoint {
     int x, y;
 };
-ScreenPoint ScreenPointOf(const Geometry& window, int templateWidth, int templateHeight,
-                          int unitsX, int unitsY);
+ScreenPoint ScreenPointOf(const Geometry& window, int templateWidth, int templateHeight, int unitsX,
+                          int unitsY);
 
 }  // namespace e2e

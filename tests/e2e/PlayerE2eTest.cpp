@@ -19,8 +19,8 @@
 
 namespace {
 
-using ::testing::AnyOf;
 using e2e::milliseconds;
+using ::testing::AnyOf;
 
 const std::string kQuavel = QV_BINARY_DIR "/quavel";
 // Only third-party libraries' leaks at exit (the desktop bus, fonts): the sanitized build
@@ -106,8 +106,8 @@ protected:
             .Unset("QUAVEL_REGISTRY_FILE")
             .Set("QUAVEL_MIDI_OUT", midiOut);
         const std::string lsan = env.Get("LSAN_OPTIONS").value_or("");
-        env.Set("LSAN_OPTIONS", (lsan.empty() ? "" : lsan + ":") + "suppressions=" +
-                                    kLeakSuppressions);
+        env.Set("LSAN_OPTIONS",
+                (lsan.empty() ? "" : lsan + ":") + "suppressions=" + kLeakSuppressions);
         std::vector<std::string> argv{kQuavel};
         argv.insert(argv.end(), args.begin(), args.end());
         ASSERT_TRUE(player.Start({argv, env, dir.Path(), {}, errorsFile, -1}));
@@ -245,8 +245,8 @@ TEST(PlayerWithoutDisplay, ExitsWithStatusTwoAndOneLine) {
     env.Set("XDG_CONFIG_HOME", dir.Path()).Unset("QUAVEL_REGISTRY_FILE");
     const std::string out = dir / "stdout.txt", err = dir / "stderr.txt";
     e2e::ChildProcess player;
-    ASSERT_TRUE(player.Start({{kQuavel, QV_SOURCE_DIR "/samples/music-box.mid"}, env, {}, out,
-                              err, -1}));
+    ASSERT_TRUE(
+        player.Start({{kQuavel, QV_SOURCE_DIR "/samples/music-box.mid"}, env, {}, out, err, -1}));
     int status = 0;
     ASSERT_TRUE(player.WaitExit(kEnds, &status));
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2) << Describe(status);
