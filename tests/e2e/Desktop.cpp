@@ -198,14 +198,18 @@ bool VirtualDisplay::Start(std::string& failure) {
         char c = 0;
         while (Clock::now() < deadline) {
             pollfd p{fds[0], POLLIN, 0};
-            if (::poll(&p, 1, 100) <= 0) continue;
+            if (::poll(&p, 1, 100) <= 0) {
+                if (!m_server.Running()) break;
+                continue;
+            }
             if (::read(fds[0], &c, 1) != 1 || c == '\n') break;
             number += c;
         }
     }
     ::close(fds[0]);
     if (number.empty()) {
-        failure = started ? "Xvfb did not say which display it serves" : "cannot start Xvfb";
+        failure = started && m_server.Running() ? "Xvfb did not say which display it serves"
+                                                : "cannot start Xvfb (is it installed?)";
         m_server.Stop();
         return false;
     }

@@ -38,17 +38,13 @@ constexpr int kLoopX = 137 + 33 / 2, kLoopY = 133 + 12 / 2;
 constexpr milliseconds kAppears(20000);
 constexpr milliseconds kEnds(15000);
 
-// Four organ notes of half a second each, the last held to the very end: two seconds in all, so
+// Four organ notes of half a second each, the last ending with the song: two seconds in all, so
 // that sound in its last half second shows the song was played to its end.
 constexpr double kSongSeconds = 2.0;
 std::string TwoSecondSong() {
     qv::seq::SmfTrack t;
     t.Name("E2E phrase").Tempo(0, 500000).Program(0, 0, 16);
-    std::uint32_t delta = 0;
-    for (int key : {60, 64, 67, 72}) {
-        t.NoteOn(delta, 0, key, 110).NoteOff(480, 0, key);
-        delta = 0;
-    }
+    for (int key : {60, 64, 67, 72}) t.NoteOn(0, 0, key, 110).NoteOff(480, 0, key);
     t.End();
     const std::vector<std::uint8_t> bytes = qv::seq::BuildSmf(0, 480, {t});
     return std::string(bytes.begin(), bytes.end());
