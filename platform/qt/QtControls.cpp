@@ -64,6 +64,9 @@ Qt::FocusPolicy FocusFor(const res::ControlTemplate& ct) {
 QListWidget* MakeListBox(const res::ControlTemplate& ct) {
     auto* list = new QListWidget;
     list->setSelectionMode(QAbstractItemView::SingleSelection);
+    // Every line is one line of the same font: without this the view measures each of them
+    // before it can scroll or paint, which is most of a refill's time with thousands of lines.
+    list->setUniformItemSizes(true);
     list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     // A scroll bar that stays, shown disabled while everything fits.
     list->setVerticalScrollBarPolicy(

@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
+#include <deque>
 
 #include "platform/qt/QtDialogUnits.h"
 #include "platform/qt/QtWindowSystem.h"
@@ -22,9 +23,10 @@ struct QtWindowSystem::Window {
     std::int32_t id = 0;
     res::ControlKind kind = res::ControlKind::LText;
     std::uint32_t style = 0;
-    std::vector<std::string> lines;  // list lines as the program gave them
-    std::int32_t selection = -1;     // the list's selection; the widget follows it
-    std::int32_t rowAtPress = -1;    // the selection when the mouse went down on the list
+    // List lines as the program gave them; a refill deletes line 0 over and over.
+    std::deque<std::string> lines;
+    std::int32_t selection = -1;   // the list's selection; the widget follows it
+    std::int32_t rowAtPress = -1;  // the selection when the mouse went down on the list
     bool redraw = true;
     int invalidations = 0;
 

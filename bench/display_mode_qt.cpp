@@ -1,0 +1,171 @@
+// Switching the display mode of the real player window with 10,000 entries, on the Qt window
+// system (offscreen unless QT_QPA_PLATFORM says otherwise): the time from choosing a combo item
+// to the list refilled, then to the list painted again; and, on the same list box, what the two
+// halves of the refill cost alone (deleting line 0 until it is empty, adding every line), each
+// with redrawing off as the program does it.
+//
+//   display_mode_qt [ENTRIES]     (default 10000)
+#include <unistd.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QListWidget>
+#include <QTimer>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "app/QvApp.h"
+#include "platform/files.h"
+#include "platform/mci.h"
+#include "platform/posix/RegistryFile.h"
+#include "platform/posix/files_posix.h"
+#include "platform/qt/QtWindowSystem.h"
+#include "platform/registry.h"
+#include "platform/sequencer/SequencerMci.h"
+#include "platform/sequencer/SmfWriter.h"
+#include "platform/sequencer/WindowPoster.h"
+#include "platform/window.h"
+#include "res/resource.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr int kRounds = 5;
+
+double Ms(Clock::time_point from, Clock::time_point to) {
+    return std::chrono::duration<double, std::milli>(to - from).count();
+}
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
+
+std::string MakeSongs(const std::filesystem::path& dir, int count) {
+    std::filesystem::create_directories(dir);
+    for (int i = 0; i < count; ++i) {
+        qv::seq::SmfTrack t;
+        t.Name("Song number " + std::to_string(i)).NoteOn(0, 0, 60, 90).NoteOff(480, 0, 60).End();
+        const auto bytes = qv::seq::BuildSmf(0, 480, {t});
+        char name[32];
+        std::snprintf(name, sizeof name, "song%05d.mid", i);
+        std::ofstream(dir / name, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()),
+                   static_cast<std::streamsize>(bytes.size()));
+    }
+    return dir.string();
+}
+
+struct Figures {
+    std::vector<double> refilled, painted, deletes, adds;
+    int lines = 0;
+};
+
+// What a user's choice of a combo item does: the combo changes, then says it was activated.
+void Choose(QComboBox* combo, int index) {
+    combo->setCurrentIndex(index);
+    emit combo->activated(index);
+}
+
+void Measure(qv::qtui::QtWindowSystem& windows, qv::HWND hDlg, Figures& f) {
+    auto* combo = static_cast<QComboBox*>(windows.WidgetOf(qv::GetDlgItem(hDlg, IDC_DISPLAYMODE)));
+    qv::HWND hList = qv::GetDlgItem(hDlg, IDC_PLAYLIST);
+    auto* list = static_cast<QListWidget*>(windows.WidgetOf(hList));
+    QCoreApplication::processEvents();
+    f.lines = list->count();
+    for (int round = 0; round < kRounds; ++round) {
+        for (int mode : {1, 2, 0}) {
+            const auto start = Clock::now();
+            Choose(combo, mode);
+            const auto refilled = Clock::now();
+            list->repaint();
+            QCoreApplication::processEvents();
+            f.refilled.push_back(Ms(start, refilled));
+            f.painted.push_back(Ms(start, Clock::now()));
+        }
+    }
+    // The two halves of a refill, sent to the same list box as the program sends them.
+    std::vector<std::string> lines(static_cast<std::size_t>(f.lines));
+    for (int i = 0; i < f.lines; ++i) {
+        char buffer[1024] = {};
+        qv::SendMessageA(hList, LB_GETTEXT, static_cast<std::uintptr_t>(i),
+                         reinterpret_cast<std::intptr_t>(buffer));
+        lines[static_cast<std::size_t>(i)] = buffer;
+    }
+    for (int round = 0; round < kRounds; ++round) {
+        qv::SendMessageA(hList, WM_SETREDRAW, 0, 0);
+        auto start = Clock::now();
+        while (qv::SendMessageA(hList, LB_DELETESTRING, 0, 0) > 0) {
+        }
+        f.deletes.push_back(Ms(start, Clock::now()));
+        start = Clock::now();
+        for (const std::string& line : lines)
+            qv::SendMessageA(hList, LB_ADDSTRING, 0, reinterpret_cast<std::intptr_t>(line.c_str()));
+        f.adds.push_back(Ms(start, Clock::now()));
+        qv::SendMessageA(hList, WM_SETREDRAW, 1, 0);
+        QCoreApplication::processEvents();
+    }
+}
+
+template <typename Backend, auto Install>
+class Installed {
+public:
+    explicit Installed(Backend& backend) : m_previous(Install(&backend)) {}
+    ~Installed() { Install(m_previous); }
+    Installed(const Installed&) = delete;
+    Installed& operator=(const Installed&) = delete;
+
+private:
+    Backend* m_previous;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int entries = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10000;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    const auto dir = std::filesystem::temp_directory_path() /
+                     ("quavel-bench-modes-" + std::to_string(::getpid()));
+    const std::string songs = MakeSongs(dir / "songs", entries);
+
+    int qtArgc = 1;
+    char* qtArgv[] = {argv[0], nullptr};
+    QApplication application(qtArgc, qtArgv);
+    qv::qtui::QtWindowSystem windows;
+    Installed<qv::IWindowSystem, qv::InstallWindowSystem> installWindows(windows);
+    qv::PosixFileSystem files;
+    Installed<qv::IFileSystem, qv::InstallFileSystem> installFiles(files);
+    qv::posix::RegistryFile registry((dir / "registry.reg").string());
+    Installed<qv::IRegistry, qv::InstallRegistry> installRegistry(registry);
+    qv::seq::SequencerOptions options;
+    options.poster = qv::seq::MakeWindowPoster();
+    options.makeOutput = [] { return std::make_unique<qv::seq::NullMidiOut>(); };
+    qv::seq::SequencerMci sequencer(std::move(options));
+    Installed<qv::IMci, qv::InstallMci> installMci(sequencer);
+
+    Figures f;
+    windows.SetDialogShownHook([&](qv::HWND hDlg, std::uint32_t templateId) {
+        if (templateId != IDD_PLAYER) return;
+        QTimer::singleShot(0, [&, hDlg] {
+            Measure(windows, hDlg, f);
+            qv::SendMessageA(hDlg, WM_COMMAND, IDOK, 0);
+        });
+    });
+    const char* pieces[] = {songs.c_str()};
+    theApp.SetCommandLinePieces(1, pieces);
+    AfxWinMain();
+    std::filesystem::remove_all(dir);
+
+    std::printf("display mode switch, Qt list box with %d lines (%s), median of %zu:\n", f.lines,
+                qPrintable(QGuiApplication::platformName()), f.refilled.size());
+    std::printf("  choice to list refilled   %9.1f ms\n", Median(f.refilled));
+    std::printf("  choice to list painted    %9.1f ms\n", Median(f.painted));
+    std::printf("  delete line 0 until empty %9.1f ms   (redraw off)\n", Median(f.deletes));
+    std::printf("  add every line            %9.1f ms   (redraw off)\n", Median(f.adds));
+    return f.lines == entries ? 0 : 1;
+}

@@ -1,0 +1,238 @@
+// The real quavel on a private X server (Xvfb), as a user starts it:
+// 1. start-up to sound: from the moment the process is started to the first audible sample the
+//    synthesizer writes (QUAVEL_MIDI_OUT=wav: renders in real time; the file is read as it grows,
+//    so this is the first note-on plus at most one render period), against the start-up of
+//    bench/qt_minimal_dialog to its first painted frame, alternately in the same run;
+// 2. resident memory (VmRSS) once the window shows and the size has settled, started on a folder
+//    of 10,000 generated MIDI files, against the same start with no files.
+//
+//   player_startup [ROUNDS] [ENTRIES]     (defaults 7 and 10000)
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/sequencer/SmfWriter.h"
+#include "tests/e2e/Desktop.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using e2e::Clock;
+using e2e::milliseconds;
+
+constexpr int kAudible = 256;  // of 32767: about -42 dBFS
+
+double Ms(Clock::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
+
+// Of the rounds that got a figure.
+double Median(std::vector<double> v) {
+    v.erase(std::remove_if(v.begin(), v.end(), [](double x) { return std::isnan(x); }), v.end());
+    std::sort(v.begin(), v.end());
+    return v.empty() ? NAN : v[v.size() / 2];
+}
+
+void WriteFile(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+}
+
+// A loud chord from tick 0, held for two seconds.
+std::vector<std::uint8_t> ChordAtOnce() {
+    qv::seq::SmfTrack t;
+    t.Program(0, 0, 0);
+    for (int key : {60, 64, 67}) t.NoteOn(0, 0, key, 120);
+    for (int key : {60, 64, 67}) t.NoteOff(key == 60 ? 1920 : 0, 0, key);
+    t.End();
+    return qv::seq::BuildSmf(0, 480, {t});
+}
+
+void MakeSongs(const fs::path& dir, int count) {
+    fs::create_directories(dir);
+    for (int i = 0; i < count; ++i) {
+        qv::seq::SmfTrack t;
+        t.Name("Song number " + std::to_string(i)).NoteOn(0, 0, 60, 90).NoteOff(480, 0, 60).End();
+        char name[32];
+        std::snprintf(name, sizeof name, "song%05d.mid", i);
+        WriteFile(dir / name, qv::seq::BuildSmf(0, 480, {t}));
+    }
+}
+
+// Where the samples of a WAV file begin, once its header has been written.
+long DataOffset(int fd) {
+    char header[512];
+    const ssize_t n = ::pread(fd, header, sizeof header, 0);
+    for (ssize_t at = 12; at + 8 <= n;) {
+        std::uint32_t size;
+        std::memcpy(&size, header + at + 4, 4);
+        if (!std::memcmp(header + at, "data", 4)) return static_cast<long>(at + 8);
+        at += 8 + size + (size & 1);
+    }
+    return -1;
+}
+
+// Reads the growing WAV file until a sample is audible; answers when that was seen.
+bool WaitForSound(const std::string& path, Clock::time_point deadline, Clock::time_point& heard) {
+    int fd = -1;
+    long offset = -1;
+    std::vector<std::int16_t> buffer(4096);
+    while (Clock::now() < deadline) {
+        if (fd < 0) fd = ::open(path.c_str(), O_RDONLY);
+        if (fd >= 0 && offset < 0) offset = DataOffset(fd);
+        ssize_t n = 0;
+        if (offset >= 0) {
+            n = ::pread(fd, buffer.data(), buffer.size() * 2, offset);
+            const std::size_t count = n > 0 ? static_cast<std::size_t>(n) / 2 : 0;
+            for (std::size_t i = 0; i < count; ++i) {
+                if (std::abs(int(buffer[i])) > kAudible) {
+                    heard = Clock::now();
+                    ::close(fd);
+                    return true;
+                }
+            }
+            offset += static_cast<long>(count * 2);
+        }
+        if (n <= 0) std::this_thread::sleep_for(milliseconds(1));
+    }
+    if (fd >= 0) ::close(fd);
+    return false;
+}
+
+struct Tools {
+    std::string quavel, minimal;
+};
+
+Tools FindTools() {
+    const fs::path bench = fs::read_symlink("/proc/self/exe").parent_path();
+    return {(bench.parent_path() / "quavel").string(), (bench / "qt_minimal_dialog").string()};
+}
+
+e2e::Environment PlayerEnv(const e2e::VirtualDisplay& display, const fs::path& dir) {
+    e2e::Environment env = display.Env();
+    env.Set("XDG_CONFIG_HOME", (dir / "config").string())
+        .Set("XDG_RUNTIME_DIR", (dir / "runtime").string())
+        .Unset("QUAVEL_REGISTRY_FILE");
+    return env;
+}
+
+double MinimalDialogFrame(const e2e::VirtualDisplay& display, const Tools& tools) {
+    const auto start = Clock::now();
+    e2e::ToolResult r = e2e::RunTool({tools.minimal}, display.Env(), milliseconds(20000));
+    long long ns = 0;
+    if (!r.finished || std::sscanf(r.out.c_str(), "frame %lld", &ns) != 1) return NAN;
+    const Clock::time_point frame{std::chrono::nanoseconds(ns)};
+    return Ms(frame - start);
+}
+
+double PlayerFirstSound(const e2e::VirtualDisplay& display, const Tools& tools, const fs::path& dir,
+                        const std::string& song, int round) {
+    const std::string wav = (dir / ("round" + std::to_string(round) + ".wav")).string();
+    e2e::Environment env = PlayerEnv(display, dir);
+    env.Set("QUAVEL_MIDI_OUT", "wav:" + wav);
+    e2e::ChildProcess player;
+    const auto start = Clock::now();
+    if (!player.Start({{tools.quavel, song}, env, dir.string(), {}, {}, -1})) return NAN;
+    Clock::time_point heard;
+    const bool ok = WaitForSound(wav, start + milliseconds(20000), heard);
+    player.Stop();
+    fs::remove(wav);
+    return ok ? Ms(heard - start) : NAN;
+}
+
+long VmRssKb(pid_t pid) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind("VmRSS:", 0) == 0) return std::atol(line.c_str() + 6);
+    }
+    return -1;
+}
+
+struct Memory {
+    double windowMs = NAN;
+    long rssKb = -1;
+};
+
+// Starts the player on the arguments; the time to its window, and its settled resident size.
+Memory PlayerMemory(const e2e::VirtualDisplay& display, const Tools& tools, const fs::path& dir,
+                    const std::vector<std::string>& args) {
+    Memory m;
+    e2e::Environment env = PlayerEnv(display, dir);
+    env.Set("QUAVEL_MIDI_OUT", "null");
+    std::vector<std::string> argv{tools.quavel};
+    argv.insert(argv.end(), args.begin(), args.end());
+    e2e::ChildProcess player;
+    const auto start = Clock::now();
+    if (!player.Start({argv, env, dir.string(), {}, {}, -1})) return m;
+    if (!e2e::WaitUntil([&] { return !display.VisibleWindows("^Quavel ?$").empty(); },
+                        milliseconds(60000), milliseconds(20)))
+        return m;
+    m.windowMs = Ms(Clock::now() - start);
+    // Settled: no change beyond 1% over a second.
+    long previous = VmRssKb(player.Pid());
+    for (int i = 0; i < 20; ++i) {
+        std::this_thread::sleep_for(milliseconds(1000));
+        const long now = VmRssKb(player.Pid());
+        const bool settled = std::labs(now - previous) * 100 <= previous;
+        previous = now;
+        if (settled) break;
+    }
+    m.rssKb = previous;
+    return m;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
+    const int entries = argc > 2 ? std::max(1, std::atoi(argv[2])) : 10000;
+    const Tools tools = FindTools();
+    const fs::path dir = fs::temp_directory_path() / ("quavel-bench-" + std::to_string(::getpid()));
+    fs::create_directories(dir / "runtime");
+    fs::permissions(dir / "runtime", fs::perms::owner_all);
+    const std::string song = (dir / "chord.mid").string();
+    WriteFile(song, ChordAtOnce());
+
+    e2e::VirtualDisplay display;
+    std::string failure;
+    if (!display.Start(failure)) {
+        std::fprintf(stderr, "player_startup: %s\n", failure.c_str());
+        return 1;
+    }
+    std::vector<double> minimal, player;
+    for (int round = 0; round < rounds; ++round) {
+        minimal.push_back(MinimalDialogFrame(display, tools));
+        player.push_back(PlayerFirstSound(display, tools, dir, song, round));
+    }
+    MakeSongs(dir / "songs", entries);
+    const Memory empty = PlayerMemory(display, tools, dir, {});
+    const Memory full = PlayerMemory(display, tools, dir, {(dir / "songs").string()});
+    fs::remove_all(dir);
+
+    std::printf("start-up on Xvfb, median of %d alternate rounds:\n", rounds);
+    std::printf("  qt_minimal_dialog, start to first frame   %8.1f ms\n", Median(minimal));
+    std::printf("  quavel, start to first audible sample     %8.1f ms\n", Median(player));
+    std::printf("  ratio                                      %8.2f\n",
+                Median(player) / Median(minimal));
+    std::printf("resident memory (VmRSS) once the window shows and the size settles:\n");
+    std::printf("  no entries            %8ld kB   (window after %6.0f ms)\n", empty.rssKb,
+                empty.windowMs);
+    std::printf("  %5d entries         %8ld kB   (window after %6.0f ms)\n", entries, full.rssKb,
+                full.windowMs);
+    std::printf("  per entry             %8.2f kB\n",
+                double(full.rssKb - empty.rssKb) / double(entries));
+    const bool complete = !std::isnan(Median(minimal)) && !std::isnan(Median(player)) &&
+                          empty.rssKb > 0 && full.rssKb > 0;
+    return complete ? 0 : 1;
+}

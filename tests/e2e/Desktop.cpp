@@ -1,0 +1,275 @@
+#include "tests/e2e/Desktop.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <sstream>
+#include <thread>
+
+extern char** environ;
+
+namespace e2e {
+namespace {
+
+constexpr milliseconds kStopGrace(3000);
+
+// Everything the child needs, made before fork: between fork and exec only async-signal-safe
+// calls are allowed.
+struct ExecImage {
+    std::vector<std::string> argStore, envStore;
+    std::vector<char*> argv, envp;
+
+    explicit ExecImage(const Launch& launch)
+        : argStore(launch.argv), envStore(launch.env.Entries()) {
+        for (std::string& a : argStore) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        for (std::string& e : envStore) envp.push_back(e.data());
+        envp.push_back(nullptr);
+    }
+};
+
+void RedirectOrNull(const std::string& path, int fd) {
+    int target = path.empty() ? ::open("/dev/null", O_WRONLY)
+                              : ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (target >= 0 && target != fd) {
+        ::dup2(target, fd);
+        ::close(target);
+    }
+}
+
+[[noreturn]] void BecomeChild(const Launch& launch, const ExecImage& image, pid_t parent,
+                              int stdoutPipe) {
+    // Dies with the test process, whatever ends it.
+    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (::getppid() != parent) ::_exit(127);
+    ::setpgid(0, 0);
+    int devNull = ::open("/dev/null", O_RDONLY);
+    if (devNull >= 0) ::dup2(devNull, 0);
+    if (stdoutPipe >= 0) {
+        ::dup2(stdoutPipe, 1);
+    } else {
+        RedirectOrNull(launch.stdoutPath, 1);
+    }
+    RedirectOrNull(launch.stderrPath, 2);
+    if (launch.keepFd >= 0) ::fcntl(launch.keepFd, F_SETFD, 0);
+    if (!launch.workDir.empty() && ::chdir(launch.workDir.c_str()) != 0) ::_exit(127);
+    ::execvpe(image.argv[0], image.argv.data(), image.envp.data());
+    ::_exit(127);
+}
+
+}  // namespace
+
+Environment::Environment() {
+    for (char** e = environ; e && *e; ++e) {
+        std::string entry(*e);
+        std::size_t eq = entry.find('=');
+        if (eq != std::string::npos) m_vars[entry.substr(0, eq)] = entry.substr(eq + 1);
+    }
+}
+
+Environment& Environment::Set(const std::string& name, const std::string& value) {
+    m_vars[name] = value;
+    return *this;
+}
+
+Environment& Environment::Unset(const std::string& name) {
+    m_vars.erase(name);
+    return *this;
+}
+
+std::optional<std::string> Environment::Get(const std::string& name) const {
+    auto it = m_vars.find(name);
+    if (it == m_vars.end()) return std::nullopt;
+    return it->second;
+}
+
+std::vector<std::string> Environment::Entries() const {
+    std::vector<std::string> entries;
+    for (const auto& [name, value] : m_vars) entries.push_back(name + "=" + value);
+    return entries;
+}
+
+bool ChildProcess::Start(const Launch& launch, int* pStdoutPipe) {
+    if (m_pid > 0 || launch.argv.empty()) return false;
+    int fds[2] = {-1, -1};
+    if (pStdoutPipe && ::pipe2(fds, O_CLOEXEC) != 0) return false;
+    const ExecImage image(launch);
+    const pid_t parent = ::getpid();
+    const pid_t pid = ::fork();
+    if (pid == 0) BecomeChild(launch, image, parent, fds[1]);
+    if (fds[1] >= 0) ::close(fds[1]);
+    if (pid < 0) {
+        if (fds[0] >= 0) ::close(fds[0]);
+        return false;
+    }
+    m_pid = pid;
+    m_status.reset();
+    if (pStdoutPipe) *pStdoutPipe = fds[0];
+    return true;
+}
+
+bool ChildProcess::Running() {
+    if (m_pid <= 0 || m_status) return false;
+    int status = 0;
+    if (::waitpid(m_pid, &status, WNOHANG) == m_pid) m_status = status;
+    return !m_status;
+}
+
+bool ChildProcess::WaitExit(milliseconds timeout, int* pStatus) {
+    bool ended = WaitUntil([this] { return !Running(); }, timeout, milliseconds(10));
+    if (ended && pStatus && m_status) *pStatus = *m_status;
+    return ended && m_status.has_value();
+}
+
+void ChildProcess::Stop() {
+    if (m_pid <= 0) return;
+    if (Running()) {
+        ::kill(m_pid, SIGTERM);
+        if (!WaitExit(kStopGrace, nullptr)) {
+            ::kill(m_pid, SIGKILL);
+            int status = 0;
+            ::waitpid(m_pid, &status, 0);
+        }
+    }
+    m_pid = -1;
+}
+
+ToolResult RunTool(const std::vector<std::string>& argv, const Environment& env,
+                   milliseconds timeout) {
+    ToolResult result;
+    ChildProcess child;
+    int out = -1;
+    Launch launch{argv, env, {}, {}, {}, -1};
+    if (!child.Start(launch, &out)) return result;
+    const auto deadline = Clock::now() + timeout;
+    char buffer[4096];
+    for (;;) {
+        const auto left = std::chrono::duration_cast<milliseconds>(deadline - Clock::now()).count();
+        if (left <= 0) break;
+        pollfd p{out, POLLIN, 0};
+        if (::poll(&p, 1, static_cast<int>(left)) <= 0) continue;
+        const ssize_t n = ::read(out, buffer, sizeof buffer);
+        if (n <= 0) break;  // the end of its output
+        result.out.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(out);
+    int status = 0;
+    const auto left = std::chrono::duration_cast<milliseconds>(deadline - Clock::now());
+    if (child.WaitExit(std::max(left, milliseconds(0)), &status) && WIFEXITED(status)) {
+        result.finished = true;
+        result.exitCode = WEXITSTATUS(status);
+    }
+    return result;
+}
+
+bool WaitUntil(const std::function<bool()>& condition, milliseconds timeout, milliseconds every) {
+    const auto deadline = Clock::now() + timeout;
+    for (;;) {
+        if (condition()) return true;
+        if (Clock::now() >= deadline) return condition();
+        std::this_thread::sleep_for(every);
+    }
+}
+
+bool VirtualDisplay::Start(std::string& failure) {
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC) != 0) {
+        failure = "cannot make a pipe";
+        return false;
+    }
+    // The server picks a free display number itself and writes it to the descriptor.
+    Launch launch{{"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "1280x1024x24",
+                   "-nolisten", "tcp", "-noreset"},
+                  Environment(),
+                  {},
+                  {},
+                  {},
+                  fds[1]};
+    const bool started = m_server.Start(launch);
+    ::close(fds[1]);
+    std::string number;
+    if (started) {
+        const auto deadline = Clock::now() + milliseconds(15000);
+        char c = 0;
+        while (Clock::now() < deadline) {
+            pollfd p{fds[0], POLLIN, 0};
+            if (::poll(&p, 1, 100) <= 0) {
+                if (!m_server.Running()) break;
+                continue;
+            }
+            if (::read(fds[0], &c, 1) != 1 || c == '\n') break;
+            number += c;
+        }
+    }
+    ::close(fds[0]);
+    if (number.empty()) {
+        failure = started && m_server.Running() ? "Xvfb did not say which display it serves"
+                                                : "cannot start Xvfb (is it installed?)";
+        m_server.Stop();
+        return false;
+    }
+    m_name = ":" + number;
+    return true;
+}
+
+Environment VirtualDisplay::Env() const {
+    Environment env;
+    env.Set("DISPLAY", m_name).Unset("WAYLAND_DISPLAY").Unset("XAUTHORITY");
+    env.Set("QT_QPA_PLATFORM", "xcb");
+    return env;
+}
+
+bool VirtualDisplay::Xdotool(const std::vector<std::string>& args, std::string* pOut) const {
+    std::vector<std::string> argv{"xdotool"};
+    argv.insert(argv.end(), args.begin(), args.end());
+    ToolResult result = RunTool(argv, Env());
+    if (pOut) *pOut = result.out;
+    return result.finished && result.exitCode == 0;
+}
+
+std::vector<std::string> VirtualDisplay::VisibleWindows(const std::string& titlePattern) const {
+    std::string out;
+    Xdotool({"search", "--onlyvisible", "--name", titlePattern}, &out);
+    std::vector<std::string> windows;
+    std::istringstream lines(out);
+    for (std::string id; lines >> id;) windows.push_back(id);
+    return windows;
+}
+
+bool VirtualDisplay::GetGeometry(const std::string& window, Geometry& geometry) const {
+    std::string out;
+    if (!Xdotool({"getwindowgeometry", "--shell", window}, &out)) return false;
+    std::map<std::string, int> values;
+    std::istringstream lines(out);
+    for (std::string line; std::getline(lines, line);) {
+        std::size_t eq = line.find('=');
+        if (eq != std::string::npos) values[line.substr(0, eq)] = std::atoi(line.c_str() + eq + 1);
+    }
+    geometry = {values["X"], values["Y"], values["WIDTH"], values["HEIGHT"]};
+    return values.count("WIDTH") && values.count("HEIGHT");
+}
+
+bool VirtualDisplay::PressKeys(const std::string& window,
+                               const std::vector<std::string>& keys) const {
+    if (!Xdotool({"windowfocus", "--sync", window})) return false;
+    std::vector<std::string> args{"key", "--delay", "50"};
+    args.insert(args.end(), keys.begin(), keys.end());
+    return Xdotool(args);
+}
+
+bool VirtualDisplay::ClickAt(int x, int y) const {
+    return Xdotool({"mousemove", "--sync", std::to_string(x), std::to_string(y), "click", "1"});
+}
+
+ScreenPoint ScreenPointOf(const Geometry& window, int templateWidth, int templateHeight, int unitsX,
+                          int unitsY) {
+    return {window.x + unitsX * window.width / templateWidth,
+            window.y + unitsY * window.height / templateHeight};
+}
+
+}  // namespace e2e

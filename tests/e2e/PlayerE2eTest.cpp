@@ -1,0 +1,256 @@
+// The real quavel, started as a user starts it, on a private X server, driven with real key
+// presses and clicks; what it leaves behind (the rendered sound, the registry file) is checked
+// after it has ended.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <sstream>
+
+#include "platform/sequencer/Outputs.h"
+#include "platform/sequencer/SmfWriter.h"
+#include "tests/e2e/Desktop.h"
+#include "tests/e2e/WavFile.h"
+#include "tests/support/FilesTempDir.h"
+
+namespace {
+
+using e2e::milliseconds;
+using ::testing::AnyOf;
+
+const std::string kQuavel = QV_BINARY_DIR "/quavel";
+// Only third-party libraries' leaks at exit (the desktop bus, fonts): the sanitized build
+// reports them otherwise, and they are not ours to fix.
+const std::string kLeakSuppressions = QV_SOURCE_DIR "/tests/e2e/lsan.supp";
+// The product name; the template's caption, shown until the first caption change, has a blank
+// after it.
+const std::string kTitle = "^Quavel ?$";
+const std::string kSettingsSection = "[HKEY_CURRENT_USER\\Software\\Velmora\\Quavel32]";
+
+// The player window's template size and two of its controls, in dialog units.
+constexpr int kTemplateWidth = 247, kTemplateHeight = 169;
+constexpr int kLoopX = 137 + 33 / 2, kLoopY = 133 + 12 / 2;
+
+constexpr milliseconds kAppears(20000);
+constexpr milliseconds kEnds(15000);
+
+// Four organ notes of half a second each, the last ending with the song: two seconds in all, so
+// that sound in its last half second shows the song was played to its end.
+constexpr double kSongSeconds = 2.0;
+std::string TwoSecondSong() {
+    qv::seq::SmfTrack t;
+    t.Name("E2E phrase").Tempo(0, 500000).Program(0, 0, 16);
+    for (int key : {60, 64, 67, 72}) t.NoteOn(0, 0, key, 110).NoteOff(480, 0, key);
+    t.End();
+    const std::vector<std::uint8_t> bytes = qv::seq::BuildSmf(0, 480, {t});
+    return std::string(bytes.begin(), bytes.end());
+}
+
+std::string Dword(std::uint32_t value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "dword:%08x", value);
+    return text;
+}
+
+// The values of the settings key as the registry file holds them: name -> "dword:..." or "\"...\"".
+std::map<std::string, std::string> StoredSettings(const std::string& registryFile) {
+    std::map<std::string, std::string> values;
+    std::istringstream lines(qvtest::ReadAll(registryFile));
+    bool inSection = false;
+    for (std::string line; std::getline(lines, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!line.empty() && line.front() == '[') {
+            inSection = line == kSettingsSection;
+            continue;
+        }
+        const std::size_t eq = line.find("\"=");
+        if (!inSection || line.size() < 3 || line.front() != '"' || eq == std::string::npos)
+            continue;
+        values[line.substr(1, eq - 1)] = line.substr(eq + 2);
+    }
+    return values;
+}
+
+std::string Setting(const std::map<std::string, std::string>& settings, const std::string& name) {
+    auto it = settings.find(name);
+    return it == settings.end() ? "(missing)" : it->second;
+}
+
+std::string Describe(int status) {
+    if (WIFEXITED(status)) return "exit status " + std::to_string(WEXITSTATUS(status));
+    if (WIFSIGNALED(status)) return "signal " + std::to_string(WTERMSIG(status));
+    return "status " + std::to_string(status);
+}
+
+class PlayerE2eTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string failure;
+        if (!display.Start(failure)) GTEST_FAIL() << failure;
+        ::mkdir(runtimeDir.c_str(), 0700);
+    }
+
+    // quavel on the private display, with its settings, sound and messages in the temporary folder.
+    void StartPlayer(const std::vector<std::string>& args, const std::string& midiOut) {
+        e2e::Environment env = display.Env();
+        env.Set("XDG_CONFIG_HOME", dir.Path())
+            .Set("XDG_RUNTIME_DIR", runtimeDir)
+            .Unset("QUAVEL_REGISTRY_FILE")
+            .Set("QUAVEL_MIDI_OUT", midiOut);
+        const std::string lsan = env.Get("LSAN_OPTIONS").value_or("");
+        env.Set("LSAN_OPTIONS",
+                (lsan.empty() ? "" : lsan + ":") + "suppressions=" + kLeakSuppressions);
+        std::vector<std::string> argv{kQuavel};
+        argv.insert(argv.end(), args.begin(), args.end());
+        ASSERT_TRUE(player.Start({argv, env, dir.Path(), {}, errorsFile, -1}));
+    }
+
+    // The player's window once it is the only one showing.
+    std::string WaitForPlayerWindow() {
+        std::vector<std::string> windows;
+        const bool shown = e2e::WaitUntil(
+            [&] {
+                windows = display.VisibleWindows(kTitle);
+                return windows.size() == 1 || !player.Running();
+            },
+            kAppears);
+        EXPECT_TRUE(shown && windows.size() == 1) << "no player window; " << Errors();
+        return windows.empty() ? std::string() : windows.front();
+    }
+
+    // The player must end by itself now, normally.
+    void ExpectPlayerEnds() {
+        int status = 0;
+        ASSERT_TRUE(player.WaitExit(kEnds, &status)) << "the player is still running";
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+            << Describe(status) << "; " << Errors();
+    }
+
+    std::string Errors() const { return "standard error: " + qvtest::ReadAll(errorsFile); }
+    std::string RegistryFile() const { return dir / "quavel/registry.reg"; }
+
+    qvtest::TempDir dir;
+    const std::string runtimeDir = dir / "runtime";
+    const std::string errorsFile = dir / "stderr.txt";
+    e2e::VirtualDisplay display;  // declared before the player, so that it goes after it
+    e2e::ChildProcess player;
+};
+
+TEST_F(PlayerE2eTest, PlaysASongToItsEndStopsAndQuitsThroughTheQuestion) {
+    std::string tried;
+    if (qv::seq::FindSoundfont(tried).empty()) GTEST_SKIP() << "no soundfont; tried " << tried;
+    const std::string song = dir.Write("phrase.mid", TwoSecondSong());
+    const std::string wavPath = dir / "out.wav";
+    StartPlayer({song}, "wav:" + wavPath);
+    const std::string window = WaitForPlayerWindow();
+    ASSERT_FALSE(window.empty());
+    e2e::Geometry where;
+    ASSERT_TRUE(display.GetGeometry(window, where));
+
+    // The rendering runs in real time: let the song end and a stretch of silence follow it.
+    constexpr double kRenderedSeconds = kSongSeconds + 2.5;
+    constexpr double kBytesPerSecond = 44100.0 * 2 * 2;
+    ASSERT_TRUE(e2e::WaitUntil(
+        [&] {
+            struct stat st {};
+            return ::stat(wavPath.c_str(), &st) == 0 &&
+                   double(st.st_size) > kRenderedSeconds * kBytesPerSecond;
+        },
+        milliseconds(30000)))
+        << "the WAV file does not grow; " << Errors();
+
+    ASSERT_TRUE(display.PressKeys(window, {"Escape"}));
+    std::string question;
+    ASSERT_TRUE(e2e::WaitUntil(
+        [&] {
+            for (const std::string& w : display.VisibleWindows(kTitle))
+                if (w != window) question = w;
+            return !question.empty();
+        },
+        kAppears))
+        << "Esc asked nothing; " << Errors();
+    ASSERT_TRUE(player.Running()) << "the player ended before the question was answered";
+    ASSERT_TRUE(display.PressKeys(question, {"Return"}));
+    ExpectPlayerEnds();
+
+    e2e::WavFile wav;
+    ASSERT_TRUE(e2e::ReadWavFile(wavPath, wav)) << Errors();
+    ASSERT_GE(wav.Seconds(), kRenderedSeconds);
+    // Loud from the first note to the last, then silent: the list stopped after its one song.
+    constexpr double kSound = 0.01, kSilence = 0.001;
+    EXPECT_GT(wav.Rms(0.05, 0.45), kSound);
+    EXPECT_GT(wav.Rms(kSongSeconds - 0.45, kSongSeconds - 0.05), kSound);
+    EXPECT_LT(wav.Rms(kSongSeconds + 1.0, wav.Seconds()), kSilence);
+    double start = 0, end = 0;
+    ASSERT_TRUE(wav.AudibleSpan(kSound, &start, &end));
+    EXPECT_LT(start, 0.2);
+    EXPECT_NEAR(end - start, kSongSeconds, 0.3);
+
+    const auto settings = StoredSettings(RegistryFile());
+    EXPECT_EQ(Setting(settings, "DisplayMode"), Dword(0));
+    EXPECT_EQ(Setting(settings, "YesLoop"), Dword(0));
+    EXPECT_EQ(Setting(settings, "YesRandomize"), Dword(0));
+    EXPECT_EQ(Setting(settings, "YesAskQuit"), Dword(1));
+    // The window was centred on the first start, and that is where the quit found it.
+    EXPECT_EQ(Setting(settings, "WindowPosX"), Dword(where.x));
+    EXPECT_EQ(Setting(settings, "WindowPosY"), Dword(where.y));
+    EXPECT_EQ(where.x, (1280 - where.width) / 2);
+    EXPECT_EQ(where.y, (1024 - where.height) / 2);
+}
+
+TEST_F(PlayerE2eTest, StartsWhereItWasLeftAndQuitsAtOnceWhenNotToAsk) {
+    dir.Write("quavel/registry.reg",
+              "REGEDIT4\r\n\r\n" + kSettingsSection +
+                  "\r\n\"WindowPosX\"=dword:00000064\r\n\"WindowPosY\"=dword:0000003c\r\n"
+                  "\"YesAskQuit\"=dword:00000000\r\n\"DisplayMode\"=dword:00000001\r\n"
+                  "\"Mine\"=\"kept\"\r\n");
+    StartPlayer({}, "null");
+    const std::string window = WaitForPlayerWindow();
+    ASSERT_FALSE(window.empty());
+    e2e::Geometry where;
+    ASSERT_TRUE(display.GetGeometry(window, where));
+    EXPECT_EQ(where.x, 100);
+    EXPECT_EQ(where.y, 60);
+
+    const e2e::ScreenPoint loop =
+        e2e::ScreenPointOf(where, kTemplateWidth, kTemplateHeight, kLoopX, kLoopY);
+    ASSERT_TRUE(display.ClickAt(loop.x, loop.y));
+    ASSERT_TRUE(display.PressKeys(window, {"Escape"}));
+    ExpectPlayerEnds();
+
+    const auto settings = StoredSettings(RegistryFile());
+    EXPECT_EQ(Setting(settings, "YesLoop"), Dword(1)) << "the click did not reach Loop";
+    EXPECT_EQ(Setting(settings, "WindowPosX"), Dword(100));
+    EXPECT_EQ(Setting(settings, "WindowPosY"), Dword(60));
+    EXPECT_EQ(Setting(settings, "DisplayMode"), Dword(1));
+    EXPECT_EQ(Setting(settings, "YesAskQuit"), Dword(0));
+    // Saved strings carry no terminating zero, which the file can only show as bytes.
+    EXPECT_THAT(Setting(settings, "Mine"), AnyOf("\"kept\"", "hex(1):6b,65,70,74"));
+}
+
+// Without any display there is nothing to show the window on: one line says so, nothing is
+// written, and the exit status tells scripts.
+TEST(PlayerWithoutDisplay, ExitsWithStatusTwoAndOneLine) {
+    qvtest::TempDir dir;
+    e2e::Environment env;
+    env.Unset("DISPLAY").Unset("WAYLAND_DISPLAY").Unset("QT_QPA_PLATFORM");
+    env.Set("XDG_CONFIG_HOME", dir.Path()).Unset("QUAVEL_REGISTRY_FILE");
+    const std::string out = dir / "stdout.txt", err = dir / "stderr.txt";
+    e2e::ChildProcess player;
+    ASSERT_TRUE(
+        player.Start({{kQuavel, QV_SOURCE_DIR "/samples/music-box.mid"}, env, {}, out, err, -1}));
+    int status = 0;
+    ASSERT_TRUE(player.WaitExit(kEnds, &status));
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2) << Describe(status);
+    const std::string message = qvtest::ReadAll(err);
+    EXPECT_FALSE(message.empty());
+    EXPECT_EQ(message.find('\n'), message.size() - 1) << message;
+    EXPECT_EQ(qvtest::ReadAll(out), "");
+    EXPECT_FALSE(std::filesystem::exists(dir / "quavel")) << "it wrote settings";
+}
+
+}  // namespace

@@ -1,0 +1,27 @@
+#pragma once
+// Reads the 16-bit PCM WAV files the player renders, and measures how loud stretches of them are.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+struct WavFile {
+    int channels = 0;
+    int sampleRate = 0;
+    int bitsPerSample = 0;
+    std::vector<std::int16_t> samples;  // interleaved
+
+    double Seconds() const;
+    // Root mean square of all channels over [from, to) seconds, as a fraction of full scale;
+    // the part outside the file counts as absent, an empty stretch as 0.
+    double Rms(double from, double to) const;
+    // Where sound starts and ends: the first and last 50 ms windows louder than `threshold`
+    // (fraction of full scale). False when the whole file is quieter.
+    bool AudibleSpan(double threshold, double* pStart, double* pEnd) const;
+};
+
+// Answers false for anything that is not a readable 16-bit PCM WAV file.
+bool ReadWavFile(const std::string& path, WavFile& wav);
+
+}  // namespace e2e
