@@ -75,10 +75,10 @@ constexpr ControlTemplate kOptionsControls[] = {
 // The About box: icon top left, three centred lines, OK centred below.
 constexpr ControlTemplate kAboutControls[] = {
     Control(kNoId, K::Icon, "", 11, 10, 20, 20, 0, {}, IDR_MAINFRAME),
-    Control(IDC_PRODUCTNAME, K::CText, "(ver:名称)", 40, 10, 130, 8, 0),
-    Control(IDC_VERSION, K::CText, "(ver:Version)", 40, 24, 130, 8, 0),
-    Control(IDC_LEGALNOTICE, K::CText, "(ver:Copyright)", 40, 38, 130, 8, 0),
-    Control(IDOK, K::DefPushButton, "OK", 65, 52, 50, 14, kPushButton | kGroup),
+    Control(IDC_PRODUCTNAME, K::CText, "(ver:名称)", 40, 10, 160, 8, 0),
+    Control(IDC_VERSION, K::CText, "(ver:Version)", 40, 24, 160, 8, 0),
+    Control(IDC_LEGALNOTICE, K::CText, "(ver:Copyright)", 40, 38, 160, 8, 0),
+    Control(IDOK, K::DefPushButton, "OK", 80, 52, 50, 14, kPushButton | kGroup),
 };
 
 // clang-format on
@@ -86,7 +86,7 @@ constexpr ControlTemplate kAboutControls[] = {
 constexpr std::uint32_t kDialogFrame = kDlgPopup | kDlgCaption | kDlgSysMenu | kDlgModalFrame;
 
 constexpr DialogTemplate kTemplates[] = {
-    {IDD_ABOUTBOX, "バージョン情報", "System", 10, 0, 0, 180, 70, kDialogFrame, kAboutControls},
+    {IDD_ABOUTBOX, "バージョン情報", "System", 10, 0, 0, 210, 70, kDialogFrame, kAboutControls},
     {IDD_PLAYER, "Quavel ", "System", 10, 0, 0, 247, 169, kDialogFrame | kDlgMinimizeBox | kVisible,
      kPlayerControls},
     {IDD_OPTIONS, "オプション設定", "System", 12, 0, 0, 229, 102, kDialogFrame | kVisible,
