@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/WindowBackendSupport.h"
 #include "platform/headless/HeadlessWindow.h"
 #include "res/resource.h"
 
@@ -25,29 +26,6 @@ std::string Describe(std::uint32_t templateId) {
 
 std::string ControlName(std::int32_t id) {
     return "control " + std::to_string(id);
-}
-
-std::string TextOf(std::intptr_t lParam) {
-    const char* p = reinterpret_cast<const char*>(lParam);
-    return p ? std::string(p) : std::string();
-}
-
-std::int32_t IndexOf(std::uintptr_t wParam) {
-    // Indices are ints in the low 32 bits, so (UINT)-1 and (WPARAM)-1 both mean -1.
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(wParam & 0xFFFFFFFFu));
-}
-
-bool InRange(std::int32_t index, std::size_t size) {
-    return index >= 0 && static_cast<std::size_t>(index) < size;
-}
-
-std::intptr_t CopyText(const std::string& text, std::uintptr_t cch, std::intptr_t lParam) {
-    char* buffer = reinterpret_cast<char*>(lParam);
-    if (!buffer || cch == 0) return 0;
-    std::size_t n = std::min<std::size_t>(text.size(), cch - 1);
-    std::memcpy(buffer, text.data(), n);
-    buffer[n] = '\0';
-    return static_cast<std::intptr_t>(n);
 }
 
 // The program's zero-separated filter back in the form it was written in: "d|p|d|p||".
@@ -887,16 +865,7 @@ std::uint32_t HeadlessWindowSystem::DragQueryFileA(HDROP hDrop, std::uint32_t in
                                                    std::uint32_t cch) {
     auto it = m_drops.find(hDrop);
     if (it == m_drops.end()) return 0;
-    const std::vector<std::string>& paths = it->second;
-    if (index == kDragQueryCount) return static_cast<std::uint32_t>(paths.size());
-    if (index >= paths.size()) return 0;
-    const std::string& path = paths[index];
-    if (!buffer) return static_cast<std::uint32_t>(path.size());
-    if (cch == 0) return 0;
-    std::size_t n = std::min<std::size_t>(path.size(), cch - 1);
-    std::memcpy(buffer, path.data(), n);
-    buffer[n] = '\0';
-    return static_cast<std::uint32_t>(n);
+    return QueryDroppedPath(it->second, index, buffer, cch);
 }
 
 void HeadlessWindowSystem::DragFinish(HDROP hDrop) {

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/WindowBackendSupport.h"
 #include "platform/qt/QtText.h"
 #include "platform/qt/QtWindow.h"
 
@@ -21,29 +22,6 @@ namespace {
 using res::ControlKind;
 
 constexpr std::uint32_t kEnChange = 0x0300;  // EN_CHANGE
-
-std::string TextOf(std::intptr_t lParam) {
-    const char* p = reinterpret_cast<const char*>(lParam);
-    return p ? std::string(p) : std::string();
-}
-
-std::int32_t IndexOf(std::uintptr_t wParam) {
-    // Indices are ints in the low 32 bits, so (UINT)-1 and (WPARAM)-1 both mean -1.
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(wParam & 0xFFFFFFFFu));
-}
-
-bool InRange(std::int32_t index, std::size_t size) {
-    return index >= 0 && static_cast<std::size_t>(index) < size;
-}
-
-std::intptr_t CopyText(const std::string& text, std::uintptr_t cch, std::intptr_t lParam) {
-    char* buffer = reinterpret_cast<char*>(lParam);
-    if (!buffer || cch == 0) return 0;
-    std::size_t n = std::min<std::size_t>(text.size(), cch - 1);
-    std::memcpy(buffer, text.data(), n);
-    buffer[n] = '\0';
-    return static_cast<std::intptr_t>(n);
-}
 
 bool IsButton(ControlKind kind) {
     return kind == ControlKind::PushButton || kind == ControlKind::DefPushButton ||

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/WindowBackendSupport.h"
 #include "platform/qt/QtFileDialogs.h"
 #include "platform/qt/QtText.h"
 #include "platform/qt/QtWindow.h"
@@ -734,16 +735,7 @@ std::uint32_t QtWindowSystem::DragQueryFileA(HDROP hDrop, std::uint32_t index, c
                                              std::uint32_t cch) {
     auto it = m_drops.find(hDrop);
     if (it == m_drops.end()) return 0;
-    const std::vector<std::string>& paths = it->second;
-    if (index == kDragQueryCount) return static_cast<std::uint32_t>(paths.size());
-    if (index >= paths.size()) return 0;
-    const std::string& path = paths[index];
-    if (!buffer) return static_cast<std::uint32_t>(path.size());
-    if (cch == 0) return 0;
-    std::size_t n = std::min<std::size_t>(path.size(), cch - 1);
-    std::memcpy(buffer, path.data(), n);
-    buffer[n] = '\0';
-    return static_cast<std::uint32_t>(n);
+    return QueryDroppedPath(it->second, index, buffer, cch);
 }
 
 void QtWindowSystem::DragFinish(HDROP hDrop) {

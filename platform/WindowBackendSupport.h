@@ -1,0 +1,53 @@
+#pragma once
+// Small pieces that every window-system backend needs to answer the seam's messages the same way:
+// reading texts and indices out of message parameters, copying a text into the caller's buffer,
+// and answering DragQueryFileA from a drop's list of paths. Backends only; the program never
+// includes this.
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/window.h"
+
+namespace qv {
+
+// The zero-terminated text a message carries in lParam (none gives an empty text).
+inline std::string TextOf(std::intptr_t lParam) {
+    const char* p = reinterpret_cast<const char*>(lParam);
+    return p ? std::string(p) : std::string();
+}
+
+// Indices are ints in the low 32 bits, so (UINT)-1 and (WPARAM)-1 both mean -1.
+inline std::int32_t IndexOf(std::uintptr_t wParam) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(wParam & 0xFFFFFFFFu));
+}
+
+inline bool InRange(std::int32_t index, std::size_t size) {
+    return index >= 0 && static_cast<std::size_t>(index) < size;
+}
+
+// Copies a text into a buffer of cch bytes (lParam), cut to fit with its terminator; answers the
+// bytes copied.
+inline std::intptr_t CopyText(const std::string& text, std::uintptr_t cch, std::intptr_t lParam) {
+    char* buffer = reinterpret_cast<char*>(lParam);
+    if (!buffer || cch == 0) return 0;
+    std::size_t n = std::min<std::size_t>(text.size(), cch - 1);
+    std::memcpy(buffer, text.data(), n);
+    buffer[n] = '\0';
+    return static_cast<std::intptr_t>(n);
+}
+
+// DragQueryFileA over the paths of one drop: kDragQueryCount answers the count; a null buffer
+// answers item i's full length, so that the program can refuse a path that would be cut.
+inline std::uint32_t QueryDroppedPath(const std::vector<std::string>& paths, std::uint32_t index,
+                                      char* buffer, std::uint32_t cch) {
+    if (index == kDragQueryCount) return static_cast<std::uint32_t>(paths.size());
+    if (index >= paths.size()) return 0;
+    const std::string& path = paths[index];
+    if (!buffer) return static_cast<std::uint32_t>(path.size());
+    return static_cast<std::uint32_t>(CopyText(path, cch, reinterpret_cast<std::intptr_t>(buffer)));
+}
+
+}  // namespace qv
