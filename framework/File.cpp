@@ -45,22 +45,6 @@ void FillStatus(const Data& data, CFileStatus& rStatus) {
     rStatus.m_attribute = static_cast<BYTE>(data.dwFileAttributes);
 }
 
-// Closes a handle it was given when it goes out of scope.
-class ScopedHandle {
-public:
-    explicit ScopedHandle(qv::HANDLE h) : m_h(h) {}
-    ScopedHandle(const ScopedHandle&) = delete;
-    ScopedHandle& operator=(const ScopedHandle&) = delete;
-    ~ScopedHandle() {
-        if (IsValid()) qv::CloseHandle(m_h);
-    }
-    bool IsValid() const { return m_h != INVALID_HANDLE_VALUE; }
-    qv::HANDLE Get() const { return m_h; }
-
-private:
-    qv::HANDLE m_h;
-};
-
 }  // namespace
 
 CFile::~CFile() {
@@ -126,7 +110,7 @@ BOOL CFile::GetStatus(const char* pszFileName, CFileStatus& rStatus) {
 
 BOOL CFile::SetStatus(const char* pszFileName, const CFileStatus& status) {
     if (!pszFileName) return FALSE;
-    ScopedHandle file(qv::CreateFileA(pszFileName, FILE_WRITE_ATTRIBUTES,
+    CScopedFileHandle file(qv::CreateFileA(pszFileName, FILE_WRITE_ATTRIBUTES,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING,
                                       FILE_ATTRIBUTE_NORMAL));
     if (!file.IsValid()) return FALSE;

@@ -5,6 +5,27 @@
 #include "framework/Types.h"
 #include "platform/files.h"
 
+// Owns a file-system handle (an open file, or a folder enumeration) and closes it when it goes out
+// of scope.
+template <std::int32_t (*Close)(qv::HANDLE)>
+class CScopedHandle {
+public:
+    explicit CScopedHandle(qv::HANDLE h) : m_h(h) {}
+    CScopedHandle(const CScopedHandle&) = delete;
+    CScopedHandle& operator=(const CScopedHandle&) = delete;
+    ~CScopedHandle() {
+        if (IsValid()) Close(m_h);
+    }
+    bool IsValid() const { return m_h != INVALID_HANDLE_VALUE; }
+    qv::HANDLE Get() const { return m_h; }
+
+private:
+    qv::HANDLE m_h;
+};
+
+using CScopedFileHandle = CScopedHandle<&qv::CloseHandle>;
+using CScopedFindHandle = CScopedHandle<&qv::FindClose>;
+
 // A file's status; times are whole seconds since 1970-01-01 UTC.
 struct CFileStatus {
     std::int64_t m_ctime = 0;  // creation

@@ -2,42 +2,12 @@
 
 #include <cstring>
 
+#include "framework/File.h"
 #include "platform/files.h"
 
 namespace {
 
 constexpr std::uint32_t kKindMask = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_NORMAL;
-
-// Closes an enumeration when the scan of its folder ends.
-class ScopedFind {
-public:
-    explicit ScopedFind(qv::HANDLE h) : m_h(h) {}
-    ScopedFind(const ScopedFind&) = delete;
-    ScopedFind& operator=(const ScopedFind&) = delete;
-    ~ScopedFind() {
-        if (IsValid()) qv::FindClose(m_h);
-    }
-    bool IsValid() const { return m_h != INVALID_HANDLE_VALUE; }
-    qv::HANDLE Get() const { return m_h; }
-
-private:
-    qv::HANDLE m_h;
-};
-
-class ScopedHandle {
-public:
-    explicit ScopedHandle(qv::HANDLE h) : m_h(h) {}
-    ScopedHandle(const ScopedHandle&) = delete;
-    ScopedHandle& operator=(const ScopedHandle&) = delete;
-    ~ScopedHandle() {
-        if (IsValid()) qv::CloseHandle(m_h);
-    }
-    bool IsValid() const { return m_h != INVALID_HANDLE_VALUE; }
-    qv::HANDLE Get() const { return m_h; }
-
-private:
-    qv::HANDLE m_h;
-};
 
 bool IsDotOrDotDot(const char* pszName) {
     return qv::_mbscmp(pszName, ".") == 0 || qv::_mbscmp(pszName, "..") == 0;
@@ -58,7 +28,7 @@ BOOL CFileFinder::Scan(const CString& strFolder, const CStringArray& aExtensions
     if (!EnterFolder(strBase)) return TRUE;
 
     qv::WIN32_FIND_DATAA data;
-    ScopedFind find(qv::FindFirstFileA(strBase + "*.*", &data));
+    CScopedFindHandle find(qv::FindFirstFileA(strBase + "*.*", &data));
     if (find.IsValid()) {
         do {
             // The record's name may lack its terminator only if the backend is broken.
@@ -76,7 +46,7 @@ BOOL CFileFinder::Scan(const CString& strFolder, const CStringArray& aExtensions
 
 BOOL CFileFinder::EnterFolder(const CString& strBase) {
     if (static_cast<int>(m_aChain.size()) >= kMaxDepth) return FALSE;
-    ScopedHandle folder(qv::CreateFileA(strBase, 0, FILE_SHARE_READ | FILE_SHARE_WRITE,
+    CScopedFileHandle folder(qv::CreateFileA(strBase, 0, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS));
     qv::BY_HANDLE_FILE_INFORMATION info{};
     bool bKnown = folder.IsValid() && qv::GetFileInformationByHandle(folder.Get(), &info);
