@@ -16,8 +16,8 @@ using qv::HKEY;
 
 struct FileRegistryBackend {
     static constexpr const char* kTestKey = "Software\\QuavelContractTest";
-    qv::test::RegistryTempDir dir;
-    qv::posix::RegistryFile backend{dir.File("registry.reg")};
+    qvtest::TempDir dir;
+    qv::posix::RegistryFile backend{dir / "registry.reg"};
     qv::IRegistry& Registry() { return backend; }
 };
 
@@ -247,8 +247,8 @@ TEST(RegistrySeam, AnswersNotImplementedWithoutABackendAndHandsBackThePreviousOn
     HKEY h = nullptr;
     EXPECT_EQ(qv::RegOpenKeyExA(HKEY_CURRENT_USER, "Software", 0, KEY_READ, &h),
               ERROR_CALL_NOT_IMPLEMENTED);
-    qv::test::RegistryTempDir dir;
-    qv::posix::RegistryFile backend(dir.File("registry.reg"));
+    qvtest::TempDir dir;
+    qv::posix::RegistryFile backend(dir / "registry.reg");
     EXPECT_EQ(qv::InstallRegistry(&backend), nullptr);
     EXPECT_EQ(qv::InstallRegistry(previous), &backend);
 }
