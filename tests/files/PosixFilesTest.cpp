@@ -194,17 +194,6 @@ TEST_F(PosixFiles, StatMarksFoldersAndFullPathFitsItsCapacity) {
     EXPECT_EQ(qv::_fullpath(buffer, tooLong.c_str(), sizeof buffer), nullptr);
 }
 
-TEST_F(PosixFiles, ModuleFileNameIsThisProgramAndIsCutToTheBuffer) {
-    char buffer[4096];
-    std::uint32_t n = qv::GetModuleFileNameA(nullptr, buffer, sizeof buffer);
-    ASSERT_GT(n, 0u);
-    EXPECT_EQ(std::filesystem::path(buffer).filename(), "test_files");
-    char small[5];
-    EXPECT_EQ(qv::GetModuleFileNameA(nullptr, small, sizeof small), sizeof small);
-    EXPECT_EQ(std::string(small), std::string(buffer, 4));
-    EXPECT_EQ(qv::GetLastError(), static_cast<std::uint32_t>(ERROR_INSUFFICIENT_BUFFER));
-}
-
 // The identity of a folder, opened the one way a folder opens: volume, index high, index low.
 std::vector<std::uint32_t> FolderId(const std::string& path) {
     qv::HANDLE h = qv::CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE,

@@ -81,7 +81,6 @@ TEST_F(HeadlessWindowTest, WhatTheUserCouldNotDoIsRefusedWithTheReason) {
         EXPECT_FALSE(user.Click(IDC_C_HIDDEN));
         EXPECT_THAT(user.WhyRefused(), HasSubstr("hidden"));
         EXPECT_FALSE(user.ChooseLine(IDC_C_LIST, 0));  // the list is empty
-        EXPECT_FALSE(user.Click(IDC_C_LABEL));         // a label is not a button
         dlg.GetSystemMenu(FALSE)->EnableMenuItem(IDM_C_PLAY, MF_BYCOMMAND | MF_GRAYED);
         EXPECT_FALSE(user.ChooseSystemMenuItem(IDM_C_PLAY));
         EXPECT_THAT(user.WhyRefused(), HasSubstr("grayed"));
@@ -194,19 +193,6 @@ TEST(Templates, EveryControlLiesInsideItsDialogAndIdsAreUnique) {
             }
         }
     }
-}
-
-TEST_F(HeadlessWindowTest, ThePlayerWindowStartsInItsTemplatesStateAndEnterEndsIt) {
-    CDialog player(IDD_PLAYER);
-    windows.OnDialog(IDD_PLAYER, [](DialogDriver& user) {
-        EXPECT_EQ(user.Caption(), "Quavel ");
-        EXPECT_THAT(user.Lines(IDC_DISPLAYMODE), ElementsAre("フルパス", "ファイル名", "タイトル"));
-        EXPECT_FALSE(user.IsEnabled(IDC_PLAY));
-        EXPECT_FALSE(user.Click(IDC_RANDOM));  // hidden
-        EXPECT_EQ(user.Text(IDC_POSITION), "99:99");
-        ASSERT_TRUE(user.PressEnter());  // no default button: Enter is OK
-    });
-    EXPECT_EQ(player.DoModal(), IDOK);
 }
 
 TEST_F(HeadlessWindowTest, MessageBoxesTakeTheScriptedAnswersOrTheSafeButton) {
