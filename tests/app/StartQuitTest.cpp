@@ -156,8 +156,7 @@ TEST_F(StartQuitTest, ADisplayModeTheSelectorDoesNotOfferShowsEmptyLinesUntilOne
         ASSERT_TRUE(d.PressEscape());
     });
     const std::vector<std::string> lines = StoredSettings();
-    EXPECT_NE(std::find(lines.begin(), lines.end(), "\"DisplayMode\"=dword:00000002"),
-              lines.end());
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "\"DisplayMode\"=dword:00000002"), lines.end());
 }
 
 TEST_F(StartQuitTest, QuitWhileMinimisedKeepsTheStoredPlace) {

@@ -115,9 +115,9 @@ TEST_F(AddingEntries, TheOpenDialogAddsItsFilesInOrderAndAlwaysEnablesPlay) {
     EXPECT_FALSE(open.save);
     EXPECT_EQ(open.filter,
               "MIDIファイル(*.MID)|*.MID|リストファイル(*.qvl)|*.qvl|すべてのファイル(*.*)|*.*||");
-    EXPECT_EQ(open.flags, static_cast<std::uint32_t>(OFN_HIDEREADONLY | OFN_ALLOWMULTISELECT |
-                                                     OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST |
-                                                     OFN_EXPLORER));
+    EXPECT_EQ(open.flags,
+              static_cast<std::uint32_t>(OFN_HIDEREADONLY | OFN_ALLOWMULTISELECT |
+                                         OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_EXPLORER));
     EXPECT_EQ(open.defExt + open.initialFile, "");
 }
 

@@ -144,9 +144,9 @@ TEST_F(PosixFiles, EnumerationListsDotsFoldersAndFilesSortedWithTheirKinds) {
     std::vector<std::string> items;
     for (const auto& item : Enumerate(m_dir.Path() + "/*.*"))
         items.push_back(item.name + ":" + std::to_string(item.attributes));
-    EXPECT_THAT(items, ::testing::ElementsAre(".:16", "..:16", ".hidden:2", "A.mid:128",
-                                              "b.MID:128", "dangling:128", "link:16", "Sub:16",
-                                              "to-song:128"));
+    EXPECT_THAT(items,
+                ::testing::ElementsAre(".:16", "..:16", ".hidden:2", "A.mid:128", "b.MID:128",
+                                       "dangling:128", "link:16", "Sub:16", "to-song:128"));
     std::vector<std::string> mids;
     for (const auto& item : Enumerate(m_dir.Path() + "/*.mid")) mids.push_back(item.name);
     EXPECT_THAT(mids, ::testing::ElementsAre("A.mid", "b.MID"));

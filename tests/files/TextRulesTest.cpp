@@ -51,9 +51,11 @@ TEST_F(ShiftJisRules, TrailByteBackslashIsNotASeparator) {
     EXPECT_FALSE(qv::IsLastCharSeparator("\x83"));  // a lead byte cut off at the end
     // Just outside and just inside the two lead-byte ranges 0x81-0x9F and 0xE0-0xFC.
     for (const char* lead : {"\x80", "\xA0", "\xDF", "\xFD"})
-        EXPECT_TRUE(qv::IsLastCharSeparator((std::string(lead) + "\\").c_str())) << int(lead[0] & 0xFF);
+        EXPECT_TRUE(qv::IsLastCharSeparator((std::string(lead) + "\\").c_str()))
+            << int(lead[0] & 0xFF);
     for (const char* lead : {"\x81", "\x9F", "\xE0", "\xFC"})
-        EXPECT_FALSE(qv::IsLastCharSeparator((std::string(lead) + "\\").c_str())) << int(lead[0] & 0xFF);
+        EXPECT_FALSE(qv::IsLastCharSeparator((std::string(lead) + "\\").c_str()))
+            << int(lead[0] & 0xFF);
 }
 
 TEST(Utf8Rules, NoByteIsALeadByteSoTheSameBytesEndInASeparator) {

@@ -303,7 +303,6 @@ TEST_F(MciDeviceTest, DestroyingAnOpenDeviceClosesItWithoutNotification) {
     EXPECT_EQ(c.deviceId, 7u);
     EXPECT_EQ(c.flags, 0u);
     EXPECT_EQ(c.generic.dwCallback, 0u);
-
 }
 
 TEST(MciSeam, AnswersAnErrorWhenNoBackendIsInstalled) {

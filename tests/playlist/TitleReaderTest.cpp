@@ -71,8 +71,7 @@ const std::string kTempo = Events(T().Tempo(0, 500000));
 
 TEST_F(TitleReader, FindsTheSequenceNameAmongTheLeadingMetaEvents) {
     ExpectTitle(First(Name("Hello")), "Hello", "name first");
-    ExpectTitle(First(kTempo + Meta(1, "a text") + Name("Song")), "Song",
-                "after tempo and text");
+    ExpectTitle(First(kTempo + Meta(1, "a text") + Name("Song")), "Song", "after tempo and text");
     std::string long144(144, 'L');
     ExpectTitle(First(Name(long144)), long144, "length in two bytes");
     ExpectTitle(First(Name("\x83\x5C\x83\x93\x83\x4F")), "\x83\x5C\x83\x93\x83\x4F",
@@ -92,11 +91,11 @@ TEST_F(TitleReader, LongTitlesAreReadWhole) {
 TEST_F(TitleReader, UsesTheFileNameWhenTheFirstTrackNamesNoTitle) {
     ExpectFileName(First(Events(T().Meta(0x60, 3, "Hi"))), "non-zero delta time");
     ExpectFileName(First(Events(T().NoteOn(0, 0, 60, 64)) + Name("Late")), "channel event first");
-    ExpectFileName(First(Raw({0, 0xF0, 2, 0x7E, 0xF7}) + Name("Late")),
-                   "system exclusive first");
+    ExpectFileName(First(Raw({0, 0xF0, 2, 0x7E, 0xF7}) + Name("Late")), "system exclusive first");
     ExpectFileName(First(Name("")), "name of length 0");
     ExpectFileName(First(Name(std::string_view("\0Name", 5))), "name starting with a zero byte");
-    ExpectFileName(Smf({T().Tempo(0, 500000), T().Name("Second")}), "name in the second track only");
+    ExpectFileName(Smf({T().Tempo(0, 500000), T().Name("Second")}),
+                   "name in the second track only");
     ExpectFileName(Header() + Chunk("MTrk", ""), "empty track");
 }
 
@@ -125,8 +124,7 @@ TEST_F(TitleReader, RefusesFilesThatAreNotStandardMidiFiles) {
 }
 
 TEST_F(TitleReader, DamagedTracksNeverReadPastTheTrackOrTheFile) {
-    ExpectFileName(First(Name("Overlong")).substr(0, 30),
-                   "name cut by the end of file");
+    ExpectFileName(First(Name("Overlong")).substr(0, 30), "name cut by the end of file");
     ExpectFileName(Header() + "MTrk" + BigEndian32(4) + Name("Outside"),
                    "name reaching past the track");
     ExpectFileName(Header() + "MTrk" + BigEndian32(0) + Name("Zero"), "track of length 0");

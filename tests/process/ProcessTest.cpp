@@ -80,8 +80,8 @@ protected:
 
 // The command line is split at runs of blanks and nothing else, as the stored commands expect.
 TEST_F(ProcessTest, CommandLineIsSplitAtRunsOfBlanksOnly) {
-    ASSERT_TRUE(qv::StartProcess(("  " + m_recorder + "   C:\\MY SONG.TXT  \"quoted arg\" ").c_str(),
-                                 SW_SHOWNA));
+    ASSERT_TRUE(qv::StartProcess(
+        ("  " + m_recorder + "   C:\\MY SONG.TXT  \"quoted arg\" ").c_str(), SW_SHOWNA));
     std::vector<std::string> lines = Record();
     ASSERT_EQ(lines.size(), 6u);
     EXPECT_EQ(lines[1], fs::current_path().string());  // the player's folder

@@ -13,11 +13,14 @@ using qv::posix::ParseRegText;
 using qv::posix::RegKey;
 using qv::posix::RegParseError;
 
-std::vector<std::uint8_t> B(std::string_view s) { return {s.begin(), s.end()}; }
+std::vector<std::uint8_t> B(std::string_view s) {
+    return {s.begin(), s.end()};
+}
 
 RegKey& Settings(RegKey& top) {
-    return top.FindOrAddSubKey("HKEY_CURRENT_USER").FindOrAddSubKey("Software").FindOrAddSubKey(
-        "Q");
+    return top.FindOrAddSubKey("HKEY_CURRENT_USER")
+        .FindOrAddSubKey("Software")
+        .FindOrAddSubKey("Q");
 }
 
 std::vector<std::string> Lines(const std::string& text) {
@@ -100,20 +103,21 @@ TEST(RegFormat, EverythingWrittenReadsBackTheSame) {
 TEST(RegFormat, ReadsHandWrittenFilesTheWayTheEditorDoes) {
     RegKey top("");
     RegParseError error;
-    ASSERT_TRUE(ParseRegText("\xEF\xBB\xBFREGEDIT4\n"
-                             "; a comment\n"
-                             "[hkey_current_user\\Software\\Q]\n"
-                             "  \"Path\" = \"C:\\Program Files\\x\"\n"
-                             "\"D\"=DWORD:2a\n"
-                             "\"H\"=hex(7):61,00,\\\n"
-                             "    62, 00 ,00\n"
-                             "\"Gone\"=dword:00000001\n"
-                             "\"Gone\"=-\n"
-                             "[HKEY_CURRENT_USER\\Software\\Q\\Old]\n"
-                             "[-HKEY_CURRENT_USER\\Software\\Q\\Old]\n"
-                             "[HKEY_CURRENT_USER\\software\\q]\n"
-                             "\"D\"=dword:00000003\n",
-                             top, &error))
+    ASSERT_TRUE(
+        ParseRegText("\xEF\xBB\xBFREGEDIT4\n"
+                     "; a comment\n"
+                     "[hkey_current_user\\Software\\Q]\n"
+                     "  \"Path\" = \"C:\\Program Files\\x\"\n"
+                     "\"D\"=DWORD:2a\n"
+                     "\"H\"=hex(7):61,00,\\\n"
+                     "    62, 00 ,00\n"
+                     "\"Gone\"=dword:00000001\n"
+                     "\"Gone\"=-\n"
+                     "[HKEY_CURRENT_USER\\Software\\Q\\Old]\n"
+                     "[-HKEY_CURRENT_USER\\Software\\Q\\Old]\n"
+                     "[HKEY_CURRENT_USER\\software\\q]\n"
+                     "\"D\"=dword:00000003\n",
+                     top, &error))
         << error.line << ": " << error.message;
     const RegKey& key = Settings(top);
     EXPECT_EQ(key.SubKeyCount(), 0u);

@@ -92,8 +92,7 @@ TEST(RegistryFile, ChangesReachTheFileWhenTheLastKeyIsClosedAndOnlyThen) {
     EXPECT_EQ(again.SetValueEx(HKEY_CURRENT_USER, "AtTheRoot", 0, REG_DWORD,
                                reinterpret_cast<std::uint8_t*>(&n), 4),
               ERROR_SUCCESS);
-    EXPECT_NE(qvtest::ReadAll(path).find("\"AtTheRoot\"=dword:00000005"),
-              std::string::npos)
+    EXPECT_NE(qvtest::ReadAll(path).find("\"AtTheRoot\"=dword:00000005"), std::string::npos)
         << "no key open: written at once";
 }
 

@@ -89,8 +89,8 @@ protected:
         play.dwFrom = from.value_or(0);
         play.dwTo = to.value_or(0);
         play.dwCallback = callback.value_or(0);
-        const std::uintptr_t flags = (from ? MCI_FROM : 0) | (to ? MCI_TO : 0) |
-                                     (callback ? MCI_NOTIFY : 0);
+        const std::uintptr_t flags =
+            (from ? MCI_FROM : 0) | (to ? MCI_TO : 0) | (callback ? MCI_NOTIFY : 0);
         const qv::MCIERROR result = Send(id, MCI_PLAY, flags, &play);
         m_clock.Settle();
         return result;

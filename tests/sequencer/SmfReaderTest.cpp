@@ -91,8 +91,7 @@ TEST(SmfReader, TimesSmpteDivisionsByFrameRateAndIgnoresTempo) {
         std::int64_t expectedUs;
     };
     const Case cases[] = {
-        {25, 40, 1500, 1'500'000},
-        {29, 100, 2997, 1'000'000},  // drop-frame: 29.97 frames a second
+        {25, 40, 1500, 1'500'000}, {29, 100, 2997, 1'000'000},  // drop-frame: 29.97 frames a second
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(int(c.fps));

@@ -89,7 +89,7 @@ TEST_F(SettingsStoreTest, AValueOfTheWrongTypeIsWrittenBackWithItsOwnTypeUntilIt
     CSettingsStore store;
     ASSERT_TRUE(LoadSettings(store));
     EXPECT_EQ(store.Value(IDS_YESLOOP).GetString(), "1");
-    store.Value(IDS_YESLOOP).SetDword(1);  // a click on Loop
+    store.Value(IDS_YESLOOP).SetDword(1);            // a click on Loop
     const char* shiftJis = "C:\\\x8B\xC8\\doc.exe";  // not valid UTF-8: kept as bytes
     store.Value(IDS_AUTODOCCMD).SetString(shiftJis);
     ASSERT_TRUE(store.Save(nullptr, nullptr));

@@ -22,7 +22,8 @@ public:
     // Writes the bytes to a file of the folder (sub-folders are made) and answers its path.
     std::string Write(std::string_view name, std::string_view bytes) const;
     std::string Write(std::string_view name, std::span<const std::uint8_t> bytes) const {
-        return Write(name, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+        return Write(name,
+                     std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
     }
     // Makes a sub-folder and answers its path.
     std::string MakeFolder(std::string_view name) const;

@@ -7,9 +7,9 @@
 #include <string>
 
 #include "platform/posix/Version.h"
-#include "platform/posix/files_posix.h"
 #include "platform/posix/VersionBlock.h"
 #include "platform/posix/VersionResource.h"
+#include "platform/posix/files_posix.h"
 #include "tests/support/FilesTempDir.h"
 #include "tests/version/VersionTestFiles.h"
 

@@ -5,8 +5,8 @@
 
 #include <thread>
 
-#include "tests/windowcontract/ContractBackends.h"
 #include "tests/support/WindowContractDialog.h"
+#include "tests/windowcontract/ContractBackends.h"
 
 using ::testing::Contains;
 using ::testing::ElementsAre;
@@ -279,8 +279,7 @@ TEST_P(WindowContract, DroppedPathsArriveOnlyWhileDropsAreAcceptedAndTheDropIsRe
         dlg.DragAcceptFiles(FALSE);
         EXPECT_FALSE(user.Drop({"/music/c.mid"}));
     });
-    EXPECT_THAT(dlg.m_log,
-                ElementsAre("drop|/music/a b.mid|/music/folder|/music/01234567 (21)"));
+    EXPECT_THAT(dlg.m_log, ElementsAre("drop|/music/a b.mid|/music/folder|/music/01234567 (21)"));
     EXPECT_EQ(qv::DragQueryFileA(dlg.m_hLastDrop, qv::kDragQueryCount, nullptr, 0), 0u);
 }
 
