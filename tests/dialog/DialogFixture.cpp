@@ -62,7 +62,9 @@ void DialogTest::Run(const std::function<void(DialogDriver&)>& body) {
 }
 
 std::string DialogTest::Song(const std::string& name, const std::string& title) const {
-    return dir.Write(name, midibytes::Smf({title.empty() ? "" : midibytes::Meta(3, title)}));
+    qv::seq::SmfTrack track;
+    if (!title.empty()) track.Name(title);
+    return dir.Write(name, qvtest::Smf({track}));
 }
 
 std::string DialogTest::Enabled(DialogDriver& d) {

@@ -10,8 +10,8 @@
 #include "app/PlayerDlg.h"
 #include "platform/posix/files_posix.h"
 #include "res/resource.h"
-#include "tests/playlist/MidiBytes.h"
 #include "tests/support/FilesTempDir.h"
+#include "tests/support/SmfBytes.h"
 #include "tests/support/WindowTestFixture.h"
 
 // The POSIX file system, counting the MIDI files it opens, and failing to create or to write any

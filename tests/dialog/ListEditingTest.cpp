@@ -1,4 +1,4 @@
-// The five editing buttons, the display mode, and the caption of the minimised window.
+// The five editing buttons and the display mode.
 #include <gmock/gmock.h>
 
 #include "tests/dialog/DialogFixture.h"
@@ -93,7 +93,6 @@ TEST_F(ListEditing, ClearingEmptiesTheListAndTurnsEveryButtonOff) {
         EXPECT_TRUE(Names().empty() && Titles().empty() && dlg->m_list.m_aPaths.IsEmpty());
         EXPECT_EQ(Enabled(d), "");
         EXPECT_EQ(dlg->m_nCurrent, -1);
-        EXPECT_TRUE(d.Redraws(IDC_PLAYLIST));
     });
 }
 
@@ -132,30 +131,6 @@ TEST_F(ListEditing, TheDisplayModeRefillsTheLinesKeepingOrderAndSelection) {
         ASSERT_TRUE(d.ChooseItem(IDC_DISPLAYMODE, CPlayList::DISPLAY_FULLPATH));
         EXPECT_THAT(d.Lines(IDC_PLAYLIST), ::testing::Each(::testing::StartsWith(dir.Path())));
         EXPECT_TRUE(d.Redraws(IDC_PLAYLIST));
-    });
-}
-
-// What the window system does for the system menu's own Minimise and Restore.
-void SystemCommand(CPlayerDlg& dlg, UINT nCommand) {
-    qv::DefaultDialogProc(dlg.GetSafeHwnd(), WM_SYSCOMMAND, nCommand, 0);
-}
-
-TEST_F(ListEditing, TheMinimisedCaptionShowsTheCurrentPieceOnlyWhilePlaying) {
-    Run([&](DialogDriver& d) {
-        Add(d, 2);
-        SystemCommand(*dlg, SC_MINIMIZE);
-        EXPECT_EQ(d.Caption(), "Quavel");  // nothing plays
-        SystemCommand(*dlg, SC_RESTORE);
-        ASSERT_TRUE(d.ChooseItem(IDC_DISPLAYMODE, CPlayList::DISPLAY_TITLE));
-        dlg->m_bPlaying = 1;
-        dlg->m_nCurrent = 1;
-        SystemCommand(*dlg, SC_MINIMIZE);
-        EXPECT_EQ(d.Caption(), "Title B");
-        dlg->SetPaused(TRUE);
-        dlg->UpdateTitle(FALSE);
-        EXPECT_EQ(d.Caption(), "Title B(PAUSED)");
-        SystemCommand(*dlg, SC_RESTORE);
-        EXPECT_EQ(d.Caption(), "Quavel");
     });
 }
 

@@ -118,10 +118,6 @@ struct SaveFailure {
     const char* message;
 };
 
-void PrintTo(const SaveFailure& failure, std::ostream* os) {
-    *os << failure.label;
-}
-
 class FailedSaves : public ListFiles, public ::testing::WithParamInterface<SaveFailure> {};
 
 TEST_P(FailedSaves, KeepThePreviousFilesAndSaySo) {

@@ -47,18 +47,15 @@ TEST_F(ShiftJisRules, TrailByteBackslashIsNotASeparator) {
     EXPECT_TRUE(qv::IsLastCharSeparator("C:\\MUSIC\\"));
     EXPECT_FALSE(qv::IsLastCharSeparator("C:\\MUSIC\\\x83\x5C"));  // ends in katakana so
     EXPECT_TRUE(qv::IsLastCharSeparator("C:\\\x83\x5C\\"));
-    EXPECT_TRUE(qv::IsLastCharSeparator("\\\\"));
     EXPECT_FALSE(qv::IsLastCharSeparator(""));
     EXPECT_FALSE(qv::IsLastCharSeparator("\x83"));  // a lead byte cut off at the end
-    // The edges of the two lead-byte ranges 0x81-0x9F and 0xE0-0xFC.
-    EXPECT_TRUE(qv::IsLastCharSeparator("\x80\\"));
-    EXPECT_FALSE(qv::IsLastCharSeparator("\x81\\"));
-    EXPECT_FALSE(qv::IsLastCharSeparator("\x9F\\"));
-    EXPECT_TRUE(qv::IsLastCharSeparator("\xA0\\"));
-    EXPECT_TRUE(qv::IsLastCharSeparator("\xDF\\"));
-    EXPECT_FALSE(qv::IsLastCharSeparator("\xE0\\"));
-    EXPECT_FALSE(qv::IsLastCharSeparator("\xFC\\"));
-    EXPECT_TRUE(qv::IsLastCharSeparator("\xFD\\"));
+    // Just outside and just inside the two lead-byte ranges 0x81-0x9F and 0xE0-0xFC.
+    for (const char* lead : {"\x80", "\xA0", "\xDF", "\xFD"})
+        EXPECT_TRUE(qv::IsLastCharSeparator((std::string(lead) + "\\").c_str()))
+            << int(lead[0] & 0xFF);
+    for (const char* lead : {"\x81", "\x9F", "\xE0", "\xFC"})
+        EXPECT_FALSE(qv::IsLastCharSeparator((std::string(lead) + "\\").c_str()))
+            << int(lead[0] & 0xFF);
 }
 
 TEST(Utf8Rules, NoByteIsALeadByteSoTheSameBytesEndInASeparator) {
@@ -92,10 +89,6 @@ TEST_F(ShiftJisRules, SplitsDriveFolderNameAndExtension) {
     p = Split("folder.d\\noext");
     EXPECT_EQ(p.fname, "noext");
     EXPECT_EQ(p.ext, "");
-
-    p = Split(".hidden");
-    EXPECT_EQ(p.fname, "");
-    EXPECT_EQ(p.ext, ".hidden");
 }
 
 TEST(PosixRules, SplitsAtSlashesOnlyAndKnowsNoDrives) {
@@ -134,13 +127,9 @@ TEST_F(ShiftJisRules, ComparisonsTreatDoubleByteCharactersAsUnits) {
     EXPECT_EQ(qv::_mbsicmp(".MID", ".mid"), 0);
     // The trail bytes 0x41 and 0x61 look like 'A' and 'a' but belong to two different characters.
     EXPECT_NE(qv::_mbsicmp("\x83\x41", "\x83\x61"), 0);
-    EXPECT_LT(qv::_mbsicmp("a", "B"), 0);
     EXPECT_LT(qv::_mbsicmp("_", "a"), 0);  // letters compare folded to lower case
-    EXPECT_GT(qv::_mbsicmp("ab", "a"), 0);
-    EXPECT_EQ(qv::_mbscmp(".", "."), 0);
     EXPECT_NE(qv::_mbscmp("..", "."), 0);
     EXPECT_NE(qv::_mbscmp("a", "A"), 0);
-    EXPECT_GT(qv::_mbscmp("\x83\x41", "A"), 0);
 }
 
 TEST(Utf8Rules, CaseFoldingIsByteWiseWithoutLeadBytes) {
@@ -161,6 +150,5 @@ TEST(NoBackend, FileCallsFailWithNotSupported) {
     EXPECT_EQ(qv::_stat("x", &st), -1);
     char buffer[MAX_PATH];
     EXPECT_EQ(qv::_fullpath(buffer, "x", sizeof buffer), nullptr);
-    EXPECT_EQ(qv::GetModuleFileNameA(nullptr, buffer, sizeof buffer), 0u);
     EXPECT_EQ(qv::GetPathSeparator(), '\\');
 }

@@ -7,10 +7,10 @@
 #include "platform/posix/files_posix.h"
 #include "platform/rand.h"
 #include "playlist/PlayList.h"
-#include "tests/playlist/MidiBytes.h"
 #include "tests/support/FilesTempDir.h"
+#include "tests/support/SmfBytes.h"
 
-using namespace midibytes;
+using qv::seq::SmfTrack;
 
 namespace {
 
@@ -59,8 +59,8 @@ std::vector<int> FreshSequence(int n) {
 }  // namespace
 
 TEST_F(PlayListModel, AnEntryShowsItsPathNameOrTitleByMode) {
-    std::string song = m_dir.Write("MUSIC/SONG.MID", Smf({Meta(3, "Song")}));
-    std::string plain = m_dir.Write("MUSIC/PLAIN.MID", Smf({""}));
+    std::string song = m_dir.Write("MUSIC/SONG.MID", qvtest::Smf({SmfTrack().Name("Song")}));
+    std::string plain = m_dir.Write("MUSIC/PLAIN.MID", qvtest::Smf({SmfTrack()}));
     ASSERT_TRUE(m_list.Add(song.c_str()));
     ASSERT_TRUE(m_list.Add(plain.c_str()));
     EXPECT_EQ(m_list.GetText(0, CPlayList::DISPLAY_FULLPATH), song.c_str());
@@ -105,38 +105,24 @@ TEST_F(PlayListModel, SwapExchangesWholeEntries) {
     m_list.Swap(0, 2);
     EXPECT_EQ(Order(), "cba");
     ExpectAligned();
-    m_list.Swap(1, 1);
     m_list.Swap(0, 3);  // outside the list: nothing happens
     m_list.Swap(-1, 0);
     EXPECT_EQ(Order(), "cba");
 }
 
-TEST_F(PlayListModel, ShuffleDrawsExactlyFiveNumbersPerEntry) {
+// The order is the classic generator's from seed 1, five draws an entry, so that a list shuffles
+// the same way on every platform; each entry's texts move together.
+TEST_F(PlayListModel, ShuffleGivesTheSameOrderOnEveryPlatformAndKeepsEntriesWhole) {
     std::vector<int> sequence = FreshSequence(31);
     qv::ResetRand();
     m_list.Shuffle();  // empty: no draw
     EXPECT_EQ(qv::Rand(), sequence[0]);
 
-    AddTitled(kSix, 1);
-    qv::ResetRand();
-    m_list.Shuffle();
-    EXPECT_EQ(Order(), "a");
-    EXPECT_EQ(qv::Rand(), sequence[5]);
-
-    AddTitled(kSix + 1, 5);
-    qv::ResetRand();
-    m_list.Shuffle();
-    EXPECT_EQ(qv::Rand(), sequence[30]);
-}
-
-TEST_F(PlayListModel, ShuffleGivesTheSameOrderOnEveryPlatformAndKeepsEntriesWhole) {
     AddTitled(kSix, 6);
     qv::ResetRand();
     m_list.Shuffle();
-    EXPECT_EQ(Order(), "fabecd");  // the order of the classic generator from seed 1
-    ExpectAligned();
-    m_list.Shuffle();
-    EXPECT_NE(Order(), "fabecd");  // the next shuffle goes on with the following numbers
+    EXPECT_EQ(Order(), "fabecd");
+    EXPECT_EQ(qv::Rand(), sequence[30]);
     ExpectAligned();
 }
 
@@ -146,8 +132,6 @@ TEST(MakeFileName, KeepsBaseNameAndExtensionOfAnyLength) {
     CString name;
     CPlayList::MakeFileName("/a/b.c/song.mid", name);
     EXPECT_EQ(name, "song.mid");
-    CPlayList::MakeFileName("noext", name);
-    EXPECT_EQ(name, "noext");
     CPlayList::MakeFileName("/folder/", name);
     EXPECT_EQ(name, "");
     std::string longName(3000, 'n');

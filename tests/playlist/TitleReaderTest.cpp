@@ -7,10 +7,11 @@
 #include "platform/posix/files_posix.h"
 #include "playlist/FileInput.h"
 #include "playlist/PlayList.h"
-#include "tests/playlist/MidiBytes.h"
 #include "tests/support/FilesTempDir.h"
+#include "tests/support/SmfBytes.h"
 
-using namespace midibytes;
+using namespace qvtest;
+using T = qv::seq::SmfTrack;
 
 namespace {
 
@@ -53,46 +54,54 @@ protected:
     qvtest::TempDir m_dir;
 };
 
-const std::string kTempo = Meta(0x51, std::string("\x07\xA1\x20", 3));
-const std::string kNoteOn = std::string("\x00\x90\x3C\x40", 4);
+// A name, or any other meta event, as the bytes of a track.
+std::string Meta(int type, std::string_view data) {
+    return Events(T().Meta(0, static_cast<std::uint8_t>(type), data));
+}
+std::string Name(std::string_view title) {
+    return Meta(3, title);
+}
+// A file whose first track holds these events, then the end of track.
+std::string First(const std::string& events) {
+    return Header() + Chunk("MTrk", events + Raw({0, 0xFF, 0x2F, 0}));
+}
+const std::string kTempo = Events(T().Tempo(0, 500000));
 
 }  // namespace
 
 TEST_F(TitleReader, FindsTheSequenceNameAmongTheLeadingMetaEvents) {
-    ExpectTitle(Smf({Meta(3, "Hello")}), "Hello", "name first");
-    ExpectTitle(Smf({kTempo + Meta(1, "a text") + Meta(3, "Song")}), "Song",
-                "after tempo and text");
+    ExpectTitle(First(Name("Hello")), "Hello", "name first");
+    ExpectTitle(First(kTempo + Meta(1, "a text") + Name("Song")), "Song", "after tempo and text");
     std::string long144(144, 'L');
-    ASSERT_EQ(VarLen(144), "\x81\x10");
-    ExpectTitle(Smf({Meta(3, long144)}), long144, "length in two bytes");
-    ExpectTitle(Smf({Meta(3, "\x83\x5C\x83\x93\x83\x4F")}), "\x83\x5C\x83\x93\x83\x4F",
+    ExpectTitle(First(Name(long144)), long144, "length in two bytes");
+    ExpectTitle(First(Name("\x83\x5C\x83\x93\x83\x4F")), "\x83\x5C\x83\x93\x83\x4F",
                 "Shift-JIS bytes kept");
-    ExpectTitle(Smf({Meta(3, std::string("Cut\0here", 8))}), "Cut", "up to the first zero byte");
-    ExpectTitle(Header(0, 1) + Chunk("MTrk", Meta(3, "Exact")), "Exact",
+    ExpectTitle(First(Name(std::string_view("Cut\0here", 8))), "Cut", "up to the first zero byte");
+    ExpectTitle(Header() + Chunk("MTrk", Name("Exact")), "Exact",
                 "name ends exactly at the track end");
 }
 
 TEST_F(TitleReader, LongTitlesAreReadWhole) {
     std::string title600(600, 'T');
-    ExpectTitle(Smf({Meta(3, title600)}), title600, "600 bytes");
+    ExpectTitle(First(Name(title600)), title600, "600 bytes");
     std::string title70k(70000, 'U');
-    ExpectTitle(Smf({kTempo + Meta(3, title70k)}), title70k, "70000 bytes");
+    ExpectTitle(First(kTempo + Name(title70k)), title70k, "70000 bytes");
 }
 
 TEST_F(TitleReader, UsesTheFileNameWhenTheFirstTrackNamesNoTitle) {
-    ExpectFileName(Smf({std::string("\x60\xFF\x03\x02Hi", 6)}), "non-zero delta time");
-    ExpectFileName(Smf({kNoteOn + Meta(3, "Late")}), "channel event first");
-    ExpectFileName(Smf({std::string("\x00\xF0\x02\x7E\xF7", 5) + Meta(3, "Late")}),
-                   "system exclusive first");
-    ExpectFileName(Smf({Meta(3, "")}), "name of length 0");
-    ExpectFileName(Smf({Meta(3, std::string("\0Name", 5))}), "name starting with a zero byte");
-    ExpectFileName(Smf({kTempo, Meta(3, "Second")}), "name in the second track only");
+    ExpectFileName(First(Events(T().Meta(0x60, 3, "Hi"))), "non-zero delta time");
+    ExpectFileName(First(Events(T().NoteOn(0, 0, 60, 64)) + Name("Late")), "channel event first");
+    ExpectFileName(First(Raw({0, 0xF0, 2, 0x7E, 0xF7}) + Name("Late")), "system exclusive first");
+    ExpectFileName(First(Name("")), "name of length 0");
+    ExpectFileName(First(Name(std::string_view("\0Name", 5))), "name starting with a zero byte");
+    ExpectFileName(Smf({T().Tempo(0, 500000), T().Name("Second")}),
+                   "name in the second track only");
     ExpectFileName(Header() + Chunk("MTrk", ""), "empty track");
 }
 
 TEST_F(TitleReader, SkipsHeaderBodiesOfAnyLength) {
     for (std::size_t length : {0u, 6u, 100u, 600u, 70000u}) {
-        std::string bytes = Chunk("MThd", std::string(length, '\x01')) + Track(Meta(3, "Hdr"));
+        std::string bytes = Chunk("MThd", std::string(length, '\x01')) + Chunk("MTrk", Name("Hdr"));
         ExpectTitle(bytes, "Hdr", ("header body of " + std::to_string(length)).c_str());
     }
 }
@@ -101,10 +110,10 @@ TEST_F(TitleReader, RefusesFilesThatAreNotStandardMidiFiles) {
     ExpectRejected("", "empty file");
     ExpectRejected("MThd\0\0", "shorter than a chunk head");
     ExpectRejected("Just some text, long enough to fill a header.\r\n", "text file");
-    ExpectRejected(Chunk("RIFF", "RMIDdata" + Smf({Meta(3, "In RIFF")})), "RIFF-wrapped");
+    ExpectRejected(Chunk("RIFF", "RMIDdata" + First(Name("In RIFF"))), "RIFF-wrapped");
     ExpectRejected(Header(), "header and nothing more");
     ExpectRejected(Header() + "MTrk\0\0", "track head cut short");
-    ExpectRejected(Header() + Chunk("XFIH", "x") + Track(Meta(3, "x")),
+    ExpectRejected(Header() + Chunk("XFIH", "x") + Chunk("MTrk", Name("x")),
                    "first chunk is not a track");
     ExpectRejected("MThd" + BigEndian32(0xFFFFFFF0) + std::string(20, '\0'),
                    "header body beyond the file");
@@ -115,15 +124,14 @@ TEST_F(TitleReader, RefusesFilesThatAreNotStandardMidiFiles) {
 }
 
 TEST_F(TitleReader, DamagedTracksNeverReadPastTheTrackOrTheFile) {
-    ExpectFileName((Header() + Chunk("MTrk", Meta(3, "Overlong"))).substr(0, 30),
-                   "name cut by the end of file");
-    ExpectFileName(Header() + "MTrk" + BigEndian32(4) + Meta(3, "Outside"),
+    ExpectFileName(First(Name("Overlong")).substr(0, 30), "name cut by the end of file");
+    ExpectFileName(Header() + "MTrk" + BigEndian32(4) + Name("Outside"),
                    "name reaching past the track");
-    ExpectFileName(Header() + "MTrk" + BigEndian32(0) + Meta(3, "Zero"), "track of length 0");
+    ExpectFileName(Header() + "MTrk" + BigEndian32(0) + Name("Zero"), "track of length 0");
     ExpectFileName(Header() + "MTrk" + BigEndian32(0xFFFFFFFF) +
                        std::string("\x00\xFF\x03\xFF\xFF\xFF\x7F", 7) + "tiny",
                    "name longer than the file");
-    ExpectFileName(Smf({std::string("\x00\xFF\x03\x80\x80\x80\x80\x05", 8) + "Hello"}),
+    ExpectFileName(First(Raw({0, 0xFF, 3, 0x80, 0x80, 0x80, 0x80, 5}) + "Hello"),
                    "length of five bytes");
     ExpectFileName(Header() + "MTrk" + BigEndian32(100) + std::string("\x00\xFF\x03\x81", 4),
                    "length cut by the end");

@@ -16,8 +16,8 @@ using qv::HKEY;
 
 struct FileRegistryBackend {
     static constexpr const char* kTestKey = "Software\\QuavelContractTest";
-    qv::test::RegistryTempDir dir;
-    qv::posix::RegistryFile backend{dir.File("registry.reg")};
+    qvtest::TempDir dir;
+    qv::posix::RegistryFile backend{dir / "registry.reg"};
     qv::IRegistry& Registry() { return backend; }
 };
 
@@ -190,24 +190,22 @@ TYPED_TEST(RegistryContract, SmallBuffersGetMoreDataAndNothingIsWrittenPastThem)
     EXPECT_EQ(cbData, 6u);
 
     cchName = 5;
-    EXPECT_EQ(qv::RegEnumKeyExA(this->m_hTest, 0, name, &cchName, nullptr, nullptr, nullptr,
-                                nullptr),
-              ERROR_MORE_DATA);
+    EXPECT_EQ(
+        qv::RegEnumKeyExA(this->m_hTest, 0, name, &cchName, nullptr, nullptr, nullptr, nullptr),
+        ERROR_MORE_DATA);
     cchName = 6;
-    EXPECT_EQ(qv::RegEnumKeyExA(this->m_hTest, 0, name, &cchName, nullptr, cls, &cchClass,
-                                nullptr),
+    EXPECT_EQ(qv::RegEnumKeyExA(this->m_hTest, 0, name, &cchName, nullptr, cls, &cchClass, nullptr),
               ERROR_MORE_DATA);
     cchClass = 5;
-    ASSERT_EQ(qv::RegEnumKeyExA(this->m_hTest, 0, name, &cchName, nullptr, cls, &cchClass,
-                                nullptr),
+    ASSERT_EQ(qv::RegEnumKeyExA(this->m_hTest, 0, name, &cchName, nullptr, cls, &cchClass, nullptr),
               ERROR_SUCCESS);
     EXPECT_EQ(std::string(name, cchName) + "/" + std::string(cls, cchClass), "sub12/abcd");
-    EXPECT_EQ(qv::RegEnumKeyExA(this->m_hTest, 1, name, &cchName, nullptr, nullptr, nullptr,
-                                nullptr),
-              ERROR_NO_MORE_ITEMS);
-    EXPECT_EQ(qv::RegEnumValueA(this->m_hTest, 1, name, &cchName, nullptr, nullptr, nullptr,
-                                nullptr),
-              ERROR_NO_MORE_ITEMS);
+    EXPECT_EQ(
+        qv::RegEnumKeyExA(this->m_hTest, 1, name, &cchName, nullptr, nullptr, nullptr, nullptr),
+        ERROR_NO_MORE_ITEMS);
+    EXPECT_EQ(
+        qv::RegEnumValueA(this->m_hTest, 1, name, &cchName, nullptr, nullptr, nullptr, nullptr),
+        ERROR_NO_MORE_ITEMS);
 }
 
 TYPED_TEST(RegistryContract, NamesMatchWithoutRegardToCaseAndKeepTheirFirstSpelling) {
@@ -228,9 +226,9 @@ TYPED_TEST(RegistryContract, BadHandlesMissingRightsAndReservedArgumentsAreRefus
               ERROR_ACCESS_DENIED);
     EXPECT_EQ(qv::RegEnumKeyExA(hWrite, 0, name, &cchName, nullptr, nullptr, nullptr, nullptr),
               ERROR_ACCESS_DENIED);
-    EXPECT_EQ(qv::RegEnumValueA(this->m_hTest, 0, name, &cchName, &reserved, nullptr, nullptr,
-                                nullptr),
-              ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(
+        qv::RegEnumValueA(this->m_hTest, 0, name, &cchName, &reserved, nullptr, nullptr, nullptr),
+        ERROR_INVALID_PARAMETER);
 
     HKEY hClosed = nullptr;
     ASSERT_EQ(qv::RegOpenKeyExA(this->m_hTest, "rights", 0, KEY_ALL_ACCESS, &hClosed),
@@ -247,8 +245,8 @@ TEST(RegistrySeam, AnswersNotImplementedWithoutABackendAndHandsBackThePreviousOn
     HKEY h = nullptr;
     EXPECT_EQ(qv::RegOpenKeyExA(HKEY_CURRENT_USER, "Software", 0, KEY_READ, &h),
               ERROR_CALL_NOT_IMPLEMENTED);
-    qv::test::RegistryTempDir dir;
-    qv::posix::RegistryFile backend(dir.File("registry.reg"));
+    qvtest::TempDir dir;
+    qv::posix::RegistryFile backend(dir / "registry.reg");
     EXPECT_EQ(qv::InstallRegistry(&backend), nullptr);
     EXPECT_EQ(qv::InstallRegistry(previous), &backend);
 }

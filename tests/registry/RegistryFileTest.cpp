@@ -45,7 +45,7 @@ class FileImage {
 public:
     explicit FileImage(const std::string& path) {
         qv::posix::RegParseError error;
-        EXPECT_TRUE(ParseRegText(qv::test::ReadWholeFile(path), m_top, &error))
+        EXPECT_TRUE(ParseRegText(qvtest::ReadAll(path), m_top, &error))
             << path << " line " << error.line << ": " << error.message;
         m_key = m_top.FindSubKey("HKEY_CURRENT_USER");
         for (const char* name : {"Software", "Velmora", "Quavel32"})
@@ -72,8 +72,8 @@ std::vector<std::string> FilesIn(const std::string& dir) {
 }
 
 TEST(RegistryFile, ChangesReachTheFileWhenTheLastKeyIsClosedAndOnlyThen) {
-    qv::test::RegistryTempDir dir;
-    std::string path = dir.File("sub/folder/registry.reg");
+    qvtest::TempDir dir;
+    std::string path = dir / "sub/folder/registry.reg";
     {
         RegistryFile reg(path);
         HKEY hOuter = OpenSettings(reg);
@@ -92,14 +92,13 @@ TEST(RegistryFile, ChangesReachTheFileWhenTheLastKeyIsClosedAndOnlyThen) {
     EXPECT_EQ(again.SetValueEx(HKEY_CURRENT_USER, "AtTheRoot", 0, REG_DWORD,
                                reinterpret_cast<std::uint8_t*>(&n), 4),
               ERROR_SUCCESS);
-    EXPECT_NE(qv::test::ReadWholeFile(path).find("\"AtTheRoot\"=dword:00000005"),
-              std::string::npos)
+    EXPECT_NE(qvtest::ReadAll(path).find("\"AtTheRoot\"=dword:00000005"), std::string::npos)
         << "no key open: written at once";
 }
 
 TEST(RegistryFile, TwoWritersKeepEachOthersValuesAndTheLatestWriteWins) {
-    qv::test::RegistryTempDir dir;
-    std::string path = dir.File("registry.reg");
+    qvtest::TempDir dir;
+    std::string path = dir / "registry.reg";
     RegistryFile first(path), second(path);
     HKEY h1 = OpenSettings(first);
     HKEY h2 = OpenSettings(second);  // loaded before the first one writes anything
@@ -118,10 +117,10 @@ TEST(RegistryFile, TwoWritersKeepEachOthersValuesAndTheLatestWriteWins) {
 }
 
 TEST(RegistryFile, ADamagedFileIsKeptAsideAndTheRegistryStartsEmpty) {
-    qv::test::RegistryTempDir dir;
-    std::string path = dir.File("registry.reg");
+    qvtest::TempDir dir;
+    std::string path = dir / "registry.reg";
     const std::string damaged = "REGEDIT4\r\n[HKEY_CURRENT_USER\\Software]\r\n\"x\"=dword:zz\r\n";
-    qv::test::WriteWholeFile(path, damaged);
+    dir.Write("registry.reg", damaged);
 
     testing::internal::CaptureStderr();
     {
@@ -139,13 +138,13 @@ TEST(RegistryFile, ADamagedFileIsKeptAsideAndTheRegistryStartsEmpty) {
     for (const std::string& name : FilesIn(dir.Path()))
         if (name.rfind("registry.reg.damaged-", 0) == 0) aside = name;
     ASSERT_FALSE(aside.empty());
-    EXPECT_EQ(qv::test::ReadWholeFile(dir.File(aside)), damaged);
+    EXPECT_EQ(qvtest::ReadAll(dir / aside), damaged);
     EXPECT_EQ(FileImage(path).Dword("YesLoop"), 1u);
 }
 
 TEST(RegistryFile, AFileThatCannotBeReadIsLeftAloneAndTheChangesWait) {
-    qv::test::RegistryTempDir dir;
-    std::string path = dir.File("registry.reg");
+    qvtest::TempDir dir;
+    std::string path = dir / "registry.reg";
     std::filesystem::create_directory(path);  // reading it fails, as an I/O error would
     RegistryFile reg(path);
     testing::internal::CaptureStderr();
@@ -192,8 +191,8 @@ TEST(RegistryFile, DefaultPathFollowsTheEnvironment) {
 }
 
 TEST(RegistryFileDurability, AProcessKilledWhileSavingLeavesTheOldOrTheNewFile) {
-    qv::test::RegistryTempDir dir;
-    std::string path = dir.File("registry.reg");
+    qvtest::TempDir dir;
+    std::string path = dir / "registry.reg";
     std::mt19937 random(12345);
     for (int round = 0; round < 6; ++round) {
         pid_t child = ::fork();
@@ -217,8 +216,8 @@ TEST(RegistryFileDurability, AProcessKilledWhileSavingLeavesTheOldOrTheNewFile) 
 }
 
 TEST(RegistryFileDurability, TwoProcessesWritingAtOnceBothKeepTheirValues) {
-    qv::test::RegistryTempDir dir;
-    std::string path = dir.File("registry.reg");
+    qvtest::TempDir dir;
+    std::string path = dir / "registry.reg";
     constexpr int kRounds = 15;
     std::vector<pid_t> children;
     for (int k = 0; k < 2; ++k) {

@@ -1,45 +1,39 @@
 #pragma once
 // A sequencer on a hand-driven clock, with a recording output and a recording notification poster.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
-#include <filesystem>
-#include <fstream>
+#include <algorithm>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/sequencer/SequencerMci.h"
+#include "tests/support/FilesTempDir.h"
 
 using Bytes = std::vector<std::uint8_t>;
 
-class RecordingOut final : public qv::seq::IMidiOut {
-public:
-    void Send(std::span<const std::uint8_t> message) override {
-        std::lock_guard<std::mutex> guard(m_mutex);
-        m_messages.emplace_back(message.begin(), message.end());
-    }
+// What every output the sequencer made has sent, in order.
+struct SentLog {
+    std::mutex mutex;
+    std::vector<Bytes> messages;
     std::vector<Bytes> Take() {
-        std::lock_guard<std::mutex> guard(m_mutex);
-        std::vector<Bytes> out;
-        out.swap(m_messages);
-        return out;
+        std::lock_guard<std::mutex> guard(mutex);
+        return std::exchange(messages, {});
     }
-
-private:
-    std::mutex m_mutex;
-    std::vector<Bytes> m_messages;
 };
 
-// Hands the sequencer an output that forwards to the test's recorder.
-class ForwardingOut final : public qv::seq::IMidiOut {
+class RecordingOut final : public qv::seq::IMidiOut {
 public:
-    explicit ForwardingOut(qv::seq::IMidiOut& target) : m_target(target) {}
-    void Send(std::span<const std::uint8_t> message) override { m_target.Send(message); }
+    explicit RecordingOut(SentLog& log) : m_log(log) {}
+    void Send(std::span<const std::uint8_t> message) override {
+        std::lock_guard<std::mutex> guard(m_log.mutex);
+        m_log.messages.emplace_back(message.begin(), message.end());
+    }
 
 private:
-    qv::seq::IMidiOut& m_target;
+    SentLog& m_log;
 };
 
 struct Posted {
@@ -57,29 +51,16 @@ inline std::ostream& operator<<(std::ostream& os, const Posted& p) {
 class SequencerFixture : public ::testing::Test {
 protected:
     SequencerFixture() {
-        char pattern[] = "/tmp/quavel-seq-XXXXXX";
-        m_dir = ::mkdtemp(pattern) ? pattern : "";
         qv::seq::SequencerOptions options;
         options.clock = &m_clock;
         options.poster = [this](std::uintptr_t callback, std::uint32_t code, std::uint32_t id) {
             std::lock_guard<std::mutex> guard(m_postMutex);
             m_posted.push_back({callback, code, id});
         };
-        options.makeOutput = [this] { return std::make_unique<ForwardingOut>(m_out); };
+        options.makeOutput = [this] { return std::make_unique<RecordingOut>(m_out); };
         m_mci.emplace(options);
     }
-    ~SequencerFixture() override {
-        m_mci.reset();
-        if (!m_dir.empty()) std::filesystem::remove_all(m_dir);
-    }
-
-    std::string WriteFile(const std::string& name, const Bytes& bytes) {
-        const std::string path = m_dir + "/" + name;
-        std::ofstream(path, std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()),
-                   static_cast<std::streamsize>(bytes.size()));
-        return path;
-    }
+    ~SequencerFixture() override { m_mci.reset(); }
 
     qv::MCIERROR Send(std::uint32_t id, std::uint32_t msg, std::uintptr_t flags,
                       const void* parms) {
@@ -97,7 +78,7 @@ protected:
 
     std::uint32_t OpenSong(const Bytes& song, const std::string& name = "song.mid") {
         std::uint32_t id = 0;
-        EXPECT_EQ(Open(WriteFile(name, song), id), 0u);
+        EXPECT_EQ(Open(m_dir.Write(name, song), id), 0u);
         return id;
     }
 
@@ -105,19 +86,11 @@ protected:
                       std::optional<std::uint32_t> to = std::nullopt,
                       std::optional<std::uintptr_t> callback = std::nullopt) {
         qv::MCI_PLAY_PARMS play{};
-        std::uintptr_t flags = 0;
-        if (from) {
-            flags |= MCI_FROM;
-            play.dwFrom = *from;
-        }
-        if (to) {
-            flags |= MCI_TO;
-            play.dwTo = *to;
-        }
-        if (callback) {
-            flags |= MCI_NOTIFY;
-            play.dwCallback = *callback;
-        }
+        play.dwFrom = from.value_or(0);
+        play.dwTo = to.value_or(0);
+        play.dwCallback = callback.value_or(0);
+        const std::uintptr_t flags =
+            (from ? MCI_FROM : 0) | (to ? MCI_TO : 0) | (callback ? MCI_NOTIFY : 0);
         const qv::MCIERROR result = Send(id, MCI_PLAY, flags, &play);
         m_clock.Settle();
         return result;
@@ -139,25 +112,19 @@ protected:
 
     std::vector<Posted> TakePosted() {
         std::lock_guard<std::mutex> guard(m_postMutex);
-        std::vector<Posted> out;
-        out.swap(m_posted);
-        return out;
+        return std::exchange(m_posted, {});
     }
 
+    qvtest::TempDir m_dir;
     qv::seq::ManualClock m_clock;
-    RecordingOut m_out;
+    SentLog m_out;
     std::optional<qv::seq::SequencerMci> m_mci;
-    std::string m_dir;
     std::mutex m_postMutex;
     std::vector<Posted> m_posted;
 };
 
 inline bool IsNoteOn(const Bytes& m) {
     return m.size() == 3 && (m[0] & 0xF0) == 0x90 && m[2] > 0;
-}
-
-inline bool IsControl(const Bytes& m, int channel, int controller) {
-    return m.size() == 3 && m[0] == (0xB0 | channel) && m[1] == controller;
 }
 
 // True when, after the last note-on, every channel got sustain off, all notes off and all sound
@@ -169,11 +136,10 @@ inline ::testing::AssertionResult Silenced(const std::vector<Bytes>& messages) {
     }
     for (int channel = 0; channel < 16; ++channel) {
         for (int controller : {64, 123, 120}) {
-            bool found = false;
-            for (std::size_t i = start; i < messages.size() && !found; ++i) {
-                found = IsControl(messages[i], channel, controller) && messages[i][2] == 0;
-            }
-            if (!found) {
+            const Bytes off = {static_cast<std::uint8_t>(0xB0 | channel),
+                               static_cast<std::uint8_t>(controller), 0};
+            if (std::find(messages.begin() + static_cast<std::ptrdiff_t>(start), messages.end(),
+                          off) == messages.end()) {
                 return ::testing::AssertionFailure()
                        << "channel " << channel << " lacks controller " << controller << " = 0";
             }

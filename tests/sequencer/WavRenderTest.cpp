@@ -1,17 +1,16 @@
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <chrono>
 #include <cmath>
 #include <condition_variable>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 
 #include "platform/sequencer/Outputs.h"
 #include "platform/sequencer/SequencerMci.h"
 #include "platform/sequencer/SmfWriter.h"
+#include "tests/support/FilesTempDir.h"
 
 namespace {
 
@@ -69,15 +68,9 @@ std::vector<std::uint8_t> ShortPhrase() {
 TEST(WavOutput, RendersASongAsSoundOfAboutItsLength) {
     std::string tried;
     if (qv::seq::FindSoundfont(tried).empty()) GTEST_SKIP() << "no soundfont; tried " << tried;
-    char pattern[] = "/tmp/quavel-wav-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    const std::string dir = pattern;
-    const std::string wavPath = dir + "/out.wav";
-    const std::string midPath = dir + "/phrase.mid";
-    const auto song = ShortPhrase();
-    std::ofstream(midPath, std::ios::binary)
-        .write(reinterpret_cast<const char*>(song.data()),
-               static_cast<std::streamsize>(song.size()));
+    qvtest::TempDir dir;
+    const std::string wavPath = dir / "out.wav";
+    const std::string midPath = dir.Write("phrase.mid", ShortPhrase());
 
     std::string failure;
     std::unique_ptr<qv::seq::IMidiOut> out = qv::seq::MakeWavOutput(wavPath, failure);
@@ -119,7 +112,6 @@ TEST(WavOutput, RendersASongAsSoundOfAboutItsLength) {
 
     Wav wav;
     ASSERT_TRUE(ReadWav(wavPath, wav));
-    std::filesystem::remove_all(dir);
     ASSERT_EQ(wav.bitsPerSample, 16);
     ASSERT_GT(wav.channels, 0);
     EXPECT_EQ(lengthMs, 1500u);

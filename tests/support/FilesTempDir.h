@@ -1,6 +1,7 @@
 #pragma once
-// Test helpers of the file-system tests: a temporary folder that removes itself, and a scoped
-// installation of a file-system backend.
+// A temporary folder that removes itself, and a scoped installation of a file-system backend.
+#include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -20,6 +21,10 @@ public:
     std::string operator/(std::string_view name) const;
     // Writes the bytes to a file of the folder (sub-folders are made) and answers its path.
     std::string Write(std::string_view name, std::string_view bytes) const;
+    std::string Write(std::string_view name, std::span<const std::uint8_t> bytes) const {
+        return Write(name,
+                     std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    }
     // Makes a sub-folder and answers its path.
     std::string MakeFolder(std::string_view name) const;
 

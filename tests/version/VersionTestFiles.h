@@ -1,12 +1,9 @@
 #pragma once
 // Executable images built in the tests around a version resource: a PE file (32 or 64 bit) with an
 // RT_VERSION resource and an ELF file (32 or 64 bit, either byte order) with a ".qvversion"
-// section, plus a temporary folder to write them to.
-#include <stdlib.h>
-
+// section.
+#include <algorithm>
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -135,32 +132,5 @@ inline qv::versionblob::Description SampleDescription(std::uint16_t major = 1,
     d.translations.push_back({0x0411, 0x03A4});
     return d;
 }
-
-class TempDir {
-public:
-    TempDir() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "qv-version-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) != nullptr) m_path = pattern;
-    }
-    ~TempDir() {
-        std::error_code ec;
-        if (!m_path.empty()) std::filesystem::remove_all(m_path, ec);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-
-    std::string Write(const std::string& name, const Bytes& bytes) const {
-        std::string path = (m_path / name).string();
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(bytes.data()),
-                  static_cast<std::streamsize>(bytes.size()));
-        return path;
-    }
-    const std::filesystem::path& Path() const { return m_path; }
-
-private:
-    std::filesystem::path m_path;
-};
 
 }  // namespace qvtest

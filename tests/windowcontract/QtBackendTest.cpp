@@ -5,8 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QComboBox>
-#include <QDir>
 #include <QFileDialog>
 #include <QFontInfo>
 #include <QFontMetrics>
@@ -104,25 +102,10 @@ TEST_F(QtBackendTest, PlayerWindowIsLaidOutFromItsDialogUnitsInAFontWithJapanese
         EXPECT_TRUE(QFontMetrics(font).inFontUcs4(0x958B)) << Utf8(QFontInfo(font).family());
         EXPECT_EQ(window->size(), Expected(font, 0, 0, 247, 169).size());
         EXPECT_EQ(Control(hDlg, IDC_PLAYLIST)->geometry(), Expected(font, 6, 21, 216, 102));
-        EXPECT_EQ(Control(hDlg, IDC_QUIT)->geometry(), Expected(font, 9, 132, 23, 14));
-        EXPECT_EQ(Control(hDlg, IDC_UP)->geometry(), Expected(font, 227, 21, 15, 18));
-        EXPECT_EQ(Control(hDlg, IDC_EDIT)->geometry(), Expected(font, 201, 154, 42, 14));
-        EXPECT_EQ(Control(hDlg, IDC_DISPLAYMODE)->pos(), Expected(font, 129, 4, 0, 0).topLeft());
         EXPECT_FALSE(window->windowIcon().isNull());
 
-        // Captions as the template gives them, shown and read back.
         EXPECT_EQ(Utf8(static_cast<QPushButton*>(Control(hDlg, IDC_OPEN))->text()), "開く(&O)");
-        EXPECT_EQ(Utf8(static_cast<QPushButton*>(Control(hDlg, IDC_OPTIONS))->text()),
-                  "ｵﾌﾟｼｮﾝ(&I)");
-        char bytes[64] = {};
-        qv::GetWindowTextA(qv::GetDlgItem(hDlg, IDC_DOCUMENT), bytes, sizeof bytes);
-        EXPECT_STREQ(bytes, "ﾄﾞｷｭﾒﾝﾄ(&C)");
-        auto* combo = static_cast<QComboBox*>(Control(hDlg, IDC_DISPLAYMODE));
-        ASSERT_EQ(combo->count(), 3);
-        EXPECT_EQ(Utf8(combo->itemText(2)), "タイトル");
         EXPECT_FALSE(Control(hDlg, IDC_RANDOM)->isVisible());
-        EXPECT_FALSE(Control(hDlg, IDCANCEL)->isVisible());
-        EXPECT_FALSE(Control(hDlg, IDC_PLAY)->isEnabled());
 
         // A label's access key leads to the control after it; the tab order is the template's.
         QLabel* listLabel = nullptr;
@@ -151,13 +134,6 @@ TEST_F(QtBackendTest, OptionsCaptionsShowTheMarkedLetterAsTheirAccessKeyButReadB
         char bytes[64] = {};
         qv::GetWindowTextA(qv::GetDlgItem(hDlg, IDC_ASKQUIT), bytes, sizeof bytes);
         EXPECT_STREQ(bytes, "終了確認(\x1eQ\x1fｼ)");
-        EXPECT_EQ(Utf8(system->WidgetOf(hDlg)->windowTitle()), "オプション設定");
-        QLabel* docLabel = nullptr;
-        for (QLabel* label : system->WidgetOf(hDlg)->findChildren<QLabel*>()) {
-            if (label->buddy() == Control(hDlg, IDC_DOCCMD)) docLabel = label;
-        }
-        ASSERT_NE(docLabel, nullptr);
-        EXPECT_EQ(Utf8(docLabel->text()), "ﾄﾞｷｭﾒﾝﾄｺﾏﾝﾄﾞ(&Sﾄ):");
     });
 }
 
@@ -194,10 +170,6 @@ TEST_F(QtBackendTest, ListShowsTitlesDecodedWhileTheProgramReadsItsOwnBytes) {
         EXPECT_EQ(qv::SendMessageA(hList, LB_GETTEXT, 0, reinterpret_cast<std::intptr_t>(bytes)),
                   6);
         EXPECT_STREQ(bytes, title);
-        qv::SendMessageA(hList, WM_SETREDRAW, FALSE, 0);
-        EXPECT_FALSE(list->updatesEnabled());
-        qv::SendMessageA(hList, WM_SETREDRAW, TRUE, 0);
-        EXPECT_TRUE(list->updatesEnabled());
     });
 }
 
@@ -230,18 +202,6 @@ TEST(QtFileDialogs, TheProgramsFilterMatchesNamesInAnyCaseAndStarDotStarMatchesA
     EXPECT_EQ(Utf8(qv::qtui::ToQtNameFilter(filters[2])), "すべてのファイル(*.*) (*)");
     EXPECT_EQ(Utf8(qv::qtui::CaseInsensitivePattern(QStringLiteral("[1].m?d"))),
               "[[]1[]].[mM]?[dD]");
-
-    QTemporaryDir folder;
-    ASSERT_TRUE(folder.isValid());
-    for (const char* name : {"a b.mid", "C.MID", "Readme", "x.txt"}) {
-        QFile file(folder.filePath(QString::fromUtf8(name)));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    }
-    QDir dir(folder.path());
-    QStringList midi = dir.entryList({qv::qtui::CaseInsensitivePattern(QStringLiteral("*.MID"))},
-                                     QDir::Files, QDir::Name);
-    EXPECT_EQ(midi, QStringList({QStringLiteral("C.MID"), QStringLiteral("a b.mid")}));
-    EXPECT_EQ(dir.entryList({QStringLiteral("*")}, QDir::Files).size(), 4);
 }
 
 TEST(QtFileDialogs, OpenAnswersKeepBlanksInTheExplorerFormAndRefuseWhatDoesNotFit) {
@@ -312,14 +272,6 @@ TEST_F(QtBackendTest, MessageBoxesShowCaptionTextIconAndButtonsAndAnswerTheButto
     });
     EXPECT_EQ(qv::MessageBoxA(nullptr, "終了しますか?", "Quavel", MB_OKCANCEL | MB_ICONEXCLAMATION),
               IDCANCEL);
-    QTimer::singleShot(0, [] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        ASSERT_NE(box, nullptr);
-        EXPECT_EQ(box->icon(), QMessageBox::NoIcon);
-        EXPECT_EQ(Utf8(box->windowTitle()), "Quavel");  // the application's name by default
-        box->reject();  // Esc or the close box on a box with only OK
-    });
-    EXPECT_EQ(qv::MessageBoxA(nullptr, "読み込みに失敗しました", nullptr, MB_OK), IDOK);
 }
 
 }  // namespace

@@ -5,8 +5,8 @@
 
 #include <thread>
 
+#include "tests/support/WindowContractDialog.h"
 #include "tests/windowcontract/ContractBackends.h"
-#include "tests/windowcontract/ContractDialog.h"
 
 using ::testing::Contains;
 using ::testing::ElementsAre;
@@ -273,13 +273,14 @@ TEST_P(WindowContract, MinimiseAndRestoreArriveAsSizeMessages) {
     EXPECT_THAT(dlg.m_log, ElementsAre("size 1", "size 0", "size 1", "size 0"));
 }
 
-TEST_P(WindowContract, DroppedPathsArriveWholeOnlyWhileDropsAreAccepted) {
+TEST_P(WindowContract, DroppedPathsArriveOnlyWhileDropsAreAcceptedAndTheDropIsReleased) {
     RunAndCancel([&](ContractUser& user) {
-        ASSERT_TRUE(user.Drop({"/music/a b.mid", "/music/folder"}));
+        ASSERT_TRUE(user.Drop({"/music/a b.mid", "/music/folder", "/music/0123456789.mid"}));
         dlg.DragAcceptFiles(FALSE);
         EXPECT_FALSE(user.Drop({"/music/c.mid"}));
     });
-    EXPECT_THAT(dlg.m_log, ElementsAre("drop|/music/a b.mid|/music/folder"));
+    EXPECT_THAT(dlg.m_log, ElementsAre("drop|/music/a b.mid|/music/folder|/music/01234567 (21)"));
+    EXPECT_EQ(qv::DragQueryFileA(dlg.m_hLastDrop, qv::kDragQueryCount, nullptr, 0), 0u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, WindowContract, ::testing::Values("headless", "qt"),

@@ -1,6 +1,6 @@
 #pragma once
-// The dialog the window-seam contract runs on: one control of every kind the program uses, each
-// handler writing one line into m_log.
+// The dialog the window-seam contract (and the headless window system's own tests) run on: one
+// control of every kind the program uses, each handler writing one line into m_log.
 #include <functional>
 #include <string>
 #include <thread>
@@ -38,6 +38,7 @@ public:
     CString m_strLabel;
 
     std::vector<std::string> m_log;
+    HDROP m_hLastDrop = nullptr;
     std::thread::id m_uiThread = std::this_thread::get_id();
     // Runs at the end of OnInitDialog (timers, lines, ...).
     std::function<void(CContractDlg&)> m_onInit;

@@ -1,4 +1,4 @@
-#include "tests/windowcontract/ContractDialog.h"
+#include "tests/support/WindowContractDialog.h"
 
 #include <algorithm>
 
@@ -165,13 +165,17 @@ void CContractDlg::OnSize(UINT nType, int, int) {
     Log("size " + std::to_string(nType));
 }
 
+// A small buffer on purpose: a path that does not fit comes back cut, with its full length.
 void CContractDlg::OnDropFiles(HDROP hDropInfo) {
+    m_hLastDrop = hDropInfo;
     UINT nCount = qv::DragQueryFileA(hDropInfo, qv::kDragQueryCount, nullptr, 0);
     std::string line = "drop";
     for (UINT i = 0; i < nCount; ++i) {
-        std::string path(qv::DragQueryFileA(hDropInfo, i, nullptr, 0) + 1, '\0');
-        path.resize(qv::DragQueryFileA(hDropInfo, i, path.data(), static_cast<UINT>(path.size())));
-        line += "|" + path;
+        char buffer[16];
+        UINT nFull = qv::DragQueryFileA(hDropInfo, i, nullptr, 0);
+        UINT nCopied = qv::DragQueryFileA(hDropInfo, i, buffer, sizeof buffer);
+        line += "|" + std::string(buffer);
+        if (nCopied != nFull) line += " (" + std::to_string(nFull) + ")";
     }
     Log(line);
     Default();
