@@ -1,27 +1,18 @@
-// What only the Qt window system has to show: the templates laid out from dialog units with
-// Japanese captions that have glyphs, texts decoded for display, and its file dialogs and
-// message boxes.
+// What only the Qt window system can get wrong: dialog units turned into pixels, texts decoded
+// for display while the program reads its own bytes, keys on buttons, and its file dialog.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QFileDialog>
-#include <QFontInfo>
 #include <QFontMetrics>
 #include <QKeyEvent>
-#include <QLabel>
-#include <QLineEdit>
 #include <QListWidget>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <cstring>
 
 #include "framework/Dialog.h"
-#include "platform/qt/QtDialogUnits.h"
-#include "platform/qt/QtFileDialogs.h"
-#include "platform/qt/QtText.h"
 #include "platform/qt/QtWindowSystem.h"
 #include "res/resource.h"
 #include "tests/windowcontract/QtTestApplication.h"
@@ -95,68 +86,12 @@ protected:
     qv::IWindowSystem* previous = nullptr;
 };
 
-TEST_F(QtBackendTest, PlayerWindowIsLaidOutFromItsDialogUnitsInAFontWithJapaneseGlyphs) {
+TEST_F(QtBackendTest, PlayerWindowIsLaidOutFromItsDialogUnits) {
     WithDialog(IDD_PLAYER, [&](qv::HWND hDlg) {
-        QWidget* window = system->WidgetOf(hDlg);
-        const QFont font = window->font();
-        EXPECT_TRUE(QFontMetrics(font).inFontUcs4(0x958B)) << Utf8(QFontInfo(font).family());
-        EXPECT_EQ(window->size(), Expected(font, 0, 0, 247, 169).size());
+        const QFont font = system->WidgetOf(hDlg)->font();
+        EXPECT_EQ(system->WidgetOf(hDlg)->size(), Expected(font, 0, 0, 247, 169).size());
         EXPECT_EQ(Control(hDlg, IDC_PLAYLIST)->geometry(), Expected(font, 6, 21, 216, 102));
-        EXPECT_FALSE(window->windowIcon().isNull());
-
-        EXPECT_EQ(Utf8(static_cast<QPushButton*>(Control(hDlg, IDC_OPEN))->text()), "開く(&O)");
-        EXPECT_FALSE(Control(hDlg, IDC_RANDOM)->isVisible());
-
-        // A label's access key leads to the control after it; the tab order is the template's.
-        QLabel* listLabel = nullptr;
-        for (QLabel* label : window->findChildren<QLabel*>()) {
-            if (Utf8(label->text()) == "演奏リスト(&Y)") listLabel = label;
-        }
-        ASSERT_NE(listLabel, nullptr);
-        EXPECT_EQ(listLabel->buddy(), Control(hDlg, IDC_PLAYLIST));
-        std::vector<QWidget*> chain;
-        QWidget* next = Control(hDlg, IDC_DISPLAYMODE);
-        for (int i = 0; i < 4; ++i) {
-            chain.push_back(next);
-            do {
-                next = next->nextInFocusChain();
-            } while (!(next->focusPolicy() & Qt::TabFocus));
-        }
-        EXPECT_THAT(chain, ElementsAre(Control(hDlg, IDC_DISPLAYMODE), Control(hDlg, IDC_PLAYLIST),
-                                       Control(hDlg, IDC_QUIT), Control(hDlg, IDC_PLAY)));
     });
-}
-
-TEST_F(QtBackendTest, OptionsCaptionsShowTheMarkedLetterAsTheirAccessKeyButReadBackAsStored) {
-    WithDialog(IDD_OPTIONS, [&](qv::HWND hDlg) {
-        EXPECT_EQ(Utf8(static_cast<QAbstractButton*>(Control(hDlg, IDC_ASKQUIT))->text()),
-                  "終了確認(&Qｼ)");
-        char bytes[64] = {};
-        qv::GetWindowTextA(qv::GetDlgItem(hDlg, IDC_ASKQUIT), bytes, sizeof bytes);
-        EXPECT_STREQ(bytes, "終了確認(\x1eQ\x1fｼ)");
-    });
-}
-
-TEST(QtText, BytesThatAreNotUtf8AreShownAsShiftJisThenLatin1) {
-    EXPECT_EQ(Utf8(qv::qtui::ToDisplay("ソナタ")), "ソナタ");
-    EXPECT_EQ(Utf8(qv::qtui::ToDisplay("\x83\x5C\x83\x69\x83\x5E")), "ソナタ");
-    EXPECT_EQ(Utf8(qv::qtui::ToDisplay("caf\xE9")), "café");  // not Shift-JIS either
-    EXPECT_EQ(Utf8(qv::qtui::ToDisplay("\x83\x5C\x83")), "\xC2\x83\\\xC2\x83");  // cut short
-    EXPECT_EQ(qv::qtui::FromDisplay(qv::qtui::ToDisplay("ソナタ")), "ソナタ");
-}
-
-TEST(QtText, AccessKeyMarksBecomeAmpersandsOrGo) {
-    using qv::qtui::CaptionToDisplay;
-    EXPECT_EQ(Utf8(CaptionToDisplay("参照(\x1e"
-                                    "B\x1f"
-                                    "ｻ)...")),
-              "参照(&Bｻ)...");
-    EXPECT_EQ(Utf8(CaptionToDisplay("R&B (\x1e"
-                                    "Q\x1f)")),
-              "R&&B (&Q)");  // "&" is literal there
-    EXPECT_EQ(Utf8(CaptionToDisplay("&PLAY")), "&PLAY");
-    EXPECT_EQ(Utf8(CaptionToDisplay("\x1e")), "\x1e");  // a lone mark is not a form
-    EXPECT_EQ(Utf8(qv::qtui::WithoutAccessKeys(QStringLiteral("表示(&A): R&&B"))), "表示(A): R&B");
 }
 
 TEST_F(QtBackendTest, ListShowsTitlesDecodedWhileTheProgramReadsItsOwnBytes) {
@@ -190,44 +125,6 @@ TEST_F(QtBackendTest, EnterOnAFocusedPushButtonClicksThatButton) {
     EXPECT_THAT(commands, ElementsAre(IDC_OPEN));
 }
 
-TEST(QtFileDialogs, TheProgramsFilterMatchesNamesInAnyCaseAndStarDotStarMatchesAll) {
-    const char filter[] =
-        "MIDIファイル(*.MID)\0*.MID\0リストファイル(*.qvl)\0*.qvl;*.QVT\0"
-        "すべてのファイル(*.*)\0*.*\0";
-    std::vector<qv::qtui::NameFilter> filters = qv::qtui::ParseFilter(filter);
-    ASSERT_EQ(filters.size(), 3u);
-    EXPECT_EQ(Utf8(qv::qtui::ToQtNameFilter(filters[0])), "MIDIファイル(*.MID) (*.[mM][iI][dD])");
-    EXPECT_EQ(Utf8(qv::qtui::ToQtNameFilter(filters[1])),
-              "リストファイル(*.qvl) (*.[qQ][vV][lL] *.[qQ][vV][tT])");
-    EXPECT_EQ(Utf8(qv::qtui::ToQtNameFilter(filters[2])), "すべてのファイル(*.*) (*)");
-    EXPECT_EQ(Utf8(qv::qtui::CaseInsensitivePattern(QStringLiteral("[1].m?d"))),
-              "[[]1[]].[mM]?[dD]");
-}
-
-TEST(QtFileDialogs, OpenAnswersKeepBlanksInTheExplorerFormAndRefuseWhatDoesNotFit) {
-    std::uint16_t offset = 0;
-    EXPECT_EQ(qv::qtui::OpenAnswer({"/m/a b.mid"}, false, &offset), "/m/a b.mid");
-    EXPECT_EQ(offset, 3);
-    const std::vector<std::string> two = {"/m/a b.mid", "/m/c.mid"};
-    EXPECT_EQ(qv::qtui::OpenAnswer(two, false, &offset), "/m a b.mid c.mid");
-    EXPECT_EQ(qv::qtui::OpenAnswer(two, true, &offset), std::string("/m\0a b.mid\0c.mid\0", 17));
-    EXPECT_EQ(offset, 3);
-    EXPECT_EQ(qv::qtui::OpenAnswer({"/a.mid", "/b.mid"}, true, &offset),
-              std::string("/\0a.mid\0b.mid\0", 14));
-
-    char buffer[8];
-    std::memset(buffer, 'x', sizeof buffer);
-    qv::OPENFILENAMEA ofn{};
-    ofn.lpstrFile = buffer;
-    ofn.nMaxFile = sizeof buffer;
-    EXPECT_FALSE(qv::qtui::StoreAnswer(&ofn, "/m/a.mid", 3, 6));  // needs 9 bytes
-    EXPECT_EQ(buffer[0], 'x');
-    EXPECT_TRUE(qv::qtui::StoreAnswer(&ofn, "/m/a.mi", 3, 6));
-    EXPECT_STREQ(buffer, "/m/a.mi");
-    EXPECT_EQ(ofn.nFileExtension, 6);
-    EXPECT_EQ(qv::qtui::ExtensionOffset("/m.d/name"), 0);
-}
-
 TEST_F(QtBackendTest, OpenDialogAnswersSeveralFilesWithBlanksInTheExplorerForm) {
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
@@ -258,20 +155,6 @@ TEST_F(QtBackendTest, OpenDialogAnswersSeveralFilesWithBlanksInTheExplorerForm) 
     EXPECT_EQ(std::string(buffer.data() + ofn.nFileOffset), "a b.mid");
     EXPECT_EQ(std::string(buffer.data() + ofn.nFileOffset + 8), "c.MID");
     EXPECT_EQ(buffer[ofn.nFileOffset + 8 + 6], '\0');  // the list's final zero
-}
-
-TEST_F(QtBackendTest, MessageBoxesShowCaptionTextIconAndButtonsAndAnswerTheButton) {
-    QTimer::singleShot(0, [] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        ASSERT_NE(box, nullptr);
-        EXPECT_EQ(Utf8(box->windowTitle()), "Quavel");
-        EXPECT_EQ(Utf8(box->text()), "終了しますか?");
-        EXPECT_EQ(box->icon(), QMessageBox::Warning);
-        EXPECT_EQ(box->buttons().size(), 2);
-        box->button(QMessageBox::Cancel)->click();
-    });
-    EXPECT_EQ(qv::MessageBoxA(nullptr, "終了しますか?", "Quavel", MB_OKCANCEL | MB_ICONEXCLAMATION),
-              IDCANCEL);
 }
 
 }  // namespace
