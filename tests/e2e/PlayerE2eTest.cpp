@@ -14,7 +14,7 @@
 #include "platform/sequencer/Outputs.h"
 #include "platform/sequencer/SmfWriter.h"
 #include "tests/e2e/Desktop.h"
-#include "tests/e2e/WavFile.h"
+#include "tests/support/WavFile.h"
 #include "tests/support/FilesTempDir.h"
 
 namespace {
@@ -177,8 +177,8 @@ TEST_F(PlayerE2eTest, PlaysASongToItsEndStopsAndQuitsThroughTheQuestion) {
     ASSERT_TRUE(display.PressKeys(question, {"Return"}));
     ExpectPlayerEnds();
 
-    e2e::WavFile wav;
-    ASSERT_TRUE(e2e::ReadWavFile(wavPath, wav)) << Errors();
+    qvtest::WavFile wav;
+    ASSERT_TRUE(qvtest::ReadWavFile(wavPath, wav)) << Errors();
     ASSERT_GE(wav.Seconds(), kRenderedSeconds);
     // Loud from the first note to the last, then silent: the list stopped after its one song.
     constexpr double kSound = 0.01, kSilence = 0.001;

@@ -1,55 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cmath>
 #include <condition_variable>
-#include <cstring>
-#include <fstream>
-#include <iterator>
 
 #include "platform/sequencer/Outputs.h"
 #include "platform/sequencer/SequencerMci.h"
 #include "platform/sequencer/SmfWriter.h"
 #include "tests/support/FilesTempDir.h"
+#include "tests/support/WavFile.h"
 
 namespace {
-
-struct Wav {
-    int channels = 0;
-    int sampleRate = 0;
-    int bitsPerSample = 0;
-    std::vector<std::int16_t> samples;
-};
-
-std::uint32_t Le(const std::vector<char>& b, std::size_t at, int n) {
-    std::uint32_t v = 0;
-    for (int i = n - 1; i >= 0; --i) v = (v << 8) | static_cast<std::uint8_t>(b[at + i]);
-    return v;
-}
-
-// Just enough of the RIFF format to find the format and the samples.
-bool ReadWav(const std::string& path, Wav& wav) {
-    std::ifstream in(path, std::ios::binary);
-    const std::vector<char> b((std::istreambuf_iterator<char>(in)),
-                              std::istreambuf_iterator<char>());
-    if (b.size() < 12 || std::memcmp(b.data(), "RIFF", 4) || std::memcmp(b.data() + 8, "WAVE", 4))
-        return false;
-    for (std::size_t at = 12; at + 8 <= b.size();) {
-        const std::uint32_t size = Le(b, at + 4, 4);
-        const std::size_t body = at + 8;
-        const std::size_t available = std::min<std::size_t>(size, b.size() - body);
-        if (!std::memcmp(b.data() + at, "fmt ", 4) && available >= 16) {
-            wav.channels = static_cast<int>(Le(b, body + 2, 2));
-            wav.sampleRate = static_cast<int>(Le(b, body + 4, 4));
-            wav.bitsPerSample = static_cast<int>(Le(b, body + 14, 2));
-        } else if (!std::memcmp(b.data() + at, "data", 4)) {
-            wav.samples.resize(available / 2);
-            std::memcpy(wav.samples.data(), b.data() + body, wav.samples.size() * 2);
-        }
-        at = body + size + (size & 1);
-    }
-    return wav.channels > 0 && wav.sampleRate > 0;
-}
 
 // A short phrase of our own: a rising arpeggio over a held chord, 1.5 s at 120 bpm.
 std::vector<std::uint8_t> ShortPhrase() {
@@ -110,23 +70,10 @@ TEST(WavOutput, RendersASongAsSoundOfAboutItsLength) {
         EXPECT_EQ(code, static_cast<std::uint32_t>(MCI_NOTIFY_SUCCESSFUL));
     }  // the output goes with the sequencer, which completes the file
 
-    Wav wav;
-    ASSERT_TRUE(ReadWav(wavPath, wav));
-    ASSERT_EQ(wav.bitsPerSample, 16);
-    ASSERT_GT(wav.channels, 0);
+    qvtest::WavFile wav;
+    ASSERT_TRUE(qvtest::ReadWavFile(wavPath, wav));
     EXPECT_EQ(lengthMs, 1500u);
-    const double seconds = double(wav.samples.size()) / wav.channels / wav.sampleRate;
-    EXPECT_GT(seconds, 1.4);
-    EXPECT_LT(seconds, 3.5);
-    // Sound, not silence, while the song plays.
-    const std::size_t songSamples =
-        std::min(wav.samples.size(), static_cast<std::size_t>(1.4 * wav.sampleRate * wav.channels));
-    double sum = 0;
-    int peak = 0;
-    for (std::size_t i = 0; i < songSamples; ++i) {
-        sum += double(wav.samples[i]) * wav.samples[i];
-        peak = std::max(peak, std::abs(int(wav.samples[i])));
-    }
-    EXPECT_GT(peak, 2000);
-    EXPECT_GT(std::sqrt(sum / double(songSamples)), 200.0);
+    EXPECT_GT(wav.Seconds(), 1.4);
+    EXPECT_LT(wav.Seconds(), 3.5);
+    EXPECT_GT(wav.Rms(0, 1.4), 0.006) << "silence while the song plays";
 }

@@ -1,4 +1,4 @@
-#include "tests/e2e/WavFile.h"
+#include "tests/support/WavFile.h"
 
 #include <algorithm>
 #include <cmath>
@@ -6,7 +6,7 @@
 #include <fstream>
 #include <iterator>
 
-namespace e2e {
+namespace qvtest {
 namespace {
 
 constexpr double kWindowSeconds = 0.05;
@@ -76,4 +76,4 @@ bool ReadWavFile(const std::string& path, WavFile& wav) {
     return haveData && wav.channels > 0 && wav.sampleRate > 0 && wav.bitsPerSample == 16;
 }
 
-}  // namespace e2e
+}  // namespace qvtest

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-namespace e2e {
+namespace qvtest {
 
 struct WavFile {
     int channels = 0;
@@ -24,4 +24,4 @@ struct WavFile {
 // Answers false for anything that is not a readable 16-bit PCM WAV file.
 bool ReadWavFile(const std::string& path, WavFile& wav);
 
-}  // namespace e2e
+}  // namespace qvtest
