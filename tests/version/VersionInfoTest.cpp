@@ -34,19 +34,6 @@ protected:
     int m_count = 0;
 };
 
-TEST_F(VersionInfoTest, TheRunningProgramShowsItsOwnResource) {
-    CVersionInfo info;
-    CString name;
-    CString notice;
-    EXPECT_TRUE(info.QueryString("ProductName", name));
-    EXPECT_TRUE(info.QueryString("LegalCopyright", notice));
-    EXPECT_EQ(name, "Quavel");
-    EXPECT_EQ(notice, "Copyright (C) 2026 Quavel developers");
-    EXPECT_EQ(VersionLine(info), "Version 1.00");
-    EXPECT_EQ(info.GetTranslationKey(), "041103A4");
-    EXPECT_EQ(info.GetLanguageName(), "Japanese");
-}
-
 TEST_F(VersionInfoTest, EachSeparatorFollowsTheWidthOfThePartBefore) {
     CVersionInfo info(WritePe(qvtest::SampleDescription(1, 2, 3, 4)).c_str());
     EXPECT_EQ(info.FormatProductVersion(1, 1, 1, 1), "1.2.3.4");

@@ -218,17 +218,4 @@ TEST_F(VersionResourceTest, LanguageNamesFallBackToThePrimaryLanguageAndAreCutTo
     EXPECT_STREQ(small, "Engl");
 }
 
-TEST(VersionSeam, WithoutABackendEverythingFails) {
-    qv::IVersion* previous = qv::InstallVersion(nullptr);
-    std::uint32_t handle = 7;
-    char buffer[16] = "x";
-    void* value = nullptr;
-    std::uint32_t len = 0;
-    EXPECT_EQ(qv::GetFileVersionInfoSizeA("/proc/self/exe", &handle), 0u);
-    EXPECT_EQ(handle, 0u);
-    EXPECT_EQ(qv::GetFileVersionInfoA("/proc/self/exe", 0, sizeof buffer, buffer), 0);
-    EXPECT_EQ(qv::VerQueryValueA(buffer, "\\", &value, &len), 0);
-    qv::InstallVersion(previous);
-}
-
 }  // namespace
