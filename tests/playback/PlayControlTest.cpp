@@ -301,17 +301,4 @@ TEST_F(PlayControlTest, ACompletionOvertakenByTheUserDoesNotSkipAnEntry) {
     });
 }
 
-TEST_F(PlayControlTest, LoopAndRandomClicksGoToTheSettingsAtOnce) {
-    RunPlayer([&](CPlayerDlg& dlg, DialogDriver& d) {
-        ASSERT_TRUE(d.Click(IDC_LOOP));
-        EXPECT_EQ(dlg.m_settings.Value("YesLoop").GetDword(), 1u);
-        ASSERT_TRUE(d.Click(IDC_LOOP));
-        EXPECT_EQ(dlg.m_settings.Value("YesLoop").GetDword(), 0u);
-        dlg.m_bRandom = 1;
-        dlg.UpdateData(FALSE);
-        dlg.OnRandom();  // the box is hidden; its handler keeps whatever state the box holds
-        EXPECT_EQ(dlg.m_settings.Value("YesRandomize").GetDword(), 1u);
-    });
-}
-
 }  // namespace
