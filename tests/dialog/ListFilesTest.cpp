@@ -145,7 +145,6 @@ const char kListFailed[] = "リストファイルの保存に失敗しました"
 INSTANTIATE_TEST_SUITE_P(
     ListFiles, FailedSaves,
     ::testing::Values(SaveFailure{"ListNotCreated", "mine.qvl", "", kListFailed},
-                      SaveFailure{"TitlesNotCreated", "mine.qvt", "", kListFailed},
                       SaveFailure{"ListWriteFails", "", "mine.qvl", kListFailed},
                       SaveFailure{"TitleWriteFails", "", "mine.qvt",
                                   "タイトルファイルの保存に失敗しました"}),
