@@ -266,10 +266,4 @@ bool VirtualDisplay::ClickAt(int x, int y) const {
     return Xdotool({"mousemove", "--sync", std::to_string(x), std::to_string(y), "click", "1"});
 }
 
-ScreenPoint ScreenPointOf(const Geometry& window, int templateWidth, int templateHeight, int unitsX,
-                          int unitsY) {
-    return {window.x + unitsX * window.width / templateWidth,
-            window.y + unitsY * window.height / templateHeight};
-}
-
 }  // namespace e2e

@@ -102,12 +102,4 @@ private:
     std::string m_name;
 };
 
-// Where a point given in dialog units of a template lands on screen, scaled by the window's size
-// against the template's (the window is laid out from those units).
-struct ScreenPoint {
-    int x, y;
-};
-ScreenPoint ScreenPointOf(const Geometry& window, int templateWidth, int templateHeight, int unitsX,
-                          int unitsY);
-
 }  // namespace e2e

@@ -9,13 +9,13 @@
 #include <cstdio>
 #include <filesystem>
 #include <map>
-#include <sstream>
 
 #include "platform/sequencer/Outputs.h"
 #include "platform/sequencer/SmfWriter.h"
 #include "tests/e2e/Desktop.h"
 #include "tests/support/WavFile.h"
 #include "tests/support/FilesTempDir.h"
+#include "tests/support/PlayerFixture.h"
 
 namespace {
 
@@ -59,18 +59,10 @@ std::string Dword(std::uint32_t value) {
 // The values of the settings key as the registry file holds them: name -> "dword:..." or "\"...\"".
 std::map<std::string, std::string> StoredSettings(const std::string& registryFile) {
     std::map<std::string, std::string> values;
-    std::istringstream lines(qvtest::ReadAll(registryFile));
-    bool inSection = false;
-    for (std::string line; std::getline(lines, line);) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (!line.empty() && line.front() == '[') {
-            inSection = line == kSettingsSection;
-            continue;
-        }
+    for (const std::string& line : SettingsLines(qvtest::ReadAll(registryFile))) {
         const std::size_t eq = line.find("\"=");
-        if (!inSection || line.size() < 3 || line.front() != '"' || eq == std::string::npos)
-            continue;
-        values[line.substr(1, eq - 1)] = line.substr(eq + 2);
+        if (line.front() == '"' && eq != std::string::npos)
+            values[line.substr(1, eq - 1)] = line.substr(eq + 2);
     }
     return values;
 }
@@ -216,9 +208,9 @@ TEST_F(PlayerE2eTest, StartsWhereItWasLeftAndQuitsAtOnceWhenNotToAsk) {
     EXPECT_EQ(where.x, 100);
     EXPECT_EQ(where.y, 60);
 
-    const e2e::ScreenPoint loop =
-        e2e::ScreenPointOf(where, kTemplateWidth, kTemplateHeight, kLoopX, kLoopY);
-    ASSERT_TRUE(display.ClickAt(loop.x, loop.y));
+    // The window is laid out from dialog units, so the template's proportions hold on screen.
+    ASSERT_TRUE(display.ClickAt(where.x + kLoopX * where.width / kTemplateWidth,
+                                where.y + kLoopY * where.height / kTemplateHeight));
     ASSERT_TRUE(display.PressKeys(window, {"Escape"}));
     ExpectPlayerEnds();
 

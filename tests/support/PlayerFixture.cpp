@@ -81,7 +81,11 @@ void PlayerFixture::StoreSettings(const std::string& lines) {
 }
 
 std::vector<std::string> PlayerFixture::StoredSettings() const {
-    std::istringstream in(registry.ReadFile());
+    return SettingsLines(registry.ReadFile());
+}
+
+std::vector<std::string> SettingsLines(const std::string& registryText) {
+    std::istringstream in(registryText);
     std::vector<std::string> lines;
     bool bInKey = false;
     for (std::string line; std::getline(in, line);) {

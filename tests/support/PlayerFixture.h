@@ -55,5 +55,8 @@ private:
     qv::IMci* m_pPreviousMci = nullptr;
 };
 
+// The lines of the settings key in registry-file text, in file order.
+std::vector<std::string> SettingsLines(const std::string& registryText);
+
 // The lines of the player's buttons as the user sees them: PLAY, STOP, PREV, NEXT enabled or not.
 std::string TransportState(qv::headless::DialogDriver& d);
