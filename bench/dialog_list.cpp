@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "app/PlayerDlg.h"
+#include "bench/BenchSongs.h"
 #include "platform/headless/HeadlessWindowSystem.h"
 #include "platform/posix/files_posix.h"
 #include "res/resource.h"
@@ -39,26 +40,6 @@ public:
     }
     int midiOpens = 0;
 };
-
-std::string BigEndian32(std::uint32_t v) {
-    return {static_cast<char>(v >> 24), static_cast<char>(v >> 16), static_cast<char>(v >> 8),
-            static_cast<char>(v)};
-}
-
-// A small but real song: tempo, name, a few notes.
-std::string SongBytes(int n) {
-    std::string title = "Song number " + std::to_string(n);
-    std::string events = std::string("\x00\xFF\x51\x03\x07\xA1\x20", 7);
-    events += std::string("\x00\xFF\x03", 3) + static_cast<char>(title.size()) + title;
-    for (int note = 0; note < 16; ++note) {
-        events += std::string("\x00\x90", 2) + static_cast<char>(60 + note) + '\x40';
-        events += std::string("\x60\x80", 2) + static_cast<char>(60 + note) + '\x40';
-    }
-    events += std::string("\x00\xFF\x2F\x00", 4);
-    std::string header =
-        std::string("MThd", 4) + BigEndian32(6) + std::string("\x00\x00\x00\x01\x00\x60", 6);
-    return header + "MTrk" + BigEndian32(static_cast<std::uint32_t>(events.size())) + events;
-}
 
 template <typename Action>
 double Seconds(Action action) {
@@ -119,10 +100,7 @@ int main() {
         return 2;
     }
     std::string folder = root + "/songs";
-    std::filesystem::create_directory(folder);
-    for (int i = 0; i < kFiles; ++i)
-        std::ofstream(folder + "/song" + std::to_string(i) + ".mid", std::ios::binary)
-            << SongBytes(i);
+    qvbench::WriteSongs(folder, kFiles);
 
     CountingFileSystem files;
     qv::InstallFileSystem(&files);

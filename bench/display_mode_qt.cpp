@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "app/QvApp.h"
+#include "bench/BenchSongs.h"
 #include "platform/files.h"
 #include "platform/mci.h"
 #include "platform/posix/RegistryFile.h"
@@ -44,21 +45,6 @@ double Ms(Clock::time_point from, Clock::time_point to) {
 double Median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v.empty() ? 0 : v[v.size() / 2];
-}
-
-std::string MakeSongs(const std::filesystem::path& dir, int count) {
-    std::filesystem::create_directories(dir);
-    for (int i = 0; i < count; ++i) {
-        qv::seq::SmfTrack t;
-        t.Name("Song number " + std::to_string(i)).NoteOn(0, 0, 60, 90).NoteOff(480, 0, 60).End();
-        const auto bytes = qv::seq::BuildSmf(0, 480, {t});
-        char name[32];
-        std::snprintf(name, sizeof name, "song%05d.mid", i);
-        std::ofstream(dir / name, std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()),
-                   static_cast<std::streamsize>(bytes.size()));
-    }
-    return dir.string();
 }
 
 struct Figures {
@@ -131,7 +117,8 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     const auto dir = std::filesystem::temp_directory_path() /
                      ("quavel-bench-modes-" + std::to_string(::getpid()));
-    const std::string songs = MakeSongs(dir / "songs", entries);
+    qvbench::WriteSongs(dir / "songs", entries);
+    const std::string songs = (dir / "songs").string();
 
     int qtArgc = 1;
     char* qtArgv[] = {argv[0], nullptr};

@@ -21,6 +21,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/BenchSongs.h"
 #include "platform/sequencer/SmfWriter.h"
 #include "tests/e2e/Desktop.h"
 
@@ -57,17 +58,6 @@ std::vector<std::uint8_t> ChordAtOnce() {
     for (int key : {60, 64, 67}) t.NoteOff(key == 60 ? 1920 : 0, 0, key);
     t.End();
     return qv::seq::BuildSmf(0, 480, {t});
-}
-
-void MakeSongs(const fs::path& dir, int count) {
-    fs::create_directories(dir);
-    for (int i = 0; i < count; ++i) {
-        qv::seq::SmfTrack t;
-        t.Name("Song number " + std::to_string(i)).NoteOn(0, 0, 60, 90).NoteOff(480, 0, 60).End();
-        char name[32];
-        std::snprintf(name, sizeof name, "song%05d.mid", i);
-        WriteFile(dir / name, qv::seq::BuildSmf(0, 480, {t}));
-    }
 }
 
 // Where the samples of a WAV file begin, once its header has been written.
@@ -215,7 +205,7 @@ int main(int argc, char** argv) {
         minimal.push_back(MinimalDialogFrame(display, tools));
         player.push_back(PlayerFirstSound(display, tools, dir, song, round));
     }
-    MakeSongs(dir / "songs", entries);
+    qvbench::WriteSongs(dir / "songs", entries);
     const Memory empty = PlayerMemory(display, tools, dir, {});
     const Memory full = PlayerMemory(display, tools, dir, {(dir / "songs").string()});
     fs::remove_all(dir);

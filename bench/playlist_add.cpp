@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchSongs.h"
 #include "platform/posix/files_posix.h"
 #include "playlist/PlayList.h"
 
@@ -25,35 +26,6 @@ constexpr int kRounds = 15;
 constexpr double kTarget = 0.7;
 
 using Clock = std::chrono::steady_clock;
-
-std::string BigEndian32(std::uint32_t v) {
-    return {static_cast<char>(v >> 24), static_cast<char>(v >> 16), static_cast<char>(v >> 8),
-            static_cast<char>(v)};
-}
-
-// A small but real song: tempo, name, a few notes.
-std::string SongBytes(int n) {
-    std::string title = "Song number " + std::to_string(n);
-    std::string events = std::string("\x00\xFF\x51\x03\x07\xA1\x20", 7);
-    events += std::string("\x00\xFF\x03", 3) + static_cast<char>(title.size()) + title;
-    for (int note = 0; note < 16; ++note) {
-        events += std::string("\x00\x90", 2) + static_cast<char>(60 + note) + '\x40';
-        events += std::string("\x60\x80", 2) + static_cast<char>(60 + note) + '\x40';
-    }
-    events += std::string("\x00\xFF\x2F\x00", 4);
-    std::string header =
-        std::string("MThd", 4) + BigEndian32(6) + std::string("\x00\x00\x00\x01\x00\x60", 6);
-    return header + "MTrk" + BigEndian32(static_cast<std::uint32_t>(events.size())) + events;
-}
-
-std::vector<std::string> MakeSongs(const std::string& folder) {
-    std::vector<std::string> paths;
-    for (int i = 0; i < kFiles; ++i) {
-        paths.push_back(folder + "/song" + std::to_string(i) + ".mid");
-        std::ofstream(paths.back(), std::ios::binary) << SongBytes(i);
-    }
-    return paths;
-}
 
 double BareLoop(const std::vector<std::string>& paths) {
     char buffer[512];
@@ -103,7 +75,7 @@ int main() {
     }
     qv::PosixFileSystem fileSystem;
     qv::InstallFileSystem(&fileSystem);
-    std::vector<std::string> paths = MakeSongs(folder);
+    std::vector<std::string> paths = qvbench::WriteSongs(folder, kFiles);
     std::vector<CString> listPaths(paths.begin(), paths.end());
 
     BareLoop(paths);  // warm the cache
