@@ -21,6 +21,7 @@
 
 #include "app/QvApp.h"
 #include "bench/BenchSongs.h"
+#include "platform/Installed.h"
 #include "platform/files.h"
 #include "platform/mci.h"
 #include "platform/posix/RegistryFile.h"
@@ -34,6 +35,8 @@
 #include "res/resource.h"
 
 namespace {
+
+using qv::Installed;
 
 using Clock = std::chrono::steady_clock;
 constexpr int kRounds = 5;
@@ -97,18 +100,6 @@ void Measure(qv::qtui::QtWindowSystem& windows, qv::HWND hDlg, Figures& f) {
         QCoreApplication::processEvents();
     }
 }
-
-template <typename Backend, auto Install>
-class Installed {
-public:
-    explicit Installed(Backend& backend) : m_previous(Install(&backend)) {}
-    ~Installed() { Install(m_previous); }
-    Installed(const Installed&) = delete;
-    Installed& operator=(const Installed&) = delete;
-
-private:
-    Backend* m_previous;
-};
 
 }  // namespace
 

@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "app/QvApp.h"
+#include "platform/Installed.h"
 #include "platform/files.h"
 #include "platform/mci.h"
 #include "platform/posix/Process.h"
@@ -22,20 +23,9 @@
 
 namespace {
 
+using qv::Installed;
+
 constexpr int kExitNoDisplay = 2;
-
-// Installs a backend for as long as this object lives, then puts back what was there before.
-template <typename Backend, auto Install>
-class Installed {
-public:
-    explicit Installed(Backend& backend) : m_previous(Install(&backend)) {}
-    ~Installed() { Install(m_previous); }
-    Installed(const Installed&) = delete;
-    Installed& operator=(const Installed&) = delete;
-
-private:
-    Backend* m_previous;
-};
 
 bool IsSet(const char* name) {
     const char* value = std::getenv(name);
