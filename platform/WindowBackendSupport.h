@@ -50,4 +50,48 @@ inline std::uint32_t QueryDroppedPath(const std::vector<std::string>& paths, std
     return static_cast<std::uint32_t>(CopyText(path, cch, reinterpret_cast<std::intptr_t>(buffer)));
 }
 
+// One item of a window's system menu, as both backends keep it.
+struct MenuItem {
+    std::uint32_t id;
+    std::uint32_t flags;  // MF_SEPARATOR, MF_GRAYED, MF_DISABLED
+    std::string text;
+
+    bool IsSeparator() const { return (flags & MF_SEPARATOR) != 0; }
+    bool IsGrayed() const { return (flags & (MF_GRAYED | MF_DISABLED)) != 0; }
+};
+
+// The system menu's items, addressed by command as the program addresses them.
+inline constexpr std::uint32_t kMenuGrayBits = MF_GRAYED | MF_DISABLED;
+
+inline MenuItem MakeMenuItem(std::uint32_t flags, std::uintptr_t id, const char* text) {
+    if (flags & MF_SEPARATOR) return MenuItem{0, MF_SEPARATOR, ""};
+    return MenuItem{static_cast<std::uint32_t>(id), flags & kMenuGrayBits, text ? text : ""};
+}
+
+inline MenuItem* FindMenuItem(std::vector<MenuItem>& items, std::uint32_t command) {
+    for (MenuItem& item : items) {
+        if (!item.IsSeparator() && item.id == command) return &item;
+    }
+    return nullptr;
+}
+
+// Answers the item's previous grayed state, or -1 when no item has that command.
+inline std::int32_t EnableMenuItemByCommand(std::vector<MenuItem>& items, std::uint32_t command,
+                                            std::uint32_t enable) {
+    MenuItem* item = FindMenuItem(items, command);
+    if (!item) return -1;
+    std::uint32_t previous = item->flags & kMenuGrayBits;
+    item->flags = (item->flags & ~kMenuGrayBits) | (enable & kMenuGrayBits);
+    return static_cast<std::int32_t>(previous);
+}
+
+// Replaces the item with that command; false when there is none.
+inline bool ModifyMenuItemByCommand(std::vector<MenuItem>& items, std::uint32_t command,
+                                    std::uint32_t flags, std::uintptr_t id, const char* text) {
+    MenuItem* item = FindMenuItem(items, command);
+    if (!item) return false;
+    *item = MakeMenuItem(flags, id, text);
+    return true;
+}
+
 }  // namespace qv

@@ -41,12 +41,6 @@ struct HeadlessWindowSystem::Window {
     int iconErasures = 0;
 
     bool HasStyle(std::uint32_t bits) const { return tpl && (tpl->style & bits) == bits; }
-    MenuItem* FindMenuItem(std::uint32_t command) {
-        for (MenuItem& item : systemMenu) {
-            if (!item.IsSeparator() && item.id == command) return &item;
-        }
-        return nullptr;
-    }
 };
 
 }  // namespace qv::headless

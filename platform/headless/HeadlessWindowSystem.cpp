@@ -745,12 +745,7 @@ std::int32_t HeadlessWindowSystem::AppendMenuA(HMENU hMenu, std::uint32_t flags,
                                                std::uintptr_t idNewItem, const char* text) {
     Window* dlg = FindByMenu(hMenu);
     if (!dlg) return 0;
-    if (flags & MF_SEPARATOR) {
-        dlg->systemMenu.push_back({0, MF_SEPARATOR, ""});
-    } else {
-        dlg->systemMenu.push_back({static_cast<std::uint32_t>(idNewItem),
-                                   flags & (MF_GRAYED | MF_DISABLED), text ? text : ""});
-    }
+    dlg->systemMenu.push_back(MakeMenuItem(flags, idNewItem, text));
     return 1;
 }
 
@@ -762,11 +757,7 @@ std::int32_t HeadlessWindowSystem::EnableMenuItem(HMENU hMenu, std::uint32_t idI
         Fail("menu items are addressed by command here, not by position");
         return -1;
     }
-    MenuItem* item = dlg->FindMenuItem(idItem);
-    if (!item) return -1;
-    std::uint32_t previous = item->flags & (MF_GRAYED | MF_DISABLED);
-    item->flags = (item->flags & ~(MF_GRAYED | MF_DISABLED)) | (enable & (MF_GRAYED | MF_DISABLED));
-    return static_cast<std::int32_t>(previous);
+    return EnableMenuItemByCommand(dlg->systemMenu, idItem, enable);
 }
 
 std::int32_t HeadlessWindowSystem::ModifyMenuA(HMENU hMenu, std::uint32_t position,
@@ -778,15 +769,7 @@ std::int32_t HeadlessWindowSystem::ModifyMenuA(HMENU hMenu, std::uint32_t positi
         Fail("menu items are addressed by command here, not by position");
         return 0;
     }
-    MenuItem* item = dlg->FindMenuItem(position);
-    if (!item) return 0;
-    if (flags & MF_SEPARATOR) {
-        *item = MenuItem{0, MF_SEPARATOR, ""};
-    } else {
-        *item = MenuItem{static_cast<std::uint32_t>(idNewItem), flags & (MF_GRAYED | MF_DISABLED),
-                         text ? text : ""};
-    }
-    return 1;
+    return ModifyMenuItemByCommand(dlg->systemMenu, position, flags, idNewItem, text) ? 1 : 0;
 }
 
 // ---- Message boxes and file dialogs

@@ -38,6 +38,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/WindowBackendSupport.h"
 #include "platform/window.h"
 #include "res/DialogTemplate.h"
 
@@ -65,14 +66,7 @@ struct FileDialogCall {
     bool confirmed;
 };
 
-struct MenuItem {
-    std::uint32_t id;
-    std::uint32_t flags;  // MF_SEPARATOR, MF_GRAYED, MF_DISABLED
-    std::string text;
-
-    bool IsSeparator() const { return (flags & MF_SEPARATOR) != 0; }
-    bool IsGrayed() const { return (flags & (MF_GRAYED | MF_DISABLED)) != 0; }
-};
+using qv::MenuItem;
 
 struct DrawnIcon {
     HICON icon;

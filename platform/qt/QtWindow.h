@@ -48,12 +48,6 @@ struct QtWindowSystem::Window {
     std::map<std::uintptr_t, std::unique_ptr<QTimer>> timers;
 
     bool HasStyle(std::uint32_t bits) const { return tpl && (tpl->style & bits) == bits; }
-    MenuItem* FindMenuItem(std::uint32_t command) {
-        for (MenuItem& item : systemMenu) {
-            if (!item.IsSeparator() && item.id == command) return &item;
-        }
-        return nullptr;
-    }
 };
 
 // The top-level widget of a dialog: turns the user's keys, close box, minimising, right clicks and

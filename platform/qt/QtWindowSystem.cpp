@@ -644,12 +644,7 @@ std::int32_t QtWindowSystem::AppendMenuA(HMENU hMenu, std::uint32_t flags, std::
                                          const char* text) {
     Window* dlg = FindByMenu(hMenu);
     if (!dlg) return 0;
-    if (flags & MF_SEPARATOR) {
-        dlg->systemMenu.push_back({0, MF_SEPARATOR, ""});
-    } else {
-        dlg->systemMenu.push_back({static_cast<std::uint32_t>(idNewItem),
-                                   flags & (MF_GRAYED | MF_DISABLED), text ? text : ""});
-    }
+    dlg->systemMenu.push_back(MakeMenuItem(flags, idNewItem, text));
     return 1;
 }
 
@@ -657,26 +652,14 @@ std::int32_t QtWindowSystem::EnableMenuItem(HMENU hMenu, std::uint32_t idItem,
                                             std::uint32_t enable) {
     Window* dlg = FindByMenu(hMenu);
     if (!dlg || (enable & kMenuByPosition)) return -1;
-    MenuItem* item = dlg->FindMenuItem(idItem);
-    if (!item) return -1;
-    std::uint32_t previous = item->flags & (MF_GRAYED | MF_DISABLED);
-    item->flags = (item->flags & ~(MF_GRAYED | MF_DISABLED)) | (enable & (MF_GRAYED | MF_DISABLED));
-    return static_cast<std::int32_t>(previous);
+    return EnableMenuItemByCommand(dlg->systemMenu, idItem, enable);
 }
 
 std::int32_t QtWindowSystem::ModifyMenuA(HMENU hMenu, std::uint32_t position, std::uint32_t flags,
                                          std::uintptr_t idNewItem, const char* text) {
     Window* dlg = FindByMenu(hMenu);
     if (!dlg || (flags & kMenuByPosition)) return 0;
-    MenuItem* item = dlg->FindMenuItem(position);
-    if (!item) return 0;
-    if (flags & MF_SEPARATOR) {
-        *item = MenuItem{0, MF_SEPARATOR, ""};
-    } else {
-        *item = MenuItem{static_cast<std::uint32_t>(idNewItem), flags & (MF_GRAYED | MF_DISABLED),
-                         text ? text : ""};
-    }
-    return 1;
+    return ModifyMenuItemByCommand(dlg->systemMenu, position, flags, idNewItem, text) ? 1 : 0;
 }
 
 // ---- Message boxes and file dialogs
