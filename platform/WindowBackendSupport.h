@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -48,6 +49,73 @@ inline std::uint32_t QueryDroppedPath(const std::vector<std::string>& paths, std
     const std::string& path = paths[index];
     if (!buffer) return static_cast<std::uint32_t>(path.size());
     return static_cast<std::uint32_t>(CopyText(path, cch, reinterpret_cast<std::intptr_t>(buffer)));
+}
+
+// What a list-box message changed, for a backend that mirrors the lines in a widget.
+struct ListChange {
+    enum Kind { None, Added, Inserted, Deleted, Reset, Selected } kind = None;
+    std::int32_t index = -1;
+};
+
+// The list box's rules, the same in every backend: unsorted lines; insert at -1 appends; delete
+// answers the lines left and keeps the selection on its line; no selection reads LB_ERR; setting
+// a selection notifies nothing (the caller sends no notification). Lines is a sequence of
+// std::string. Answers nothing for a message that is not a list-box message.
+template <typename Lines>
+std::optional<std::intptr_t> ListBoxRules(Lines& lines, std::int32_t& selection,
+                                          std::uint32_t message, std::uintptr_t wParam,
+                                          std::intptr_t lParam, ListChange& change) {
+    std::int32_t index = IndexOf(wParam);
+    switch (message) {
+        case LB_ADDSTRING:
+            lines.push_back(TextOf(lParam));
+            change = {ListChange::Added, static_cast<std::int32_t>(lines.size() - 1)};
+            return change.index;
+        case LB_INSERTSTRING:
+            if (index == -1) index = static_cast<std::int32_t>(lines.size());
+            if (index < 0 || static_cast<std::size_t>(index) > lines.size()) return LB_ERR;
+            lines.insert(lines.begin() + index, TextOf(lParam));
+            // The selected line stays selected as it moves down.
+            if (selection >= index) ++selection;
+            change = {ListChange::Inserted, index};
+            return index;
+        case LB_DELETESTRING:
+            if (!InRange(index, lines.size())) return LB_ERR;
+            lines.erase(lines.begin() + index);
+            if (selection == index) {
+                selection = -1;
+            } else if (selection > index) {
+                --selection;
+            }
+            change = {ListChange::Deleted, index};
+            return static_cast<std::intptr_t>(lines.size());
+        case LB_RESETCONTENT:
+            lines.clear();
+            selection = -1;
+            change = {ListChange::Reset, -1};
+            return 0;
+        case LB_GETCOUNT:
+            return static_cast<std::intptr_t>(lines.size());
+        case LB_GETCURSEL:
+            return selection;
+        case LB_SETCURSEL:
+            if (index != -1 && !InRange(index, lines.size())) return LB_ERR;
+            selection = index;
+            change = {ListChange::Selected, index};
+            return index == -1 ? LB_ERR : index;
+        case LB_GETTEXT: {
+            char* buffer = reinterpret_cast<char*>(lParam);
+            if (!InRange(index, lines.size()) || !buffer) return LB_ERR;
+            const std::string& line = lines[static_cast<std::size_t>(index)];
+            std::memcpy(buffer, line.c_str(), line.size() + 1);
+            return static_cast<std::intptr_t>(line.size());
+        }
+        case LB_GETTEXTLEN:
+            if (!InRange(index, lines.size())) return LB_ERR;
+            return static_cast<std::intptr_t>(lines[static_cast<std::size_t>(index)].size());
+        default:
+            return std::nullopt;
+    }
 }
 
 // One item of a window's system menu, as both backends keep it.

@@ -398,57 +398,9 @@ std::intptr_t HeadlessWindowSystem::ControlMessage(Window& ctl, std::uint32_t me
 
 std::intptr_t HeadlessWindowSystem::ListBoxMessage(Window& ctl, std::uint32_t message,
                                                    std::uintptr_t wParam, std::intptr_t lParam) {
-    auto& lines = ctl.lines;
-    std::int32_t index = IndexOf(wParam);
-    switch (message) {
-        case LB_ADDSTRING:
-            lines.push_back(TextOf(lParam));
-            return static_cast<std::intptr_t>(lines.size() - 1);
-        case LB_INSERTSTRING: {
-            if (index == -1) index = static_cast<std::int32_t>(lines.size());
-            if (index < 0 || static_cast<std::size_t>(index) > lines.size()) return LB_ERR;
-            lines.insert(lines.begin() + index, TextOf(lParam));
-            // The selected line stays selected as it moves down.
-            if (ctl.selection >= index) ++ctl.selection;
-            return index;
-        }
-        case LB_DELETESTRING:
-            if (!InRange(index, lines.size())) return LB_ERR;
-            lines.erase(lines.begin() + index);
-            if (ctl.selection == index) {
-                ctl.selection = -1;
-            } else if (ctl.selection > index) {
-                --ctl.selection;
-            }
-            return static_cast<std::intptr_t>(lines.size());
-        case LB_RESETCONTENT:
-            lines.clear();
-            ctl.selection = -1;
-            return 0;
-        case LB_GETCOUNT:
-            return static_cast<std::intptr_t>(lines.size());
-        case LB_GETCURSEL:
-            return ctl.selection;
-        case LB_SETCURSEL:
-            if (index == -1) {
-                ctl.selection = -1;
-                return LB_ERR;
-            }
-            if (!InRange(index, lines.size())) return LB_ERR;
-            ctl.selection = index;
-            return index;
-        case LB_GETTEXT: {
-            char* buffer = reinterpret_cast<char*>(lParam);
-            if (!InRange(index, lines.size()) || !buffer) return LB_ERR;
-            const std::string& line = lines[static_cast<std::size_t>(index)];
-            std::memcpy(buffer, line.c_str(), line.size() + 1);
-            return static_cast<std::intptr_t>(line.size());
-        }
-        case LB_GETTEXTLEN:
-            if (!InRange(index, lines.size())) return LB_ERR;
-            return static_cast<std::intptr_t>(lines[static_cast<std::size_t>(index)].size());
-        default:
-            break;
+    ListChange change;
+    if (auto result = ListBoxRules(ctl.lines, ctl.selection, message, wParam, lParam, change)) {
+        return *result;
     }
     Fail("list-box message " + std::to_string(message) + " is not supported");
     return LB_ERR;

@@ -323,71 +323,36 @@ void QtWindowSystem::SyncListSelection(Window& ctl, bool scroll) {
 
 std::intptr_t QtWindowSystem::ListBoxMessage(Window& ctl, std::uint32_t message,
                                              std::uintptr_t wParam, std::intptr_t lParam) {
-    auto& lines = ctl.lines;
     auto* list = static_cast<QListWidget*>(ctl.widget.data());
     if (!list) return LB_ERR;
     QSignalBlocker blocker(list);
-    std::int32_t index = IndexOf(wParam);
-    switch (message) {
-        case LB_ADDSTRING:
-            lines.push_back(TextOf(lParam));
-            list->addItem(ToDisplay(lines.back()));
-            SyncListSelection(ctl, false);
-            return static_cast<std::intptr_t>(lines.size() - 1);
-        case LB_INSERTSTRING: {
-            if (index == -1) index = static_cast<std::int32_t>(lines.size());
-            if (index < 0 || static_cast<std::size_t>(index) > lines.size()) return LB_ERR;
-            lines.insert(lines.begin() + index, TextOf(lParam));
-            list->insertItem(index, ToDisplay(lines[static_cast<std::size_t>(index)]));
-            // The selected line stays selected as it moves down.
-            if (ctl.selection >= index) ++ctl.selection;
-            SyncListSelection(ctl, false);
-            return index;
-        }
-        case LB_DELETESTRING:
-            if (!InRange(index, lines.size())) return LB_ERR;
-            lines.erase(lines.begin() + index);
-            delete list->takeItem(index);
-            if (ctl.selection == index) {
-                ctl.selection = -1;
-            } else if (ctl.selection > index) {
-                --ctl.selection;
-            }
-            SyncListSelection(ctl, false);
-            return static_cast<std::intptr_t>(lines.size());
-        case LB_RESETCONTENT:
-            lines.clear();
+    ListChange change;
+    std::optional<std::intptr_t> result =
+        ListBoxRules(ctl.lines, ctl.selection, message, wParam, lParam, change);
+    if (!result) return LB_ERR;
+    // The widget mirrors the lines; the program's own changes notify nothing.
+    const auto at = static_cast<std::size_t>(change.index);
+    switch (change.kind) {
+        case ListChange::Added:
+            list->addItem(ToDisplay(ctl.lines.back()));
+            break;
+        case ListChange::Inserted:
+            list->insertItem(change.index, ToDisplay(ctl.lines[at]));
+            break;
+        case ListChange::Deleted:
+            delete list->takeItem(change.index);
+            break;
+        case ListChange::Reset:
             list->clear();
-            ctl.selection = -1;
-            SyncListSelection(ctl, false);
-            return 0;
-        case LB_GETCOUNT:
-            return static_cast<std::intptr_t>(lines.size());
-        case LB_GETCURSEL:
-            return ctl.selection;
-        case LB_SETCURSEL:
-            if (index == -1) {
-                ctl.selection = -1;
-                SyncListSelection(ctl, false);
-                return LB_ERR;
-            }
-            if (!InRange(index, lines.size())) return LB_ERR;
-            ctl.selection = index;
-            SyncListSelection(ctl, true);
-            return index;
-        case LB_GETTEXT: {
-            char* buffer = reinterpret_cast<char*>(lParam);
-            if (!InRange(index, lines.size()) || !buffer) return LB_ERR;
-            const std::string& line = lines[static_cast<std::size_t>(index)];
-            std::memcpy(buffer, line.c_str(), line.size() + 1);
-            return static_cast<std::intptr_t>(line.size());
-        }
-        case LB_GETTEXTLEN:
-            if (!InRange(index, lines.size())) return LB_ERR;
-            return static_cast<std::intptr_t>(lines[static_cast<std::size_t>(index)].size());
-        default:
-            return LB_ERR;
+            break;
+        case ListChange::Selected:
+        case ListChange::None:
+            break;
     }
+    if (change.kind != ListChange::None) {
+        SyncListSelection(ctl, change.kind == ListChange::Selected && change.index >= 0);
+    }
+    return *result;
 }
 
 std::intptr_t QtWindowSystem::ComboBoxMessage(Window& ctl, std::uint32_t message,
