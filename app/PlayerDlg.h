@@ -53,9 +53,12 @@ public:
 
     // Play control.
     void PlayCurrent();
-    void StartEntry();
+    // FALSE when the entry has nothing to play: it could not be opened or played, or it lasts no
+    // time.
+    BOOL StartEntry();
     void ReleaseDevice();
-    void Advance(BOOL bForward);
+    // nFailedStarts: entries in a row that could not start before this step.
+    void Advance(BOOL bForward, int nFailedStarts = 0);
 
     // Companion documents and commands.
     BOOL FindCompanionDocument(const CString& strPath, CString* pstrDocument);

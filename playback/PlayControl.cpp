@@ -17,14 +17,15 @@ DWORD s_nShownSeconds = 0;
 
 }  // namespace
 
-void CPlayerDlg::StartEntry() {
+BOOL CPlayerDlg::StartEntry() {
     UpdateTitle(TRUE);
     if (m_bPlaying) {
         m_device.Stop(0, nullptr);
         m_device.Close(0, nullptr);
     }
     const CString strPath = m_list.GetText(m_nCurrent, CPlayList::DISPLAY_FULLPATH);
-    m_device.OpenElementByTypeId(MCI_DEVTYPE_SEQUENCER, strPath, 0, nullptr);
+    const BOOL bOpened =
+        m_device.OpenElementByTypeId(MCI_DEVTYPE_SEQUENCER, strPath, 0, nullptr) == 0;
     m_device.Set(MCI_FORMAT_MILLISECONDS, kNoAudio, 0, nullptr);
     DWORD dwLengthMs = 0;
     m_device.Status(dwLengthMs, MCI_STATUS_LENGTH, 0, nullptr, 0);
@@ -32,19 +33,26 @@ void CPlayerDlg::StartEntry() {
     m_strLength = FormatMinutesSeconds(m_nLength);
     m_strPosition = kZeroTime;
     UpdateData(FALSE);
-    AutoOpenDocument(strPath);
-    m_device.Play(0, kToEnd, 0, this);
+    // A file that cannot be opened never completes, and a song that lasts no time would complete
+    // at once, over and over under Loop: neither plays, and the caller moves on from it as if it
+    // had ended, without opening its document.
+    BOOL bPlays = bOpened && dwLengthMs > 0;
+    if (bPlays) {
+        AutoOpenDocument(strPath);
+        bPlays = m_device.Play(0, kToEnd, 0, this) == 0;
+    }
     m_bPlaying = 1;
     // A new entry plays even when the old one was paused, so the pause mark goes with it: the
     // PLAY caption must say what the device does.
     if (m_bPaused) SetPaused(FALSE);
     UpdateTitle(FALSE);
+    return bPlays;
 }
 
 void CPlayerDlg::PlayCurrent() {
     if (m_nCurrent >= m_list.GetSize()) m_nCurrent = 0;
     SelectListEntry(m_nCurrent);
-    StartEntry();
+    if (!StartEntry()) Advance(TRUE, 1);
 }
 
 void CPlayerDlg::ReleaseDevice() {
@@ -57,24 +65,33 @@ void CPlayerDlg::ReleaseDevice() {
     UpdateData(FALSE);
 }
 
-void CPlayerDlg::Advance(BOOL bForward) {
+void CPlayerDlg::Advance(BOOL bForward, int nFailedStarts) {
     if (!m_bPlaying) return;
-    ReleaseDevice();
     const int nCount = m_list.GetSize();
-    int nCandidate = bForward ? m_nCurrent + 1 : m_nCurrent - 1;
-    if (nCandidate >= nCount || nCandidate < 0) {
-        if (!m_bLoop || nCount == 0) {
+    for (;;) {
+        ReleaseDevice();
+        int nCandidate = bForward ? m_nCurrent + 1 : m_nCurrent - 1;
+        // A whole round of entries that could not start ends playback rather than cycling
+        // through them for ever.
+        BOOL bEnd = nFailedStarts >= nCount;
+        if (!bEnd && (nCandidate >= nCount || nCandidate < 0)) {
+            bEnd = !m_bLoop || nCount == 0;
+            nCandidate = bForward ? 0 : nCount - 1;
+        }
+        if (bEnd) {
             // Past either end without Loop: the entry just left stays current and selected.
             EnableTransport(TRUE, FALSE, TRUE, TRUE);
             EnableListButtons(TRUE);
             SetPaused(FALSE);
             return;
         }
-        nCandidate = bForward ? 0 : nCount - 1;
+        m_nCurrent = nCandidate;
+        SelectListEntry(m_nCurrent);
+        if (StartEntry()) return;
+        // A start that fails counts as the end of that entry: on to the next, as on completion.
+        ++nFailedStarts;
+        bForward = TRUE;
     }
-    m_nCurrent = nCandidate;
-    SelectListEntry(m_nCurrent);
-    StartEntry();
 }
 
 void CPlayerDlg::OnPlay() {
@@ -155,7 +172,7 @@ void CPlayerDlg::OnSelChangeList() {
     }
     if (nSelection >= 0 && nSelection != m_nCurrent) {
         m_nCurrent = nSelection;
-        StartEntry();
+        if (!StartEntry()) Advance(TRUE, 1);
     }
 }
 

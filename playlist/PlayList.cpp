@@ -37,6 +37,18 @@ BOOL ReadChunkHead(CFileInput& input, const char* pszTag, DWORD& dwLength) {
     return TRUE;
 }
 
+// Finds the first track: chunks of other kinds are skipped, as readers of the format must, but
+// none may reach past the end of the file.
+BOOL FindFirstTrack(CFileInput& input, DWORD& dwLength) {
+    for (;;) {
+        BYTE head[8];
+        if (input.Read(head, sizeof head) != sizeof head) return FALSE;
+        dwLength = CPlayList::ReadBigEndian(head + 4, 4);
+        if (std::memcmp(head, "MTrk", 4) == 0) return TRUE;
+        if (!input.Skip(dwLength)) return FALSE;
+    }
+}
+
 // The text of a meta event's nLength data bytes, up to the first zero byte. Read in pieces, so
 // that only what the file holds is ever kept.
 CString ReadText(CFileInput& input, DWORD nLength) {
@@ -147,7 +159,7 @@ int CPlayList::ReadTitle(const CString& strPath, CString& strTitle) {
     DWORD dwTrack = 0;
     // A header body of any length is skipped; only one that the file cannot hold is refused.
     if (!ReadChunkHead(input, "MThd", dwHeader) || !input.Skip(dwHeader) ||
-        !ReadChunkHead(input, "MTrk", dwTrack)) {
+        !FindFirstTrack(input, dwTrack)) {
         return -1;
     }
     CString strName = FindSequenceName(input, dwTrack);

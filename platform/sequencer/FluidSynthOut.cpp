@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
@@ -128,8 +129,8 @@ public:
 
     void Send(std::span<const std::uint8_t> m) override {
         if (m.empty()) return;
-        if (m[0] == 0xF0) return SendSysex(m);
-        if (m[0] < 0x80 || m[0] >= 0xF0 || m.size() < 2) return;
+        if (m[0] == 0xF0 || m[0] == 0xF7 || m[0] < 0x80) return JoinSysex(m);
+        if (m[0] > 0xF0 || m.size() < 2) return;
         fluid_synth_t* synth = m_synth.get();
         const int channel = m[0] & 0x0F;
         const int data2 = m.size() > 2 ? m[2] : 0;
@@ -192,17 +193,32 @@ private:
         return m_driver != nullptr;
     }
 
-    // Only whole messages, F0 ... F7; the synthesizer wants them without those two bytes.
-    void SendSysex(std::span<const std::uint8_t> m) {
-        if (m.size() < 3 || m.back() != 0xF7) return;
-        fluid_synth_sysex(m_synth.get(), reinterpret_cast<const char*>(m.data() + 1),
-                          static_cast<int>(m.size() - 2), nullptr, nullptr, nullptr, 0);
+    // The synthesizer takes only whole messages, F0 ... F7. A file may send one in packets: F0
+    // and its first bytes, then continuation packets, the last ending with F7. They are joined
+    // here; a new F0 drops an unfinished message, and a packet with nothing to continue is
+    // dropped.
+    void JoinSysex(std::span<const std::uint8_t> m) {
+        std::lock_guard<std::mutex> guard(m_sysexMutex);
+        if (m[0] == 0xF0) {
+            m_sysex.assign(m.begin(), m.end());
+        } else if (!m_sysex.empty()) {
+            m_sysex.insert(m_sysex.end(), m.begin(), m.end());
+        }
+        if (m_sysex.empty() || m_sysex.back() != 0xF7) return;
+        // The synthesizer wants the message without its first and last bytes.
+        if (m_sysex.size() >= 3 && m_sysex.size() - 2 <= static_cast<std::size_t>(INT_MAX)) {
+            fluid_synth_sysex(m_synth.get(), reinterpret_cast<const char*>(m_sysex.data() + 1),
+                              static_cast<int>(m_sysex.size() - 2), nullptr, nullptr, nullptr, 0);
+        }
+        m_sysex.clear();
     }
 
     // Declared so that the driver goes first, then the synthesizer, then the settings.
     SettingsPtr m_settings;
     SynthPtr m_synth;
     DriverPtr m_driver;
+    std::mutex m_sysexMutex;            // players send from their own threads
+    std::vector<std::uint8_t> m_sysex;  // an unfinished message, from its F0 on
 };
 
 std::unique_ptr<IMidiOut> MakeNull(std::string_view, std::string&) {

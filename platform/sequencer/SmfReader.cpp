@@ -17,7 +17,9 @@ struct TempoChange {
     std::uint32_t usPerQuarter;
 };
 
-// Converts ticks to microseconds under a tempo map, or under a fixed SMPTE frame rate.
+// Converts ticks to microseconds under a tempo map, or under a fixed SMPTE frame rate. Time
+// is kept exact, in microseconds times ticks per quarter, and rounded once per answer: rounding
+// each tempo segment would lose up to a microsecond a change, a millisecond over a long song.
 class TickTimer {
 public:
     // division is the header's word; answers false when it cannot time anything.
@@ -35,7 +37,7 @@ public:
                 last.usPerQuarter = t.usPerQuarter;  // the later change at one tick wins
                 continue;
             }
-            m_segments.push_back({t.tick, Within(last, t.tick), t.usPerQuarter});
+            m_segments.push_back({t.tick, Scaled(last, t.tick), t.usPerQuarter});
         }
         return true;
     }
@@ -46,19 +48,20 @@ public:
             return static_cast<std::int64_t>(tick * 100'000'000 / m_smpteFramesPer100s);
         }
         while (m_next + 1 < m_segments.size() && m_segments[m_next + 1].tick <= tick) ++m_next;
-        return Within(m_segments[m_next], tick);
+        const std::uint64_t scaled = Scaled(m_segments[m_next], tick);
+        return static_cast<std::int64_t>((scaled + m_ticksPerQuarter / 2) / m_ticksPerQuarter);
     }
 
 private:
     struct Segment {
         std::uint64_t tick;
-        std::int64_t startUs;
+        std::uint64_t startScaled;  // microseconds times ticks per quarter
         std::uint32_t usPerQuarter;
     };
 
-    std::int64_t Within(const Segment& s, std::uint64_t tick) const {
-        return s.startUs +
-               static_cast<std::int64_t>((tick - s.tick) * s.usPerQuarter / m_ticksPerQuarter);
+    // At most 2^32 ticks times a 24-bit tempo: the sum stays below 2^56.
+    static std::uint64_t Scaled(const Segment& s, std::uint64_t tick) {
+        return s.startScaled + (tick - s.tick) * s.usPerQuarter;
     }
 
     bool InitSmpte(std::uint16_t division) {
@@ -140,9 +143,7 @@ private:
                         std::uint64_t& endTick) {
         ByteReader r(data);
         m_runStarts.push_back(m_song.events.size());
-        // A channel event takes at least two bytes; a guess from the chunk's real size saves
-        // most regrowing, and the cap keeps a junk file from reserving much.
-        m_song.events.reserve(std::min(m_song.events.size() + data.size() / 3, kMaxSmfEvents));
+        ReserveFor(data.size());
         std::uint8_t running = 0;
         bool endOfTrack = false;
         // A track that just stops without its end-of-track event is common enough to accept.
@@ -157,6 +158,16 @@ private:
         }
         endTick = tick;
         return SmfStatus::Ok;
+    }
+
+    // A channel event takes at least two bytes: a guess from the chunk's real size saves most
+    // regrowing, and the cap keeps a junk file from reserving much. The room at least doubles,
+    // so that many small tracks copy the array now and then rather than once a track.
+    void ReserveFor(std::size_t trackBytes) {
+        auto& events = m_song.events;
+        const std::size_t wanted = std::min(events.size() + trackBytes / 3, kMaxSmfEvents);
+        if (wanted <= events.capacity()) return;
+        events.reserve(std::min(std::max(wanted, 2 * events.capacity()), kMaxSmfEvents));
     }
 
     SmfStatus ReadEvent(ByteReader& r, std::uint64_t tick, std::uint8_t& running,

@@ -127,21 +127,16 @@ inline bool IsNoteOn(const Bytes& m) {
     return m.size() == 3 && (m[0] & 0xF0) == 0x90 && m[2] > 0;
 }
 
-// True when, after the last note-on, every channel got sustain off, all notes off and all sound
-// off: nothing can be left sounding.
+// True when every channel got sustain off, all notes off and all sound off: nothing can be left
+// sounding.
 inline ::testing::AssertionResult Silenced(const std::vector<Bytes>& messages) {
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < messages.size(); ++i) {
-        if (IsNoteOn(messages[i])) start = i + 1;
-    }
     for (int channel = 0; channel < 16; ++channel) {
-        for (int controller : {64, 123, 120}) {
-            const Bytes off = {static_cast<std::uint8_t>(0xB0 | channel),
-                               static_cast<std::uint8_t>(controller), 0};
-            if (std::find(messages.begin() + static_cast<std::ptrdiff_t>(start), messages.end(),
-                          off) == messages.end()) {
+        for (std::uint8_t controller : {64, 123, 120}) {
+            const Bytes off = {static_cast<std::uint8_t>(0xB0 | channel), controller, 0};
+            if (std::find(messages.begin(), messages.end(), off) == messages.end()) {
                 return ::testing::AssertionFailure()
-                       << "channel " << channel << " lacks controller " << controller << " = 0";
+                       << "channel " << channel << " lacks controller " << int(controller)
+                       << " = 0";
             }
         }
     }
