@@ -83,6 +83,13 @@ bool DialogDriver::ChooseLine(std::int32_t listId, std::int32_t index) {
     return true;
 }
 
+bool DialogDriver::ClickBelowLines(std::int32_t listId) {
+    HeadlessWindowSystem::Window* ctl = nullptr;
+    if (!CanUse(listId, &ctl)) return false;
+    if (ctl->kind != ControlKind::ListBox) return Refuse(ControlName(listId) + " is not a list");
+    return true;
+}
+
 bool DialogDriver::ChooseItem(std::int32_t comboId, std::int32_t index) {
     HeadlessWindowSystem::Window* ctl = nullptr;
     if (!CanUse(comboId, &ctl)) return false;

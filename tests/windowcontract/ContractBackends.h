@@ -26,6 +26,9 @@ public:
     virtual qv::HWND Dialog() const = 0;
     virtual bool Click(int id) = 0;
     virtual bool ChooseLine(int listId, int index) = 0;
+    // A click in the list's empty area below its last line, and a Ctrl+click on a line.
+    virtual bool ClickBelowLines(int listId) = 0;
+    virtual bool ControlClickLine(int listId, int index) = 0;
     virtual bool ChooseItem(int comboId, int index) = 0;
     // Enter while the focus is not on a push button.
     virtual bool PressEnter() = 0;

@@ -16,6 +16,11 @@ public:
     qv::HWND Dialog() const override { return m_driver.Handle(); }
     bool Click(int id) override { return m_driver.Click(id); }
     bool ChooseLine(int listId, int index) override { return m_driver.ChooseLine(listId, index); }
+    bool ClickBelowLines(int listId) override { return m_driver.ClickBelowLines(listId); }
+    // Ctrl means nothing to a list that selects one line: the click chooses it.
+    bool ControlClickLine(int listId, int index) override {
+        return m_driver.ChooseLine(listId, index);
+    }
     bool ChooseItem(int comboId, int index) override { return m_driver.ChooseItem(comboId, index); }
     bool PressEnter() override { return m_driver.PressEnter(); }
     bool PressEscape() override { return m_driver.PressEscape(); }

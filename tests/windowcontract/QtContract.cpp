@@ -26,13 +26,13 @@ namespace {
 
 using qv::qtui::QtWindowSystem;
 
-void SendClick(QWidget* widget, QPoint at) {
+void SendClick(QWidget* widget, QPoint at, Qt::KeyboardModifiers keys = Qt::NoModifier) {
     QPointF global = widget->mapToGlobal(QPointF(at));
     QMouseEvent press(QEvent::MouseButtonPress, QPointF(at), global, Qt::LeftButton, Qt::LeftButton,
-                      Qt::NoModifier);
+                      keys);
     QApplication::sendEvent(widget, &press);
     QMouseEvent release(QEvent::MouseButtonRelease, QPointF(at), global, Qt::LeftButton,
-                        Qt::NoButton, Qt::NoModifier);
+                        Qt::NoButton, keys);
     QApplication::sendEvent(widget, &release);
 }
 
@@ -56,13 +56,19 @@ public:
         return true;
     }
 
-    bool ChooseLine(int listId, int index) override {
+    bool ChooseLine(int listId, int index) override { return ClickLine(listId, index, {}); }
+    bool ControlClickLine(int listId, int index) override {
+        return ClickLine(listId, index, Qt::ControlModifier);
+    }
+    bool ClickBelowLines(int listId) override {
         QWidget* widget = nullptr;
         if (!CanUse(listId, &widget)) return false;
         auto* list = qobject_cast<QListWidget*>(widget);
-        if (!list || index < 0 || index >= list->count()) return false;
-        list->scrollToItem(list->item(index));
-        SendClick(list->viewport(), list->visualItemRect(list->item(index)).center());
+        if (!list || list->count() == 0) return false;
+        QRect area = list->viewport()->rect();
+        int below = list->visualItemRect(list->item(list->count() - 1)).bottom() + 1;
+        if (below >= area.bottom()) return false;  // the lines fill the list
+        SendClick(list->viewport(), QPoint(area.center().x(), (below + area.bottom()) / 2));
         return true;
     }
 
@@ -203,6 +209,15 @@ private:
     // The platform confirms a window-state change later; a user takes a moment before the next
     // act, and so do we, so that a late confirmation is not mistaken for a new change.
     static void SettleWindowState() { QCoreApplication::processEvents(); }
+    bool ClickLine(int listId, int index, Qt::KeyboardModifiers keys) {
+        QWidget* widget = nullptr;
+        if (!CanUse(listId, &widget)) return false;
+        auto* list = qobject_cast<QListWidget*>(widget);
+        if (!list || index < 0 || index >= list->count()) return false;
+        list->scrollToItem(list->item(index));
+        SendClick(list->viewport(), list->visualItemRect(list->item(index)).center(), keys);
+        return true;
+    }
     bool CanAct() const { return !m_system.HasEnded(m_hDlg) && qv::IsWindowEnabled(m_hDlg); }
     bool CanUse(int id, QWidget** pWidget) const {
         QWidget* widget = Widget(id);

@@ -115,13 +115,18 @@ TEST_P(WindowContract, OnlyTheUsersChoicesNotify) {
 
         ASSERT_TRUE(user.ChooseLine(IDC_C_LIST, 1));
         ASSERT_TRUE(user.ChooseLine(IDC_C_LIST, 1));  // the same line again still notifies
+        // A single-selection list keeps its line: Ctrl+click chooses it again, a click below
+        // the last line changes nothing.
+        ASSERT_TRUE(user.ControlClickLine(IDC_C_LIST, 1));
+        ASSERT_TRUE(user.ClickBelowLines(IDC_C_LIST));
+        EXPECT_EQ(user.Selection(IDC_C_LIST), 1);
         ASSERT_TRUE(user.ChooseItem(IDC_C_COMBO, 2));
         ASSERT_TRUE(user.Click(IDC_C_FLAG));
         EXPECT_FALSE(user.IsChecked(IDC_C_FLAG));  // toggled before the click is reported
         ASSERT_TRUE(user.Click(IDC_C_GO));
         EXPECT_EQ(dlg.m_list.GetCurSel(), 1);
     });
-    EXPECT_THAT(dlg.m_log, ElementsAre("list 1", "list 1", "combo 2", "flag", "go"));
+    EXPECT_THAT(dlg.m_log, ElementsAre("list 1", "list 1", "list 1", "combo 2", "flag", "go"));
 }
 
 TEST_P(WindowContract, CaptionsRoundTripAndTheUserCannotReachDisabledOrHiddenControls) {
