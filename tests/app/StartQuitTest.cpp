@@ -14,7 +14,7 @@ namespace {
 class StartQuitTest : public PlayerFixture {
 protected:
     // Runs the whole program: the application object with this command line and the user's body;
-    // Enter ends it unless the body did.
+    // the dialog then ends without the quit sequence unless the body ended it.
     void RunProgram(const std::vector<std::string>& args,
                     const std::function<void(CPlayerDlg&, DialogDriver&)>& body) {
         CQvApp app;
@@ -27,9 +27,7 @@ protected:
     void RunApp(CQvApp& app, const std::function<void(CPlayerDlg&, DialogDriver&)>& body) {
         windows.OnDialog(IDD_PLAYER, [&](DialogDriver& d) {
             body(*static_cast<CPlayerDlg*>(app.m_pMainWnd), d);
-            if (!d.IsEnded()) {
-                EXPECT_TRUE(d.PressEnter()) << d.WhyRefused();
-            }
+            if (!d.IsEnded()) qv::EndDialog(d.Handle(), IDCANCEL);
         });
         EXPECT_FALSE(app.InitInstance());
     }
@@ -197,19 +195,30 @@ TEST_F(StartQuitTest, ACancelledQuestionLeavesEverythingRunning) {
     });
 }
 
-TEST_F(StartQuitTest, WithoutTheQuestionQuitEndsAtOnceAndEnterEndsWithoutSaving) {
-    StoreSettings("\"YesAskQuit\"=dword:00000000");
-    RunProgram({}, [&](CPlayerDlg&, DialogDriver& d) { ASSERT_TRUE(d.PressEscape()); });
-    EXPECT_TRUE(windows.MessageBoxes().empty());
-    EXPECT_EQ(StoredSettings().size(), 6u);
-
+// Enter is the OK command: it quits like Esc, asking first and keeping what changed.
+TEST_F(StartQuitTest, EnterQuitsLikeEscapeAndWithoutTheQuestionBothEndAtOnce) {
     StoreSettings("\"YesLoop\"=dword:00000000");
+    windows.AnswerMessageBox(IDOK);
     RunProgram({}, [&](CPlayerDlg&, DialogDriver& d) {
         ASSERT_TRUE(d.Click(IDC_LOOP));
+        ASSERT_TRUE(d.ChooseItem(IDC_DISPLAYMODE, 1));
         ASSERT_TRUE(d.PressEnter());
     });
-    EXPECT_TRUE(windows.MessageBoxes().empty());
-    EXPECT_EQ(StoredSettings(), std::vector<std::string>{"\"YesLoop\"=dword:00000000"});
+    EXPECT_EQ(windows.MessageBoxes().size(), 1u);
+    EXPECT_EQ(SortedSettings(), (std::vector<std::string>{
+                                    "\"DisplayMode\"=dword:00000001",
+                                    "\"WindowPosX\"=dword:00000186",
+                                    "\"WindowPosY\"=dword:0000014a",
+                                    "\"YesAskQuit\"=dword:00000001",
+                                    "\"YesLoop\"=dword:00000001",
+                                    "\"YesRandomize\"=dword:00000000",
+                                }));
+
+    StoreSettings("\"YesAskQuit\"=dword:00000000");
+    RunProgram({}, [&](CPlayerDlg&, DialogDriver& d) { ASSERT_TRUE(d.PressEnter()); });
+    RunProgram({}, [&](CPlayerDlg&, DialogDriver& d) { ASSERT_TRUE(d.PressEscape()); });
+    EXPECT_EQ(windows.MessageBoxes().size(), 1u);
+    EXPECT_EQ(StoredSettings().size(), 6u);
 }
 
 // Pieces from the shell stand as given; a command-line text is split at blanks.

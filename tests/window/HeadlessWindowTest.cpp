@@ -159,7 +159,7 @@ TEST_F(HeadlessWindowTest, TheMinimisedPlayerPaintsItsIconCentredAndDragsIt) {
         EXPECT_EQ(user.IconBackgroundErasures(), 1);
         EXPECT_EQ(player.SendMessageA(WM_QUERYDRAGICON),
                   reinterpret_cast<LRESULT>(user.DrawnIcons()[0].icon));
-        ASSERT_TRUE(user.PressEnter());
+        player.EndDialog(IDOK);
     });
     player.DoModal();
 }
