@@ -238,7 +238,7 @@ void QtWindowSystem::ShowText(Window& wnd) {
     QWidget* widget = wnd.widget;
     if (!widget) return;
     if (wnd.isDialog) {
-        widget->setWindowTitle(ToDisplay(wnd.text));
+        widget->setWindowTitle(TitleToDisplay(wnd.text));
         return;
     }
     switch (wnd.kind) {

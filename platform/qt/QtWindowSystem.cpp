@@ -191,7 +191,7 @@ QtWindowSystem::Window& QtWindowSystem::CreateDialogWindow(const res::DialogTemp
     widget->setFont(font);
     dlg->units = BaseUnitsOf(font);
     widget->setFixedSize(ToPixels(dlg->units, 0, 0, tpl.w, tpl.h).size());
-    widget->setWindowTitle(ToDisplay(tpl.caption));
+    widget->setWindowTitle(TitleToDisplay(tpl.caption));
     widget->setWindowIcon(*m_icon);
     if (ownerWidget) widget->setWindowModality(Qt::ApplicationModal);
     dlg->widget = widget;
@@ -668,7 +668,7 @@ std::int32_t QtWindowSystem::MessageBoxA(HWND hWndOwner, const char* text, const
                                          std::uint32_t type) {
     Window* owner = FindDialog(hWndOwner);
     QMessageBox box(owner ? owner->widget.data() : nullptr);
-    box.setWindowTitle(ToDisplay(caption ? caption : ""));
+    box.setWindowTitle(TitleToDisplay(caption ? caption : ""));
     box.setTextFormat(Qt::PlainText);
     box.setText(ToDisplay(text ? text : ""));
     box.setIcon((type & 0xF0) == MB_ICONEXCLAMATION ? QMessageBox::Warning : QMessageBox::NoIcon);

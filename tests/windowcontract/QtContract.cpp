@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QUrl>
+#include <QWindow>
 #include <deque>
 #include <map>
 
@@ -166,8 +167,10 @@ public:
         return seen;
     }
 
+    // The title the window system was given, after Qt's own marks are applied.
     std::string Caption() const override {
-        return DialogWidget()->windowTitle().toUtf8().toStdString();
+        QWindow* window = DialogWidget()->windowHandle();
+        return window ? window->title().toUtf8().toStdString() : std::string();
     }
     bool IsChecked(int id) const override {
         auto* check = qobject_cast<QCheckBox*>(Widget(id));
