@@ -189,7 +189,7 @@ QtWindowSystem::Window& QtWindowSystem::CreateDialogWindow(const res::DialogTemp
     auto* widget = new DialogWidget(*this, dlg->handle, ownerWidget, flags);
     QFont font = DialogFont(tpl);
     widget->setFont(font);
-    dlg->units = BaseUnitsOf(font);
+    dlg->units = BaseUnitsOf(tpl, font);
     widget->setFixedSize(ToPixels(dlg->units, 0, 0, tpl.w, tpl.h).size());
     widget->setWindowTitle(TitleToDisplay(tpl.caption));
     widget->setWindowIcon(*m_icon);
