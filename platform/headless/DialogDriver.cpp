@@ -132,6 +132,15 @@ bool DialogDriver::PressEnter() {
     return true;
 }
 
+bool DialogDriver::PressEnterOn(std::int32_t buttonId) {
+    HeadlessWindowSystem::Window* ctl = nullptr;
+    if (!CanUse(buttonId, &ctl)) return false;
+    if (ctl->kind != ControlKind::PushButton && ctl->kind != ControlKind::DefPushButton) {
+        return Refuse(ControlName(buttonId) + " is not a push button");
+    }
+    return Click(buttonId);
+}
+
 bool DialogDriver::PressEscape() {
     if (!CanAct()) return false;
     HWND hCancel = m_system.GetDlgItem(m_hDlg, IDCANCEL);

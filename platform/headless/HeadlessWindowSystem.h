@@ -259,6 +259,8 @@ public:
     [[nodiscard]] bool Type(std::int32_t editId, const std::string& text);
     // Enter while the focus is not on a push button: the default push button's command, or IDOK.
     [[nodiscard]] bool PressEnter();
+    // Enter while the focus is on a push button: that button's click.
+    [[nodiscard]] bool PressEnterOn(std::int32_t buttonId);
     [[nodiscard]] bool PressEscape();
     [[nodiscard]] bool PressCloseBox();
     // Files and folders dropped from the desktop, by full path.

@@ -30,8 +30,9 @@ public:
     virtual bool ClickBelowLines(int listId) = 0;
     virtual bool ControlClickLine(int listId, int index) = 0;
     virtual bool ChooseItem(int comboId, int index) = 0;
-    // Enter while the focus is not on a push button.
+    // Enter while the focus is not on a push button, and while it is on that button.
     virtual bool PressEnter() = 0;
+    virtual bool PressEnterOn(int buttonId) = 0;
     virtual bool PressEscape() = 0;
     virtual bool PressCloseBox() = 0;
     virtual bool Minimise() = 0;

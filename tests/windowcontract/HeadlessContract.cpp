@@ -23,6 +23,7 @@ public:
     }
     bool ChooseItem(int comboId, int index) override { return m_driver.ChooseItem(comboId, index); }
     bool PressEnter() override { return m_driver.PressEnter(); }
+    bool PressEnterOn(int buttonId) override { return m_driver.PressEnterOn(buttonId); }
     bool PressEscape() override { return m_driver.PressEscape(); }
     bool PressCloseBox() override { return m_driver.PressCloseBox(); }
     bool Minimise() override { return m_driver.Minimise(); }

@@ -1,16 +1,13 @@
 // What only the Qt window system can get wrong: dialog units turned into pixels, texts that fit
-// their controls, texts decoded for display while the program reads its own bytes, keys on
-// buttons, and its file dialog.
-#include <gmock/gmock.h>
+// their controls, texts decoded for display while the program reads its own bytes, and its file
+// dialog.
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QFileDialog>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
-#include <QPushButton>
 #include <QStyle>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -21,25 +18,11 @@
 #include "tests/windowcontract/QtTestApplication.h"
 
 using qv::qtui::QtWindowSystem;
-using ::testing::ElementsAre;
 
 namespace {
 
 std::string Utf8(const QString& text) {
     return text.toUtf8().toStdString();
-}
-
-// A dialog procedure that notes the id of every command; WM_INITDIALOG brings where to.
-std::vector<int>* g_pCommands = nullptr;
-std::int32_t RecordCommands(qv::HWND, std::uint32_t message, std::uintptr_t wParam,
-                            std::intptr_t lParam, std::intptr_t* pResult) {
-    if (message == WM_INITDIALOG) {
-        g_pCommands = reinterpret_cast<std::vector<int>*>(lParam);
-        *pResult = 1;
-        return 1;
-    }
-    if (message == WM_COMMAND) g_pCommands->push_back(qv::LoWord(wParam));
-    return 0;
 }
 
 class QtBackendTest : public ::testing::Test {
@@ -114,23 +97,6 @@ TEST_F(QtBackendTest, ListShowsTitlesDecodedWhileTheProgramReadsItsOwnBytes) {
                   6);
         EXPECT_STREQ(bytes, title);
     });
-}
-
-TEST_F(QtBackendTest, EnterOnAFocusedPushButtonClicksThatButton) {
-    std::vector<int> commands;
-    system->SetDialogShownHook([&](qv::HWND hDlg, std::uint32_t) {
-        QTimer::singleShot(0, system->WidgetOf(hDlg), [&, hDlg] {
-            QWidget* open = Control(hDlg, IDC_OPEN);
-            open->setFocus();
-            QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
-            QApplication::sendEvent(open, &press);
-            qv::EndDialog(hDlg, IDOK);
-        });
-    });
-    EXPECT_EQ(qv::DialogBoxParamA(IDD_PLAYER, nullptr, &RecordCommands,
-                                  reinterpret_cast<std::intptr_t>(&commands)),
-              IDOK);
-    EXPECT_THAT(commands, ElementsAre(IDC_OPEN));
 }
 
 TEST_F(QtBackendTest, OpenDialogAnswersSeveralFilesWithBlanksInTheExplorerForm) {

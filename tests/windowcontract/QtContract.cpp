@@ -51,10 +51,8 @@ public:
     qv::HWND Dialog() const override { return m_hDlg; }
 
     bool Click(int id) override {
-        QWidget* widget = nullptr;
-        if (!CanUse(id, &widget)) return false;
-        SendClick(widget, widget->rect().center());
-        return true;
+        QWidget* widget = Usable<QWidget>(id);
+        return widget && (SendClick(widget, widget->rect().center()), true);
     }
 
     bool ChooseLine(int listId, int index) override { return ClickLine(listId, index, {}); }
@@ -62,9 +60,7 @@ public:
         return ClickLine(listId, index, Qt::ControlModifier);
     }
     bool ClickBelowLines(int listId) override {
-        QWidget* widget = nullptr;
-        if (!CanUse(listId, &widget)) return false;
-        auto* list = qobject_cast<QListWidget*>(widget);
+        auto* list = Usable<QListWidget>(listId);
         if (!list || list->count() == 0) return false;
         QRect area = list->viewport()->rect();
         int below = list->visualItemRect(list->item(list->count() - 1)).bottom() + 1;
@@ -75,9 +71,7 @@ public:
 
     // The drop-down's own popup is Qt's; choosing from it ends in this signal.
     bool ChooseItem(int comboId, int index) override {
-        QWidget* widget = nullptr;
-        if (!CanUse(comboId, &widget)) return false;
-        auto* combo = qobject_cast<QComboBox*>(widget);
+        auto* combo = Usable<QComboBox>(comboId);
         if (!combo || index < 0 || index >= combo->count()) return false;
         combo->setCurrentIndex(index);
         emit combo->activated(index);
@@ -93,6 +87,13 @@ public:
         SendKey(FocusTarget(), Qt::Key_Return);
         return true;
     }
+    bool PressEnterOn(int buttonId) override {
+        auto* button = Usable<QPushButton>(buttonId);
+        if (!button) return false;
+        button->setFocus();
+        SendKey(button, Qt::Key_Return);
+        return true;
+    }
     bool PressEscape() override {
         return CanAct() && (SendKey(FocusTarget(), Qt::Key_Escape), true);
     }
@@ -103,19 +104,8 @@ public:
         return true;
     }
 
-    // As the window manager does it.
-    bool Minimise() override {
-        if (!CanAct() || qv::IsIconic(m_hDlg)) return false;
-        DialogWidget()->setWindowState(DialogWidget()->windowState() | Qt::WindowMinimized);
-        SettleWindowState();
-        return true;
-    }
-    bool Restore() override {
-        if (!CanAct() || !qv::IsIconic(m_hDlg)) return false;
-        DialogWidget()->setWindowState(DialogWidget()->windowState() & ~Qt::WindowMinimized);
-        SettleWindowState();
-        return true;
-    }
+    bool Minimise() override { return SetMinimised(true); }
+    bool Restore() override { return SetMinimised(false); }
 
     bool ChooseSystemMenuItem(std::uint32_t command) override {
         bool chosen = false;
@@ -213,20 +203,26 @@ private:
     // act, and so do we, so that a late confirmation is not mistaken for a new change.
     static void SettleWindowState() { QCoreApplication::processEvents(); }
     bool ClickLine(int listId, int index, Qt::KeyboardModifiers keys) {
-        QWidget* widget = nullptr;
-        if (!CanUse(listId, &widget)) return false;
-        auto* list = qobject_cast<QListWidget*>(widget);
+        auto* list = Usable<QListWidget>(listId);
         if (!list || index < 0 || index >= list->count()) return false;
         list->scrollToItem(list->item(index));
         SendClick(list->viewport(), list->visualItemRect(list->item(index)).center(), keys);
         return true;
     }
-    bool CanAct() const { return !m_system.HasEnded(m_hDlg) && qv::IsWindowEnabled(m_hDlg); }
-    bool CanUse(int id, QWidget** pWidget) const {
-        QWidget* widget = Widget(id);
-        if (!CanAct() || !widget || widget->isHidden() || !widget->isEnabled()) return false;
-        *pWidget = widget;
+    // As the window manager does it.
+    bool SetMinimised(bool minimised) {
+        if (!CanAct() || (qv::IsIconic(m_hDlg) != 0) == minimised) return false;
+        DialogWidget()->setWindowState(DialogWidget()->windowState() ^ Qt::WindowMinimized);
+        SettleWindowState();
         return true;
+    }
+    bool CanAct() const { return !m_system.HasEnded(m_hDlg) && qv::IsWindowEnabled(m_hDlg); }
+    // The control, when the user can reach it and it is of that kind.
+    template <typename Kind>
+    Kind* Usable(int id) const {
+        QWidget* widget = Widget(id);
+        if (!CanAct() || !widget || widget->isHidden() || !widget->isEnabled()) return nullptr;
+        return qobject_cast<Kind*>(widget);
     }
     // A right click in the client area; `act` runs on the menu while it is up and must close it
     // or choose from it.
