@@ -97,6 +97,7 @@ public:
     LRESULT OnMciNotify(WPARAM wParam, LPARAM lParam);
 
     BOOL OnInitDialog() override;
+    void OnOK() override;
     void OnCancel() override;
     BOOL OnCmdMsg(UINT nID, int nCode) override;
 
@@ -119,10 +120,10 @@ public:
     CString m_strLength;
     CString m_strPosition;
     CMidiDevice m_device;
-    DWORD m_nLength = 0;      // length of the current piece in whole seconds; 0: nothing loaded
+    DWORD m_nLength = 0;  // length of the current piece in whole seconds; 0: nothing loaded
     CPlayList m_list;
-    LONG m_nCurrent = -1;     // the current entry, -1 for none
-    int m_bPlaying = 0;       // playing or paused
+    LONG m_nCurrent = -1;  // the current entry, -1 for none
+    int m_bPlaying = 0;    // playing or paused
     CSettingsStore m_settings;
     HICON m_hIcon = nullptr;
     int m_bPaused = 0;

@@ -149,6 +149,12 @@ void CPlayerDlg::OnQuit() {
     OnCancel();
 }
 
+// Enter (the OK command) quits the way Esc does: asking first, and keeping the display mode, the
+// window's place and the options changed during the session.
+void CPlayerDlg::OnOK() {
+    OnCancel();
+}
+
 void CPlayerDlg::OnCancel() {
     const CString strQuestion = LoadText(IDS_ASKQUIT);
     const CString strCaption = LoadText(IDS_PRODUCTNAME);

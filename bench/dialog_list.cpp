@@ -88,7 +88,7 @@ void Measure(CPlayerDlg& dlg, DialogDriver& d, qv::headless::HeadlessWindowSyste
     f.load = Seconds([&] { (void)d.Drop({list}); });
     f.loadOpens = files.midiOpens;
     f.loaded = dlg.m_list.GetSize();
-    (void)d.PressEnter();
+    qv::EndDialog(d.Handle(), IDOK);  // without the quit sequence
 }
 
 }  // namespace

@@ -83,6 +83,13 @@ bool DialogDriver::ChooseLine(std::int32_t listId, std::int32_t index) {
     return true;
 }
 
+bool DialogDriver::ClickBelowLines(std::int32_t listId) {
+    HeadlessWindowSystem::Window* ctl = nullptr;
+    if (!CanUse(listId, &ctl)) return false;
+    if (ctl->kind != ControlKind::ListBox) return Refuse(ControlName(listId) + " is not a list");
+    return true;
+}
+
 bool DialogDriver::ChooseItem(std::int32_t comboId, std::int32_t index) {
     HeadlessWindowSystem::Window* ctl = nullptr;
     if (!CanUse(comboId, &ctl)) return false;
@@ -123,6 +130,15 @@ bool DialogDriver::PressEnter() {
     Send(WM_COMMAND, MakeWParam(static_cast<std::uint32_t>(id), BN_CLICKED),
          reinterpret_cast<std::intptr_t>(hButton));
     return true;
+}
+
+bool DialogDriver::PressEnterOn(std::int32_t buttonId) {
+    HeadlessWindowSystem::Window* ctl = nullptr;
+    if (!CanUse(buttonId, &ctl)) return false;
+    if (ctl->kind != ControlKind::PushButton && ctl->kind != ControlKind::DefPushButton) {
+        return Refuse(ControlName(buttonId) + " is not a push button");
+    }
+    return Click(buttonId);
 }
 
 bool DialogDriver::PressEscape() {

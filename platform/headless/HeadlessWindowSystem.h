@@ -251,11 +251,16 @@ public:
     // A list line or a combo item; the control then notifies its selection change (also when
     // the same line is chosen again, as a click on it does).
     [[nodiscard]] bool ChooseLine(std::int32_t listId, std::int32_t index);
+    // A click in a list's empty area below its last line: the list keeps its line and notifies
+    // nothing.
+    [[nodiscard]] bool ClickBelowLines(std::int32_t listId);
     [[nodiscard]] bool ChooseItem(std::int32_t comboId, std::int32_t index);
     // Replaces an edit control's text.
     [[nodiscard]] bool Type(std::int32_t editId, const std::string& text);
     // Enter while the focus is not on a push button: the default push button's command, or IDOK.
     [[nodiscard]] bool PressEnter();
+    // Enter while the focus is on a push button: that button's click.
+    [[nodiscard]] bool PressEnterOn(std::int32_t buttonId);
     [[nodiscard]] bool PressEscape();
     [[nodiscard]] bool PressCloseBox();
     // Files and folders dropped from the desktop, by full path.

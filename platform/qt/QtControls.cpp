@@ -39,8 +39,23 @@ Qt::FocusPolicy FocusFor(const res::ControlTemplate& ct) {
     return (ct.style & res::kTabStop) ? Qt::StrongFocus : Qt::ClickFocus;
 }
 
+// A list box that selects one line keeps it under every act of the user: Qt's own list would
+// drop it on a click below the last line or on Ctrl with the selected line (click or Space),
+// leaving the program's buttons on and nothing chosen.
+class ListBoxWidget final : public QListWidget {
+protected:
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                         const QEvent* event) const override {
+        QItemSelectionModel::SelectionFlags command = QListWidget::selectionCommand(index, event);
+        if (!index.isValid() || command.testFlag(QItemSelectionModel::Deselect)) {
+            return QItemSelectionModel::NoUpdate;
+        }
+        return command;
+    }
+};
+
 QListWidget* MakeListBox(const res::ControlTemplate& ct) {
-    auto* list = new QListWidget;
+    auto* list = new ListBoxWidget;
     list->setSelectionMode(QAbstractItemView::SingleSelection);
     // Every line is one line of the same font: without this the view measures each of them
     // before it can scroll or paint, which is most of a refill's time with thousands of lines.
@@ -223,7 +238,7 @@ void QtWindowSystem::ShowText(Window& wnd) {
     QWidget* widget = wnd.widget;
     if (!widget) return;
     if (wnd.isDialog) {
-        widget->setWindowTitle(ToDisplay(wnd.text));
+        widget->setWindowTitle(TitleToDisplay(wnd.text));
         return;
     }
     switch (wnd.kind) {

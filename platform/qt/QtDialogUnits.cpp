@@ -2,7 +2,10 @@
 
 #include <QFontDatabase>
 #include <QFontMetrics>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QStringList>
+#include <cmath>
 
 namespace qv::qtui {
 namespace {
@@ -11,6 +14,17 @@ namespace {
 const char* const kJapaneseFamilies[] = {
     "IPAGothic", "IPAPGothic", "Noto Sans CJK JP", "Noto Sans JP", "VL Gothic", "TakaoGothic",
 };
+
+constexpr std::string_view kSystemFont = "System";
+constexpr int kSystemPoints = 10;
+// The system font's cell in pixels at the reference resolution.
+constexpr double kSystemCellWidth = 8;
+constexpr double kSystemCellHeight = 16;
+constexpr double kReferenceDpi = 96;
+
+bool IsSystemFont(const res::DialogTemplate& tpl) {
+    return tpl.fontName == kSystemFont;
+}
 
 // a * b / c rounded to the nearest integer, halves away from zero.
 int MulDiv(int a, int b, int c) {
@@ -29,11 +43,19 @@ QFont DialogFont(const res::DialogTemplate& tpl) {
         if (installed.contains(QLatin1String(family))) families << QLatin1String(family);
     }
     if (!families.isEmpty()) font.setFamilies(families);
-    font.setPointSize(tpl.fontSize > 0 ? tpl.fontSize : 9);
+    int points = tpl.fontSize > 0 ? tpl.fontSize : 9;
+    font.setPointSize(IsSystemFont(tpl) ? kSystemPoints : points);
     return font;
 }
 
-BaseUnits BaseUnitsOf(const QFont& font) {
+BaseUnits BaseUnitsOf(const res::DialogTemplate& tpl, const QFont& font) {
+    if (IsSystemFont(tpl)) {
+        QScreen* screen = QGuiApplication::primaryScreen();
+        double dpiX = screen ? screen->logicalDotsPerInchX() : kReferenceDpi;
+        double dpiY = screen ? screen->logicalDotsPerInchY() : kReferenceDpi;
+        return BaseUnits{static_cast<int>(std::lround(kSystemCellWidth * dpiX / kReferenceDpi)),
+                         static_cast<int>(std::lround(kSystemCellHeight * dpiY / kReferenceDpi))};
+    }
     QFontMetrics metrics(font);
     int width = metrics.horizontalAdvance(
         QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));

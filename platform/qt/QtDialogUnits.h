@@ -13,13 +13,16 @@ struct BaseUnits {
     int cy;  // character height in pixels
 };
 
-// The dialog font of a template: its size, in a family that has the Japanese glyphs when the
-// system has one (the templates' "System" names no real font here).
+// The dialog font of a template, in a family that has the Japanese glyphs when the system has
+// one. "System" names the original platform's system font, which is one font whatever size a
+// template gives, so its templates all get the same size here.
 QFont DialogFont(const res::DialogTemplate& tpl);
 
-// The average width as the classic dialog manager measures it: the width of the 52 Latin letters,
-// halved per letter pair and rounded.
-BaseUnits BaseUnitsOf(const QFont& font);
+// The template's base units. On "System" they are that font's cell, 8 x 16 pixels at 96 dpi: the
+// layout is the original's, and every text of the templates fits its control in the font above.
+// Any other font is measured as the classic dialog manager measures it: the width of the 52 Latin
+// letters, halved per letter pair and rounded, and the character height.
+BaseUnits BaseUnitsOf(const res::DialogTemplate& tpl, const QFont& font);
 
 // A rectangle in dialog units, in pixels.
 QRect ToPixels(const BaseUnits& units, int x, int y, int w, int h);

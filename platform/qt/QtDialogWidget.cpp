@@ -58,6 +58,11 @@ void DialogWidget::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
 }
 
+void DialogWidget::moveEvent(QMoveEvent* event) {
+    m_system.OnMoved(m_handle);
+    QWidget::moveEvent(event);
+}
+
 void DialogWidget::contextMenuEvent(QContextMenuEvent* event) {
     m_system.OnContextMenu(m_handle, event->globalPos());
     event->accept();

@@ -134,7 +134,7 @@ std::uint16_t ExtensionOffset(const std::string& path) {
 
 std::int32_t RunFileDialog(QWidget* owner, OPENFILENAMEA* pOfn, bool save) {
     QFileDialog dialog(owner);
-    if (pOfn->lpstrTitle) dialog.setWindowTitle(ToDisplay(pOfn->lpstrTitle));
+    if (pOfn->lpstrTitle) dialog.setWindowTitle(TitleToDisplay(pOfn->lpstrTitle));
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(ModeFor(*pOfn, save));
     dialog.setOption(QFileDialog::HideNameFilterDetails, true);

@@ -29,6 +29,10 @@ QString ToDisplay(std::string_view bytes) {
     return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
 
+QString TitleToDisplay(std::string_view bytes) {
+    return ToDisplay(bytes).replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
+}
+
 std::string FromDisplay(const QString& text) {
     QByteArray bytes = text.toUtf8();
     return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));

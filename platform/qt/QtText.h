@@ -12,6 +12,10 @@ namespace qv::qtui {
 // Latin-1 (which decodes anything).
 QString ToDisplay(std::string_view bytes);
 
+// A window title as Qt shows it: "[*]" is Qt's mark for a modified document, so a title that
+// contains it (a song's name can) is escaped to show as written.
+QString TitleToDisplay(std::string_view bytes);
+
 // What the user typed or chose, as the program's bytes.
 std::string FromDisplay(const QString& text);
 

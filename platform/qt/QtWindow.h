@@ -40,6 +40,9 @@ struct QtWindowSystem::Window {
     bool iconic = false;
     bool acceptsDrops = false;
     bool positioned = false;  // the program placed it before it was first shown
+    // Centred before the window manager framed it: centred again, frame and all, once it has.
+    bool centreWhenFramed = false;
+    HWND centreOver = nullptr;
     bool ended = false;
     std::intptr_t result = 0;
     QEventLoop* loop = nullptr;
@@ -60,6 +63,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;

@@ -189,9 +189,9 @@ QtWindowSystem::Window& QtWindowSystem::CreateDialogWindow(const res::DialogTemp
     auto* widget = new DialogWidget(*this, dlg->handle, ownerWidget, flags);
     QFont font = DialogFont(tpl);
     widget->setFont(font);
-    dlg->units = BaseUnitsOf(font);
+    dlg->units = BaseUnitsOf(tpl, font);
     widget->setFixedSize(ToPixels(dlg->units, 0, 0, tpl.w, tpl.h).size());
-    widget->setWindowTitle(ToDisplay(tpl.caption));
+    widget->setWindowTitle(TitleToDisplay(tpl.caption));
     widget->setWindowIcon(*m_icon);
     if (ownerWidget) widget->setWindowModality(Qt::ApplicationModal);
     dlg->widget = widget;
@@ -448,6 +448,21 @@ void QtWindowSystem::OnWindowStateChanged(HWND hDlg) {
     Deliver(*dlg, WM_SIZE, iconic ? SIZE_MINIMIZED : SIZE_RESTORED, size);
 }
 
+// The window manager frames a window after it is shown, and the frame then counts in its place.
+void QtWindowSystem::OnMoved(HWND hDlg) {
+    Window* dlg = FindDialog(hDlg);
+    if (!dlg || !dlg->widget) return;
+    QWidget* widget = dlg->widget;
+    QRect frame = widget->frameGeometry();
+    QRect client = widget->geometry();
+    if (frame == client) return;  // not framed (yet)
+    m_frame = QMargins(client.left() - frame.left(), client.top() - frame.top(),
+                       frame.right() - client.right(), frame.bottom() - client.bottom());
+    if (!dlg->centreWhenFramed) return;
+    dlg->centreWhenFramed = false;
+    CenterWindow(hDlg, dlg->centreOver);
+}
+
 void QtWindowSystem::OnContextMenu(HWND hDlg, const QPoint& global) {
     Window* dlg = FindDialog(hDlg);
     if (!dlg || !TakesInput(*dlg) || dlg->systemMenu.empty()) return;
@@ -555,6 +570,7 @@ std::int32_t QtWindowSystem::SetWindowPos(HWND hWnd, HWND hWndInsertAfter, std::
     if (!(flags & SWP_NOMOVE)) {
         widget->move(x, y);  // a window's position is that of its frame
         dlg->positioned = true;
+        dlg->centreWhenFramed = false;
     }
     if (!(flags & SWP_NOZORDER)) {
         auto insertAfter = reinterpret_cast<std::intptr_t>(hWndInsertAfter);
@@ -576,7 +592,7 @@ std::int32_t QtWindowSystem::CenterWindow(HWND hWnd, HWND hWndAlternateOwner) {
     if (over && over->widget && over->widget->isVisible() && !over->iconic) {
         area = over->widget->frameGeometry();
     }
-    QSize size = dlg->widget->frameGeometry().size();
+    QSize size = FramedSize(*dlg);
     QRect screen = ScreenArea();
     int left = area.left() + (area.width() - size.width()) / 2;
     int top = area.top() + (area.height() - size.height()) / 2;
@@ -587,7 +603,16 @@ std::int32_t QtWindowSystem::CenterWindow(HWND hWnd, HWND hWndAlternateOwner) {
         std::clamp(top, screen.top(), std::max(screen.top(), screen.bottom() + 1 - size.height()));
     dlg->widget->move(left, top);
     dlg->positioned = true;
+    dlg->centreWhenFramed = dlg->widget->frameGeometry() == dlg->widget->geometry();
+    dlg->centreOver = hWndAlternateOwner;
     return 1;
+}
+
+// A window the window manager has not framed yet is given the frame it gave the others.
+QSize QtWindowSystem::FramedSize(const Window& dlg) const {
+    QWidget* widget = dlg.widget;
+    QRect frame = widget->frameGeometry();
+    return frame == widget->geometry() ? widget->size().grownBy(m_frame) : frame.size();
 }
 
 std::int32_t QtWindowSystem::InvalidateRect(HWND hWnd, const RECT*, std::int32_t) {
@@ -668,7 +693,7 @@ std::int32_t QtWindowSystem::MessageBoxA(HWND hWndOwner, const char* text, const
                                          std::uint32_t type) {
     Window* owner = FindDialog(hWndOwner);
     QMessageBox box(owner ? owner->widget.data() : nullptr);
-    box.setWindowTitle(ToDisplay(caption ? caption : ""));
+    box.setWindowTitle(TitleToDisplay(caption ? caption : ""));
     box.setTextFormat(Qt::PlainText);
     box.setText(ToDisplay(text ? text : ""));
     box.setIcon((type & 0xF0) == MB_ICONEXCLAMATION ? QMessageBox::Warning : QMessageBox::NoIcon);

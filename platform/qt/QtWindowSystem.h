@@ -7,6 +7,8 @@
 // (a right click in the client area), with Restore, Minimize and Close above the program's items.
 // Painting is Qt's own: the program never receives WM_PAINT, and the minimised window shows icon
 // 128, the window icon, wherever the desktop shows minimised windows.
+#include <QMargins>
+#include <QSize>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -143,6 +145,7 @@ private:
     void OnEscape(HWND hDlg);
     void OnCloseBox(HWND hDlg, const QPoint& global);
     void OnWindowStateChanged(HWND hDlg);
+    void OnMoved(HWND hDlg);
     void OnContextMenu(HWND hDlg, const QPoint& global);
     bool AcceptsDrops(HWND hDlg) const;
     void OnDrop(HWND hDlg, std::vector<std::string> paths);
@@ -150,12 +153,15 @@ private:
 
     void ResetSystemMenu(Window& dlg);
     RECT FrameRect(const Window& wnd) const;
+    QSize FramedSize(const Window& dlg) const;
 
     std::map<HWND, std::unique_ptr<Window>> m_windows;
     std::uintptr_t m_nextHandle = 0x100;
     std::vector<const res::DialogTemplate*> m_testTemplates;
     DialogShownHook m_onShown;
     std::unique_ptr<QIcon> m_icon;
+    // What the window manager puts around a window, once it has framed one.
+    QMargins m_frame;
     std::unique_ptr<QObject> m_receiver;  // lives on the user-interface thread; takes posts
 
     std::map<HDROP, std::vector<std::string>> m_drops;

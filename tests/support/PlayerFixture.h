@@ -28,8 +28,8 @@ protected:
                      const std::string& title = "");
     // Appends entries to the list on screen and enables the buttons as a drop while stopped would.
     static void AddEntries(CPlayerDlg& dlg, const std::vector<std::string>& paths);
-    // Runs a player dialog with the body as its user; the body's end presses Enter (the OK command,
-    // which ends the dialog without the quit sequence) unless the body ended the dialog itself.
+    // Runs a player dialog with the body as its user; then the dialog ends without the quit
+    // sequence, so the registry stays as the body left it, unless the body ended it itself.
     void RunPlayer(const std::function<void(CPlayerDlg&, qv::headless::DialogDriver&)>& body);
     // Lets time pass for the sequencer and the window system together, in steps shorter than the
     // position timer's period, so that completions and timer ticks interleave as they would live.

@@ -26,9 +26,13 @@ public:
     virtual qv::HWND Dialog() const = 0;
     virtual bool Click(int id) = 0;
     virtual bool ChooseLine(int listId, int index) = 0;
+    // A click in the list's empty area below its last line, and a Ctrl+click on a line.
+    virtual bool ClickBelowLines(int listId) = 0;
+    virtual bool ControlClickLine(int listId, int index) = 0;
     virtual bool ChooseItem(int comboId, int index) = 0;
-    // Enter while the focus is not on a push button.
+    // Enter while the focus is not on a push button, and while it is on that button.
     virtual bool PressEnter() = 0;
+    virtual bool PressEnterOn(int buttonId) = 0;
     virtual bool PressEscape() = 0;
     virtual bool PressCloseBox() = 0;
     virtual bool Minimise() = 0;

@@ -16,8 +16,14 @@ public:
     qv::HWND Dialog() const override { return m_driver.Handle(); }
     bool Click(int id) override { return m_driver.Click(id); }
     bool ChooseLine(int listId, int index) override { return m_driver.ChooseLine(listId, index); }
+    bool ClickBelowLines(int listId) override { return m_driver.ClickBelowLines(listId); }
+    // Ctrl means nothing to a list that selects one line: the click chooses it.
+    bool ControlClickLine(int listId, int index) override {
+        return m_driver.ChooseLine(listId, index);
+    }
     bool ChooseItem(int comboId, int index) override { return m_driver.ChooseItem(comboId, index); }
     bool PressEnter() override { return m_driver.PressEnter(); }
+    bool PressEnterOn(int buttonId) override { return m_driver.PressEnterOn(buttonId); }
     bool PressEscape() override { return m_driver.PressEscape(); }
     bool PressCloseBox() override { return m_driver.PressCloseBox(); }
     bool Minimise() override { return m_driver.Minimise(); }

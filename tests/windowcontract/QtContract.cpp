@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QUrl>
+#include <QWindow>
 #include <deque>
 #include <map>
 
@@ -26,13 +27,13 @@ namespace {
 
 using qv::qtui::QtWindowSystem;
 
-void SendClick(QWidget* widget, QPoint at) {
+void SendClick(QWidget* widget, QPoint at, Qt::KeyboardModifiers keys = Qt::NoModifier) {
     QPointF global = widget->mapToGlobal(QPointF(at));
     QMouseEvent press(QEvent::MouseButtonPress, QPointF(at), global, Qt::LeftButton, Qt::LeftButton,
-                      Qt::NoModifier);
+                      keys);
     QApplication::sendEvent(widget, &press);
     QMouseEvent release(QEvent::MouseButtonRelease, QPointF(at), global, Qt::LeftButton,
-                        Qt::NoButton, Qt::NoModifier);
+                        Qt::NoButton, keys);
     QApplication::sendEvent(widget, &release);
 }
 
@@ -50,27 +51,27 @@ public:
     qv::HWND Dialog() const override { return m_hDlg; }
 
     bool Click(int id) override {
-        QWidget* widget = nullptr;
-        if (!CanUse(id, &widget)) return false;
-        SendClick(widget, widget->rect().center());
-        return true;
+        QWidget* widget = Usable<QWidget>(id);
+        return widget && (SendClick(widget, widget->rect().center()), true);
     }
 
-    bool ChooseLine(int listId, int index) override {
-        QWidget* widget = nullptr;
-        if (!CanUse(listId, &widget)) return false;
-        auto* list = qobject_cast<QListWidget*>(widget);
-        if (!list || index < 0 || index >= list->count()) return false;
-        list->scrollToItem(list->item(index));
-        SendClick(list->viewport(), list->visualItemRect(list->item(index)).center());
+    bool ChooseLine(int listId, int index) override { return ClickLine(listId, index, {}); }
+    bool ControlClickLine(int listId, int index) override {
+        return ClickLine(listId, index, Qt::ControlModifier);
+    }
+    bool ClickBelowLines(int listId) override {
+        auto* list = Usable<QListWidget>(listId);
+        if (!list || list->count() == 0) return false;
+        QRect area = list->viewport()->rect();
+        int below = list->visualItemRect(list->item(list->count() - 1)).bottom() + 1;
+        if (below >= area.bottom()) return false;  // the lines fill the list
+        SendClick(list->viewport(), QPoint(area.center().x(), (below + area.bottom()) / 2));
         return true;
     }
 
     // The drop-down's own popup is Qt's; choosing from it ends in this signal.
     bool ChooseItem(int comboId, int index) override {
-        QWidget* widget = nullptr;
-        if (!CanUse(comboId, &widget)) return false;
-        auto* combo = qobject_cast<QComboBox*>(widget);
+        auto* combo = Usable<QComboBox>(comboId);
         if (!combo || index < 0 || index >= combo->count()) return false;
         combo->setCurrentIndex(index);
         emit combo->activated(index);
@@ -86,6 +87,13 @@ public:
         SendKey(FocusTarget(), Qt::Key_Return);
         return true;
     }
+    bool PressEnterOn(int buttonId) override {
+        auto* button = Usable<QPushButton>(buttonId);
+        if (!button) return false;
+        button->setFocus();
+        SendKey(button, Qt::Key_Return);
+        return true;
+    }
     bool PressEscape() override {
         return CanAct() && (SendKey(FocusTarget(), Qt::Key_Escape), true);
     }
@@ -96,19 +104,8 @@ public:
         return true;
     }
 
-    // As the window manager does it.
-    bool Minimise() override {
-        if (!CanAct() || qv::IsIconic(m_hDlg)) return false;
-        DialogWidget()->setWindowState(DialogWidget()->windowState() | Qt::WindowMinimized);
-        SettleWindowState();
-        return true;
-    }
-    bool Restore() override {
-        if (!CanAct() || !qv::IsIconic(m_hDlg)) return false;
-        DialogWidget()->setWindowState(DialogWidget()->windowState() & ~Qt::WindowMinimized);
-        SettleWindowState();
-        return true;
-    }
+    bool Minimise() override { return SetMinimised(true); }
+    bool Restore() override { return SetMinimised(false); }
 
     bool ChooseSystemMenuItem(std::uint32_t command) override {
         bool chosen = false;
@@ -160,8 +157,10 @@ public:
         return seen;
     }
 
+    // The title the window system was given, after Qt's own marks are applied.
     std::string Caption() const override {
-        return DialogWidget()->windowTitle().toUtf8().toStdString();
+        QWindow* window = DialogWidget()->windowHandle();
+        return window ? window->title().toUtf8().toStdString() : std::string();
     }
     bool IsChecked(int id) const override {
         auto* check = qobject_cast<QCheckBox*>(Widget(id));
@@ -203,12 +202,27 @@ private:
     // The platform confirms a window-state change later; a user takes a moment before the next
     // act, and so do we, so that a late confirmation is not mistaken for a new change.
     static void SettleWindowState() { QCoreApplication::processEvents(); }
-    bool CanAct() const { return !m_system.HasEnded(m_hDlg) && qv::IsWindowEnabled(m_hDlg); }
-    bool CanUse(int id, QWidget** pWidget) const {
-        QWidget* widget = Widget(id);
-        if (!CanAct() || !widget || widget->isHidden() || !widget->isEnabled()) return false;
-        *pWidget = widget;
+    bool ClickLine(int listId, int index, Qt::KeyboardModifiers keys) {
+        auto* list = Usable<QListWidget>(listId);
+        if (!list || index < 0 || index >= list->count()) return false;
+        list->scrollToItem(list->item(index));
+        SendClick(list->viewport(), list->visualItemRect(list->item(index)).center(), keys);
         return true;
+    }
+    // As the window manager does it.
+    bool SetMinimised(bool minimised) {
+        if (!CanAct() || (qv::IsIconic(m_hDlg) != 0) == minimised) return false;
+        DialogWidget()->setWindowState(DialogWidget()->windowState() ^ Qt::WindowMinimized);
+        SettleWindowState();
+        return true;
+    }
+    bool CanAct() const { return !m_system.HasEnded(m_hDlg) && qv::IsWindowEnabled(m_hDlg); }
+    // The control, when the user can reach it and it is of that kind.
+    template <typename Kind>
+    Kind* Usable(int id) const {
+        QWidget* widget = Widget(id);
+        if (!CanAct() || !widget || widget->isHidden() || !widget->isEnabled()) return nullptr;
+        return qobject_cast<Kind*>(widget);
     }
     // A right click in the client area; `act` runs on the menu while it is up and must close it
     // or choose from it.
