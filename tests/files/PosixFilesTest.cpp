@@ -1,4 +1,5 @@
 // The file-system contract on the POSIX backend, in temporary folders.
+#include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -132,10 +133,10 @@ TEST_F(PosixFiles, CopiedTimesCompareEqualInWholeSeconds) {
     EXPECT_FALSE(CFile::GetStatus((m_dir / "missing").c_str(), after));
 }
 
-// Kinds follow links; a dangling link is a file; a dot name is hidden.
+// Kinds follow links; a dangling link is a file; a dot name is hidden. Letters sort folded to upper
+// case, as the original platform lists them: "_x.mid" after every letter.
 TEST_F(PosixFiles, EnumerationListsDotsFoldersAndFilesSortedWithTheirKinds) {
-    m_dir.Write("b.MID", "x");
-    m_dir.Write(".hidden", "x");
+    for (const char* name : {"b.MID", ".hidden", "_x.mid"}) m_dir.Write(name, "x");
     std::string song = m_dir.Write("A.mid", "x");
     m_dir.MakeFolder("Sub");
     std::filesystem::create_directory_symlink(m_dir / "Sub", m_dir / "link");
@@ -144,36 +145,47 @@ TEST_F(PosixFiles, EnumerationListsDotsFoldersAndFilesSortedWithTheirKinds) {
     std::vector<std::string> items;
     for (const auto& item : Enumerate(m_dir.Path() + "/*.*"))
         items.push_back(item.name + ":" + std::to_string(item.attributes));
-    EXPECT_THAT(items,
-                ::testing::ElementsAre(".:16", "..:16", ".hidden:2", "A.mid:128", "b.MID:128",
-                                       "dangling:128", "link:16", "Sub:16", "to-song:128"));
+    EXPECT_THAT(items, ::testing::ElementsAre(".:16", "..:16", ".hidden:2", "A.mid:128",
+                                              "b.MID:128", "dangling:128", "link:16", "Sub:16",
+                                              "to-song:128", "_x.mid:128"));
     std::vector<std::string> mids;
     for (const auto& item : Enumerate(m_dir.Path() + "/*.mid")) mids.push_back(item.name);
-    EXPECT_THAT(mids, ::testing::ElementsAre("A.mid", "b.MID"));
+    EXPECT_THAT(mids, ::testing::ElementsAre("A.mid", "b.MID", "_x.mid"));
     EXPECT_TRUE(Enumerate(m_dir.Path() + "/missing/*.*").empty());
     EXPECT_EQ(qv::GetLastError(), static_cast<std::uint32_t>(ERROR_PATH_NOT_FOUND));
 }
 
-TEST_F(PosixFiles, NamesDifferingOnlyInLetterCaseAreFound) {
+// Every name of a path, folders too, is found ignoring case; an exact name always wins, and
+// writing under another case replaces the file that is there instead of adding a second one.
+TEST_F(PosixFiles, NamesDifferingOnlyInLetterCaseAreFoundAndSpelledAsOnDisk) {
     std::string song = m_dir.Write("Music/song.txt", "doc");
     CFileStatus status;
     EXPECT_TRUE(CFile::GetStatus((m_dir / "MUSIC/SONG.TXT").c_str(), status));
     EXPECT_FALSE(CFile::GetStatus((m_dir / "MUSIC/SONG.DOC").c_str(), status));
-    qv::HANDLE file = OpenForReading(m_dir / "music/Song.Txt");
-    EXPECT_NE(file, INVALID_HANDLE_VALUE);
-    qv::CloseHandle(file);
-
-    // Writing under another case replaces the file that is there instead of adding a second one.
+    EXPECT_EQ(qv::GetDiskPath((m_dir / "music/Song.Txt").c_str()), song);
+    EXPECT_EQ(qv::GetDiskPath((m_dir / "MUSIC/none/SONG.TXT").c_str()),
+              m_dir / "Music/none/SONG.TXT");
     qv::HANDLE writer = CreateForWriting(m_dir / "MUSIC/SONG.TXT");
     ASSERT_NE(writer, INVALID_HANDLE_VALUE);
     qv::CloseHandle(writer);
     EXPECT_EQ(qvtest::ReadAll(song), "");
-    EXPECT_FALSE(std::filesystem::exists(m_dir / "Music/SONG.TXT"));
-
-    // An exact name always wins over a case-folded one.
     m_dir.Write("Music/SONG.TXT", "exact");
     EXPECT_TRUE(CFile::GetStatus((m_dir / "Music/SONG.TXT").c_str(), status));
     EXPECT_EQ(status.m_size, 5u);
+    EXPECT_EQ(qv::GetDiskPath((m_dir / "Music/SONG.TXT").c_str()), m_dir / "Music/SONG.TXT");
+}
+
+// Names of a folder that has not changed for a while are kept between look-ups; a change to the
+// folder makes them read anew.
+TEST_F(PosixFiles, KeptNamesOfAFolderFollowItsChanges) {
+    std::string folder = m_dir.MakeFolder("old");
+    std::string a = m_dir.Write("old/a.mid", "x");
+    const timespec past[2] = {{1000000000, 0}, {1000000000, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, folder.c_str(), past, 0), 0);
+    EXPECT_EQ(qv::GetDiskPath((m_dir / "old/A.MID").c_str()), a);
+    std::filesystem::rename(a, m_dir / "old/b.mid");
+    EXPECT_EQ(qv::GetDiskPath((m_dir / "old/A.MID").c_str()), m_dir / "old/A.MID");
+    EXPECT_EQ(qv::GetDiskPath((m_dir / "old/B.MID").c_str()), m_dir / "old/b.mid");
 }
 
 TEST_F(PosixFiles, StatMarksFoldersAndFullPathFitsItsCapacity) {
