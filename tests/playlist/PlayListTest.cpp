@@ -78,6 +78,8 @@ TEST_F(PlayListModel, RefusedFilesChangeNothingAndGivenTitlesNeedNoFile) {
     EXPECT_FALSE(m_list.Add(text.c_str()));
     EXPECT_FALSE(m_list.Add((m_dir / "missing.mid").c_str()));
     EXPECT_FALSE(m_list.Add((m_dir / "missing.mid").c_str(), ""));  // an empty title is no title
+    // A line break cannot be saved as one line of a list file, even with a title.
+    EXPECT_FALSE(m_list.Add((m_dir / "two\r\nlines.mid").c_str(), "Cached"));
     EXPECT_EQ(m_list.GetSize(), 0);
     EXPECT_EQ(m_list.m_aNames.GetSize(), 0);
     EXPECT_EQ(m_list.m_aTitles.GetSize(), 0);
