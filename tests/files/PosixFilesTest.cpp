@@ -54,22 +54,17 @@ protected:
 TEST_F(PosixFiles, CreateAlwaysEmptiesTheFileAndReadAnswersFewerBytesAtTheEnd) {
     std::string path = m_dir.Write("a.bin", "old content that is longer");
     qv::HANDLE file = CreateForWriting(path);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
     std::uint32_t done = 0;
-    EXPECT_TRUE(qv::WriteFile(file, "0123456789", 10, &done));
-    EXPECT_EQ(done, 10u);
+    EXPECT_TRUE(qv::WriteFile(file, "0123456789", 10, &done) && done == 10u);
     EXPECT_TRUE(qv::CloseHandle(file));
-
     file = OpenForReading(path);
     std::int64_t size = 0;
-    EXPECT_TRUE(qv::GetFileSizeEx(file, &size));
-    EXPECT_EQ(size, 10);
+    EXPECT_TRUE(qv::GetFileSizeEx(file, &size) && size == 10);
     char buffer[16] = {};
-    EXPECT_TRUE(qv::ReadFile(file, buffer, 8, &done));
+    EXPECT_TRUE(qv::SetFilePointerEx(file, 8, nullptr, FILE_BEGIN));
     EXPECT_TRUE(qv::ReadFile(file, buffer, 8, &done));
     EXPECT_EQ(std::string(buffer, done), "89");
-    EXPECT_TRUE(qv::ReadFile(file, buffer, 8, &done));
-    EXPECT_EQ(done, 0u);
+    EXPECT_TRUE(qv::ReadFile(file, buffer, 8, &done) && done == 0u);
     EXPECT_TRUE(qv::CloseHandle(file));
     EXPECT_FALSE(qv::CloseHandle(file));  // a closed handle is refused, not reused
     EXPECT_EQ(qv::GetLastError(), static_cast<std::uint32_t>(ERROR_INVALID_HANDLE));
@@ -104,31 +99,20 @@ TEST_F(PosixFiles, ReadersDenyingWritesKeepWritersOutWithoutLosingData) {
     qv::CloseHandle(writer);
 }
 
-TEST_F(PosixFiles, CopiedTimesCompareEqualInWholeSeconds) {
-    std::string source = m_dir.Write("list.qvl", "a\r\n");
+// The times set are read back in whole seconds; the read-only mark stays as it was.
+TEST_F(PosixFiles, TimesSetAreReadBackInWholeSeconds) {
     std::string target = m_dir.Write("list.qvt", "t\r\n");
-    ASSERT_EQ(::chmod(target.c_str(), 0444), 0);  // read-only must stay read-only
+    ASSERT_EQ(::chmod(target.c_str(), 0444), 0);
     CFileStatus status;
-    ASSERT_TRUE(CFile::GetStatus(source.c_str(), status));
+    ASSERT_TRUE(CFile::GetStatus(target.c_str(), status));
     status.m_mtime = 1000000007;  // 2001-09-09
     status.m_atime = 1000000123;
-    ASSERT_TRUE(CFile::SetStatus(source.c_str(), status));
-
-    CFileStatus from, to;
-    ASSERT_TRUE(CFile::GetStatus(source.c_str(), from));
-    ASSERT_TRUE(CFile::GetStatus(target.c_str(), to));
-    EXPECT_EQ(from.m_mtime, 1000000007);
-    EXPECT_NE(to.m_mtime, from.m_mtime);
-    BYTE attribute = to.m_attribute;
-    to.m_ctime = from.m_ctime;
-    to.m_mtime = from.m_mtime;
-    to.m_atime = from.m_atime;
-    ASSERT_TRUE(CFile::SetStatus(target.c_str(), to));
-
+    ASSERT_TRUE(CFile::SetStatus(target.c_str(), status));
     CFileStatus after;
     ASSERT_TRUE(CFile::GetStatus(target.c_str(), after));
-    EXPECT_EQ(after.m_mtime, from.m_mtime);
-    EXPECT_EQ(after.m_attribute, attribute);
+    EXPECT_EQ(after.m_mtime, 1000000007);
+    EXPECT_EQ(after.m_atime, 1000000123);
+    EXPECT_EQ(after.m_attribute, status.m_attribute);
     EXPECT_TRUE(after.m_attribute & FILE_ATTRIBUTE_READONLY);
     EXPECT_FALSE(CFile::GetStatus((m_dir / "missing").c_str(), after));
 }
