@@ -581,8 +581,15 @@ HANDLE PosixFileSystem::CreateFileA(const char* name, std::uint32_t access, std:
     // An existing file under another letter case is opened (or emptied) rather than a new one made.
     UniqueFd fd(::open(name, OpenFlags(access)));
     if (!fd.IsValid() && errno == ENOENT) {
-        fd = UniqueFd(
-            ::open(ResolvePath(name).c_str(), OpenFlags(access) | (create ? O_CREAT : 0), 0666));
+        // A name that matches nothing is not looked for twice: a list of missing songs costs
+        // one failed open each.
+        std::string resolved = ResolvePath(name);
+        if (create || resolved != name) {
+            fd = UniqueFd(
+                ::open(resolved.c_str(), OpenFlags(access) | (create ? O_CREAT : 0), 0666));
+        } else {
+            errno = ENOENT;
+        }
     }
     if (!fd.IsValid()) return FailErrno(INVALID_HANDLE_VALUE);
     struct stat st;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/PlayerDlg.h"
+#include "platform/Installed.h"
 #include "platform/headless/HeadlessWindowSystem.h"
 #include "platform/posix/files_posix.h"
 #include "platform/rand.h"
@@ -21,7 +22,6 @@ namespace {
 struct Setting {
     std::string folder;
     qv::PosixFileSystem files;
-    qv::headless::HeadlessWindowSystem windows;
 };
 
 Setting& Get() {
@@ -31,8 +31,6 @@ Setting& Get() {
         p->folder = std::string(base) + "/quavel-fuzz-XXXXXX";
         if (!::mkdtemp(p->folder.data())) std::abort();
         qv::InstallFileSystem(&p->files);
-        p->windows.SetFailureHandler([](const std::string&) { __builtin_trap(); });
-        qv::InstallWindowSystem(&p->windows);
         return p;
     }();
     return *pSetting;
@@ -60,6 +58,11 @@ void Check(bool condition) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     Setting& setting = Get();
+    // A fresh window system each run, as it keeps a record of every dialog it answered. A message
+    // box (a failed save) is a finding.
+    qv::headless::HeadlessWindowSystem windows;
+    windows.SetFailureHandler([](const std::string&) { __builtin_trap(); });
+    qv::Installed<qv::IWindowSystem, qv::InstallWindowSystem> installed(windows);
     std::string_view input(reinterpret_cast<const char*>(data), size);
     std::vector<std::string> fields;
     for (std::size_t start = 0; start <= input.size() && fields.size() < 64;) {
@@ -75,7 +78,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (!fields[i + 1].empty()) saver.m_list.Add(fields[i].c_str(), fields[i + 1].c_str());
     }
     if (saver.m_list.GetSize() == 0) return 0;
-    setting.windows.AnswerFileDialog(list);
+    windows.AnswerFileDialog(list);
     saver.OnSave();
     Check(CPlayerDlg::IsTitleFileCurrent(list.c_str(), (setting.folder + "/list.qvt").c_str()));
 

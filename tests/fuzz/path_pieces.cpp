@@ -2,6 +2,7 @@
 // syntaxes, the splitting of the command line and of the user's commands at blanks, the quoting
 // of a path for a system whose programs parse one command-line text, and the look-up of a path
 // ignoring letter case in a small folder tree.
+#include <fcntl.h>
 #include <stdlib.h>
 #include <unistd.h>
 
