@@ -114,7 +114,6 @@ TEST_F(CompanionTest, TheDocumentOpensByItselfForEveryEntryThatStartsWhenAsked) 
         SetCommand(dlg, IDS_AUTODOCCMD, "viewer");
         ASSERT_TRUE(d.Click(IDC_PLAY));  // YesAutoDoc is off by default
         EXPECT_TRUE(process.commandLines.empty());
-        EXPECT_EQ(dlg.m_settings.Value("YesAutoDoc").GetType(), static_cast<DWORD>(REG_DWORD));
         ASSERT_TRUE(d.Click(IDC_STOP));
 
         dlg.m_settings.Value(IDS_YESAUTODOC).SetDword(1);
@@ -130,11 +129,15 @@ TEST_F(CompanionTest, TheDocumentOpensByItselfForEveryEntryThatStartsWhenAsked) 
     });
 }
 
-// The command is handed over whole, however long, with the entry's path as the disk spells it.
-TEST_F(CompanionTest, EditRunsOnTheSelectedEntryOnlyWhileStopped) {
+// The command is handed over whole, however long, with the entry's path as the disk spells it. A
+// command that cannot start is reported once per command text and run: a document command that
+// cannot start must not stop every song.
+TEST_F(CompanionTest, EditRunsOnTheSelectedEntryOnlyWhileStoppedAndFailsOnce) {
     const std::string a = Song(std::string(200, 'n') + ".mid", 5000);
     const std::string b = Song("Sub/b.mid", 5000);
     const std::string editor = "/opt/editors/" + std::string(100, 'e') + " --new";
+    windows.AnswerMessageBox(IDOK);
+    windows.AnswerMessageBox(IDOK);
     RunPlayer([&](CPlayerDlg& dlg, DialogDriver& d) {
         AddEntries(dlg, {a, dir / "SUB/B.MID"});
         dlg.OnEdit();  // no command yet
@@ -149,35 +152,23 @@ TEST_F(CompanionTest, EditRunsOnTheSelectedEntryOnlyWhileStopped) {
         EXPECT_EQ(process.commandLines,
                   (std::vector<std::string>{editor + "|" + b, editor + "|" + a}));
 
-        ASSERT_TRUE(d.Click(IDC_PLAY));
-        EXPECT_FALSE(d.Click(IDC_EDIT));
-        dlg.OnEdit();
-        ASSERT_TRUE(d.Click(IDC_PLAY));  // paused
-        dlg.OnEdit();
-        EXPECT_EQ(process.commandLines.size(), 2u);
-    });
-}
-
-// Once per command text and run: a document command that cannot start must not stop every song.
-TEST_F(CompanionTest, ACommandThatCannotStartIsReportedOnce) {
-    const std::string a = Song("a.mid", 1000);
-    process.result = 0;
-    windows.AnswerMessageBox(IDOK);
-    windows.AnswerMessageBox(IDOK);
-    RunPlayer([&](CPlayerDlg& dlg, DialogDriver& d) {
-        AddEntries(dlg, {a});
-        SetCommand(dlg, IDS_RIGHTEDITCMD, "no-such-editor");
-        SelectAndEnableEdit(dlg, d);
-        ASSERT_TRUE(d.Click(IDC_EDIT));
-        ASSERT_TRUE(d.Click(IDC_EDIT));
-        SetCommand(dlg, IDS_RIGHTEDITCMD, "no-such-editor --either");
-        ASSERT_TRUE(d.Click(IDC_EDIT));
-        EXPECT_EQ(process.commandLines.size(), 3u);
+        process.result = 0;
+        for (const char* command : {"no-such-editor", "no-such-editor", "no-such-editor -x"}) {
+            SetCommand(dlg, IDS_RIGHTEDITCMD, command);
+            ASSERT_TRUE(d.Click(IDC_EDIT));
+        }
         ASSERT_EQ(windows.MessageBoxes().size(), 2u);
         EXPECT_EQ(windows.MessageBoxes()[1].owner, d.Handle());
         EXPECT_EQ(windows.MessageBoxes()[1].text, "コマンドの起動に失敗しました");
         EXPECT_EQ(windows.MessageBoxes()[1].type,
                   static_cast<std::uint32_t>(MB_OK | MB_ICONEXCLAMATION));
+
+        ASSERT_TRUE(d.Click(IDC_PLAY));
+        EXPECT_FALSE(d.Click(IDC_EDIT));
+        dlg.OnEdit();
+        ASSERT_TRUE(d.Click(IDC_PLAY));  // paused
+        dlg.OnEdit();
+        EXPECT_EQ(process.commandLines.size(), 5u);
     });
 }
 

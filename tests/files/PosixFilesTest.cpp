@@ -70,6 +70,29 @@ TEST_F(PosixFiles, CreateAlwaysEmptiesTheFileAndReadAnswersFewerBytesAtTheEnd) {
     EXPECT_EQ(qv::GetLastError(), static_cast<std::uint32_t>(ERROR_INVALID_HANDLE));
 }
 
+// The framework's file over the backend: open modes, seeking, and the owner's release of its file.
+TEST_F(PosixFiles, AFileObjectWritesReadsBackAndReleasesItsFile) {
+    std::string path = m_dir / "out.bin";
+    {
+        CFile out;
+        ASSERT_TRUE(out.Open(path.c_str(), CFile::modeCreate | CFile::modeWrite));
+        EXPECT_FALSE(out.Open(path.c_str(), CFile::modeRead));  // already open
+        EXPECT_TRUE(out.Write("abcdef", 6));
+        CFile reader;
+        EXPECT_FALSE(reader.Open(path.c_str(), CFile::modeRead | CFile::shareDenyWrite));
+    }
+    CFile in;
+    ASSERT_TRUE(in.Open(path.c_str(), CFile::modeRead | CFile::shareDenyWrite));
+    EXPECT_EQ(in.GetLength(), 6u);
+    EXPECT_EQ(in.Seek(4, CFile::begin), 4);
+    char buffer[8] = {};
+    EXPECT_EQ(in.Read(buffer, sizeof buffer), 2u);
+    EXPECT_EQ(std::string(buffer, 2), "ef");
+    EXPECT_FALSE(in.Write("x", 1));  // opened for reading only
+    in.Close();
+    EXPECT_EQ(in.Read(buffer, 1), 0u);
+}
+
 TEST_F(PosixFiles, OnlyExistingRegularFilesOpenForReading) {
     EXPECT_EQ(OpenForReading(m_dir / "missing"), INVALID_HANDLE_VALUE);
     EXPECT_EQ(qv::GetLastError(), static_cast<std::uint32_t>(ERROR_FILE_NOT_FOUND));
