@@ -215,8 +215,8 @@ public:
 
 private:
     static constexpr time_t kSettledSeconds = 3;
-    // Bounds the memory kept; past it the index starts afresh.
-    static constexpr std::size_t kMaxNames = 1000000;
+    // Bounds the memory kept (some tens of megabytes); past it the index starts afresh.
+    static constexpr std::size_t kMaxNames = 250000;
 
     struct Entry {
         dev_t device;
@@ -251,7 +251,8 @@ private:
 
 // The byte-wise smallest name in the folder equal to name ignoring case, or empty.
 std::string FindNoCase(const std::string& folder, std::string_view name) {
-    static FolderIndex index;
+    // Never destroyed: the sequencer's thread may still open a file while the program exits.
+    static FolderIndex& index = *new FolderIndex;
     return index.Find(folder.empty() ? std::string(".") : folder, name);
 }
 

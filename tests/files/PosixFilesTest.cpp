@@ -190,13 +190,7 @@ TEST_F(PosixFiles, NamesDifferingOnlyInLetterCaseAreFoundAndSpelledAsOnDisk) {
     EXPECT_EQ(qv::GetDiskPath((m_dir / "MUSIC/OTHER.TXT").c_str()), m_dir / "Music/other.txt");
 }
 
-TEST_F(PosixFiles, StatMarksFoldersAndFullPathFitsItsCapacity) {
-    qv::StatBuffer st{};
-    ASSERT_EQ(qv::_stat(m_dir.Path().c_str(), &st), 0);
-    EXPECT_TRUE(st.st_mode & _S_IFDIR);
-    ASSERT_EQ(qv::_stat(m_dir.Write("f", "abc").c_str(), &st), 0);
-    EXPECT_FALSE(st.st_mode & _S_IFDIR);
-
+TEST_F(PosixFiles, FullPathIsNormalisedAndFitsItsCapacity) {
     char buffer[MAX_PATH];
     std::string dir = m_dir.Path();
     ASSERT_NE(qv::_fullpath(buffer, (dir + "/./x/../y.mid").c_str(), sizeof buffer), nullptr);
@@ -205,29 +199,6 @@ TEST_F(PosixFiles, StatMarksFoldersAndFullPathFitsItsCapacity) {
     std::string exact = "/" + std::string(MAX_PATH - 2, 'p');  // 259 bytes and the zero
     EXPECT_NE(qv::_fullpath(buffer, exact.c_str(), sizeof buffer), nullptr);
     EXPECT_EQ(qv::_fullpath(buffer, (exact + "p").c_str(), sizeof buffer), nullptr);
-}
-
-// The identity of a folder, opened the one way a folder opens: volume, index high, index low.
-std::vector<std::uint32_t> FolderId(const std::string& path) {
-    qv::HANDLE h = qv::CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                   OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS);
-    if (h == INVALID_HANDLE_VALUE) return {};
-    qv::BY_HANDLE_FILE_INFORMATION info{};
-    bool known = qv::GetFileInformationByHandle(h, &info) != 0;
-    qv::CloseHandle(h);
-    if (!known) return {};
-    return {info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
-}
-
-TEST_F(PosixFiles, AFolderOpensOnlyForItsIdentityWhichALinkShares) {
-    std::string folder = m_dir.MakeFolder("music");
-    ASSERT_EQ(::symlink(folder.c_str(), (m_dir / "link").c_str()), 0);
-    EXPECT_EQ(OpenForReading(folder), INVALID_HANDLE_VALUE);
-    std::vector<std::uint32_t> id = FolderId(folder);
-    ASSERT_EQ(id.size(), 3u);
-    EXPECT_EQ(FolderId(m_dir / "link"), id);
-    EXPECT_EQ(FolderId(m_dir / "MUSIC"), id);  // letter case falls back like any name
-    EXPECT_NE(FolderId(m_dir.MakeFolder("other")), id);
 }
 
 TEST_F(PosixFiles, RenamingReplacesOnlyWhenAskedAndNeverAReadOnlyFile) {

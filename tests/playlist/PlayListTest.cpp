@@ -86,11 +86,10 @@ TEST_F(PlayListModel, RefusedFilesChangeNothingAndGivenTitlesNeedNoFile) {
     EXPECT_FALSE(m_list.Add(text.c_str()));
     EXPECT_FALSE(m_list.Add((m_dir / "missing.mid").c_str()));
     EXPECT_FALSE(m_list.Add((m_dir / "missing.mid").c_str(), ""));  // an empty title is no title
-    // A line break cannot be saved as one line of a list file, even with a title.
-    EXPECT_FALSE(m_list.Add((m_dir / "two\r\nlines.mid").c_str(), "Cached"));
-    EXPECT_EQ(m_list.GetSize(), 0);
-    EXPECT_EQ(m_list.m_aNames.GetSize(), 0);
-    EXPECT_EQ(m_list.m_aTitles.GetSize(), 0);
+    // No line of a list file can hold these, even with a title.
+    for (const char* path : {"", "/two\r\nlines.mid", "/cr\r.mid", "/a\x01title.mid"})
+        EXPECT_FALSE(m_list.Add(path, "Cached")) << path;
+    EXPECT_EQ(m_list.GetSize() + m_list.m_aNames.GetSize() + m_list.m_aTitles.GetSize(), 0);
 
     EXPECT_TRUE(m_list.Add((m_dir / "missing.mid").c_str(), "Cached"));
     EXPECT_EQ(m_list.GetText(0, CPlayList::DISPLAY_FILENAME), "missing.mid");
