@@ -64,8 +64,9 @@ public:
     BOOL FindCompanionDocument(const CString& strPath, CString* pstrDocument);
     void AutoOpenDocument(const CString& strPath);
     void RunDocumentCommand(const CString& strPath);
-    // Starts a command line without waiting; a failure shows a message box.
-    void StartCommand(const CString& strCommandLine);
+    // Starts a command with a path as its last argument, without waiting; a command that cannot
+    // start is reported once a run.
+    void StartCommand(const CString& strCommand, const CString& strPath);
 
     // Message handlers (the dispatch table is in PlayerDlg.cpp).
     void OnSysCommand(UINT nID, LPARAM lParam);

@@ -1,11 +1,14 @@
 // The player's two ends and its system menu: the initialisation sequence, the system-menu
 // commands and the quit sequence that writes the settings back.
 #include <climits>
+#include <vector>
 
 #include "app/PlayerDlg.h"
 #include "companion/AboutDlg.h"
 #include "framework/WinApp.h"
 #include "platform/files.h"
+#include "platform/rand.h"
+#include "playlist/FileFinder.h"
 #include "res/resource.h"
 #include "settings/Settings.h"
 
@@ -98,12 +101,13 @@ void GetCommandLinePieces(CStringArray& aPieces) {
 int AddCommandLine(CPlayerDlg& dlg) {
     CStringArray aPieces;
     GetCommandLinePieces(aPieces);
+    CFileFinder::CScope scope;
     int nAdded = 0;
     for (const CString& strPiece : aPieces) {
-        // A piece whose absolute path cannot be formed within the path limit is skipped; the
-        // piece itself, not its absolute form, is what gets added.
-        char szFull[MAX_PATH];
-        if (qv::_fullpath(szFull, strPiece, sizeof szFull)) nAdded += dlg.AddPath(strPiece);
+        // A piece whose absolute path cannot be formed within the system's own path limit is
+        // skipped; the piece itself, not its absolute form, is what gets added.
+        std::vector<char> full(qv::GetMaxPath());
+        if (qv::_fullpath(full.data(), strPiece, full.size())) nAdded += dlg.AddPath(strPiece);
     }
     return nAdded;
 }
@@ -112,6 +116,8 @@ int AddCommandLine(CPlayerDlg& dlg) {
 
 BOOL CPlayerDlg::OnInitDialog() {
     CDialog::OnInitDialog();
+    // Once a session, so that the first shuffle differs from one start to the next.
+    qv::SeedRand(qv::ClockSeed());
     AppendSystemMenu(*this);
     DragAcceptFiles(TRUE);
     m_bPaused = 0;

@@ -1,6 +1,7 @@
 // Companion documents (a .DOC or .TXT file beside a MIDI file) and the two user-configured
 // commands: the document command and the editor.
-#include <cstring>
+#include <set>
+#include <string>
 #include <vector>
 
 #include "app/PlayerDlg.h"
@@ -27,18 +28,11 @@ BOOL SplitBasePath(const CString& strPath, CString& strFolder, CString& strName)
     return TRUE;
 }
 
-// The name as the folder spells it. The existence test matches letter case loosely, so on a file
-// system that does not, "SONG.TXT" may stand for song.txt; the program given the document must
-// get a name that exists.
-CString SpelledAsStored(const CString& strFolder, const CString& strName) {
-    const CString strPath = strFolder + strName;
-    qv::WIN32_FIND_DATAA data{};
-    qv::HANDLE hFind = qv::FindFirstFileA(strPath, &data);
-    if (hFind == INVALID_HANDLE_VALUE) return strPath;
-    const CString strFound(data.cFileName, static_cast<int>(strnlen(data.cFileName, MAX_PATH)));
-    qv::FindClose(hFind);
-    // The name may hold wildcard characters, so only the same name in another case is taken.
-    return qv::_mbsicmp(strFound, strName) == 0 ? strFolder + strFound : strPath;
+// The command texts that could not start in this run. Each is reported once: a document command
+// that cannot start would otherwise stop every song at its message box.
+std::set<std::string>& FailedCommands() {
+    static std::set<std::string> commands;
+    return commands;
 }
 
 CString ReadCommand(CSettingsStore& settings, UINT nNameId) {
@@ -59,7 +53,9 @@ BOOL CPlayerDlg::FindCompanionDocument(const CString& strPath, CString* pstrDocu
         const CString strCandidate = strFolder + strBase + pszExtension;
         CFileStatus status;
         if (CFile::GetStatus(strCandidate, status)) {
-            if (pstrDocument) *pstrDocument = SpelledAsStored(strFolder, strBase + pszExtension);
+            // The existence test matches letter case loosely, so "SONG.TXT" may stand for
+            // song.txt in a folder spelled otherwise too: the program must get names that exist.
+            if (pstrDocument) *pstrDocument = qv::GetDiskPath(strCandidate).c_str();
             return TRUE;
         }
     }
@@ -71,7 +67,7 @@ void CPlayerDlg::RunDocumentCommand(const CString& strPath) {
     if (strCommand.IsEmpty()) return;
     CString strDocument;
     if (!FindCompanionDocument(strPath, &strDocument)) return;
-    StartCommand(strCommand + " " + strDocument);
+    StartCommand(strCommand, strDocument);
 }
 
 void CPlayerDlg::AutoOpenDocument(const CString& strPath) {
@@ -95,13 +91,15 @@ void CPlayerDlg::OnEdit() {
     const CString strPath = m_list.GetText(nSelection, CPlayList::DISPLAY_FULLPATH);
     // The list box and the model always agree; an entry without a path would run the bare editor.
     if (strPath.IsEmpty()) return;
-    StartCommand(strCommand + " " + strPath);
+    StartCommand(strCommand, qv::GetDiskPath(strPath).c_str());
 }
 
-// The command line is handed over whole, however long: cutting it to a fixed buffer would start
-// a different command (another file, or a cut program name).
-void CPlayerDlg::StartCommand(const CString& strCommandLine) {
-    if (qv::StartProcess(strCommandLine, SW_SHOWNA)) return;
+// The command the user typed is split at blanks as it always was; the path goes over whole as one
+// argument more, so that blanks or a leading dash in a song's name cannot become arguments of
+// their own. Nothing is cut to a fixed buffer: that would start a different command.
+void CPlayerDlg::StartCommand(const CString& strCommand, const CString& strPath) {
+    if (qv::StartProcess(strCommand, strPath, SW_SHOWNA)) return;
+    if (!FailedCommands().insert(strCommand.Str()).second) return;
     CString strText;
     CString strCaption;
     strText.Load(IDS_CMD_FAILED);

@@ -146,6 +146,10 @@ std::int32_t IFileSystem::DeleteFileA(const char*) {
     return 0;
 }
 
+std::string IFileSystem::GetDiskPath(const char* path) {
+    return path ? std::string(path) : std::string();
+}
+
 IFileSystem* InstallFileSystem(IFileSystem* backend) {
     IFileSystem* previous = g_pFileSystem;
     g_pFileSystem = backend;
@@ -240,6 +244,12 @@ std::uint32_t GetModuleFileNameA(HMODULE module, char* fileName, std::uint32_t s
                    [&](IFileSystem& fs) { return fs.GetModuleFileNameA(module, fileName, size); });
 }
 
+std::string GetDiskPath(const char* path) {
+    if (!path) return std::string();
+    if (!g_pFileSystem) return std::string(path);
+    return g_pFileSystem->GetDiskPath(path);
+}
+
 PathSyntax GetPathSyntax() {
     if (!g_pFileSystem) return PathSyntax{CP_ACP, '\\', '\\', 0};
     return g_pFileSystem->GetPathSyntax();
@@ -247,6 +257,11 @@ PathSyntax GetPathSyntax() {
 
 std::uint32_t GetACP() {
     return GetPathSyntax().codePage;
+}
+
+std::uint32_t GetMaxPath() {
+    std::uint32_t nMax = GetPathSyntax().maxPath;
+    return nMax != 0 ? nMax : MAX_PATH;
 }
 
 char GetPathSeparator() {

@@ -5,6 +5,7 @@
 // _mbsicmp, IsLastCharSeparator) need no backend beyond its path syntax.
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "platform/types.h"
 
@@ -191,6 +192,9 @@ struct PathSyntax {
     char separator;          // put between folders
     char altSeparator;       // also accepted between folders (the same as separator when none)
     std::uint8_t hasDrives;  // "X:" at the start names a drive
+    // The longest absolute path the system opens, in bytes with the terminating zero (MAX_PATH
+    // on Windows, PATH_MAX on Linux); 0 stands for MAX_PATH.
+    std::uint32_t maxPath = 0;
 };
 
 // A real file system (or a test's stand-in). Results and errors as the Win32 calls of the same
@@ -219,6 +223,9 @@ public:
 
     virtual std::int32_t GetFileAttributesExA(const char* name,
                                               WIN32_FILE_ATTRIBUTE_DATA* data) = 0;
+    // See qv::GetDiskPath. A file system whose names ignore letter case keeps the path as given,
+    // which is what this default does.
+    virtual std::string GetDiskPath(const char* path);
     // A backend that cannot rename or delete answers ERROR_NOT_SUPPORTED; saving then reports
     // the failure and leaves the files as they were.
     virtual std::int32_t MoveFileExA(const char* existing, const char* newName,
@@ -283,8 +290,19 @@ char* _fullpath(char* absPath, const char* relPath, std::size_t maxLength);
 // cut to fit (ERROR_INSUFFICIENT_BUFFER), or 0.
 std::uint32_t GetModuleFileNameA(HMODULE module, char* fileName, std::uint32_t size);
 
+// A path as the disk spells it, for everything that opens a file by its name: the file
+// functions here, the sequencer, and the paths handed to other programs. Each name of the path
+// that does not exist as given is replaced by the one name of its folder that equals it ignoring
+// letter case (the byte-wise smallest when several do); from the first name that matches nothing
+// on, the rest is kept as given. So the answer names the very file the file functions open for
+// the path, and is the path unchanged when it exists as given or nothing matches. Never fails:
+// null answers empty, and without a backend the path is kept as given.
+std::string GetDiskPath(const char* path);
+
 // Path syntax of the installed backend; without one, backslash and single-byte texts.
 PathSyntax GetPathSyntax();
+// The longest absolute path the installed backend's system opens, with its terminating zero.
+std::uint32_t GetMaxPath();
 std::uint32_t GetACP();
 char GetPathSeparator();
 

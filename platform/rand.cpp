@@ -1,6 +1,7 @@
 #include "platform/rand.h"
 
 #include <atomic>
+#include <chrono>
 
 namespace qv {
 namespace {
@@ -13,6 +14,18 @@ int Rand() {
     return static_cast<int>((seed >> 16) & 0x7FFF);
 }
 
-void ResetRand() { g_seed.store(1, std::memory_order_relaxed); }
+void SeedRand(std::uint32_t seed) {
+    g_seed.store(seed, std::memory_order_relaxed);
+}
+
+std::uint32_t ClockSeed() {
+    auto ticks = std::chrono::system_clock::now().time_since_epoch().count();
+    auto value = static_cast<std::uint64_t>(ticks);
+    return static_cast<std::uint32_t>(value ^ (value >> 32));
+}
+
+void ResetRand() {
+    SeedRand(1);
+}
 
 }  // namespace qv

@@ -42,6 +42,11 @@ BOOL QueryDroppedPath(HDROP hDrop, std::uint32_t i, CString& strPath) {
     return TRUE;
 }
 
+// A name holding the title mark cannot be played, and would be taken for a list file's line.
+void AddPlainPath(const CString& strPath, CStringArray& aOut) {
+    if (strPath.Find(kTitleMark) < 0) aOut.Add(strPath);
+}
+
 }  // namespace
 
 int CPlayerDlg::AddPath(const CString& strPath) {
@@ -49,13 +54,13 @@ int CPlayerDlg::AddPath(const CString& strPath) {
     ExpandPath(strPath, aExpanded);
     int nAdded = 0;
     for (const CString& strItem : aExpanded) {
+        // Only a list file's line carries the mark: the path, the mark, and the title whole.
+        std::size_t nMark = strItem.View().find(kTitleMark);
         BOOL bAccepted = FALSE;
-        if (strItem.Find(kTitleMark) >= 0) {
-            CStringArray aPieces;
-            SplitString(strItem, CString(kTitleMark), aPieces);
-            if (aPieces.IsEmpty()) continue;
-            bAccepted =
-                m_list.Add(aPieces[0], aPieces.GetSize() > 1 ? aPieces[1].GetString() : nullptr);
+        if (nMark != std::string_view::npos) {
+            CString strTitle(strItem.View().substr(nMark + 1));
+            bAccepted = m_list.Add(CString(strItem.View().substr(0, nMark)),
+                                   strTitle.IsEmpty() ? nullptr : strTitle.GetString());
         } else {
             bAccepted = m_list.Add(strItem);
         }
@@ -83,11 +88,11 @@ void CPlayerDlg::ExpandPath(const CString& strPath, CStringArray& aOut) {
         aExtensions.Add(kMidiExtension);
         CFileFinder finder;
         finder.Find(strPath, aExtensions, TRUE);
-        aOut.Append(finder);
+        for (const CString& strFound : finder) AddPlainPath(strFound, aOut);
         return;
     }
     // Whether it exists and is a MIDI file is for the model to judge.
-    aOut.Add(strPath);
+    AddPlainPath(strPath, aOut);
 }
 
 BOOL CPlayerDlg::IsDirectory(const CString& strPath) {
@@ -143,6 +148,7 @@ int CPlayerDlg::SplitAtSpaces(CStringArray& aOut, const CString& strText) {
 
 void CPlayerDlg::OnDropFiles(HDROP hDropInfo) {
     m_listBox.SetRedraw(FALSE);
+    CFileFinder::CScope scope;
     std::uint32_t nItems = qv::DragQueryFileA(hDropInfo, qv::kDragQueryCount, nullptr, 0);
     int nAdded = 0;
     for (std::uint32_t i = 0; i < nItems; ++i) {

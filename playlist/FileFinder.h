@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
-#include <utility>
-#include <vector>
+#include <set>
+#include <tuple>
 
 #include "framework/String.h"
 #include "framework/Types.h"
@@ -21,24 +21,36 @@ public:
 
     // Nesting beyond this is not followed: a guard for folders whose identity cannot be read.
     static constexpr int kMaxDepth = 128;
+    // No more folders than this are entered by one scope (or one Find outside any scope).
+    static constexpr int kMaxFolders = 100000;
 
-private:
-    struct FolderId {
-        std::uint32_t dwVolume;
-        std::uint32_t dwIndexHigh;
-        std::uint32_t dwIndexLow;
-        bool operator==(const FolderId&) const = default;
+    // The folders entered by every Find while it lives (one drop, one command line): each real
+    // folder is entered once, so links cannot multiply a tree, and the whole is bounded. Scopes
+    // belong to the user-interface thread; an inner scope joins the outer one.
+    class CScope {
+    public:
+        CScope();
+        ~CScope();
+        CScope(const CScope&) = delete;
+        CScope& operator=(const CScope&) = delete;
+
+    private:
+        friend class CFileFinder;
+        // Volume and file index of each folder entered.
+        std::set<std::tuple<std::uint32_t, std::uint32_t, std::uint32_t>> m_entered;
+        int m_nFolders = 0;
+        CScope* m_pOuter;
     };
 
-    BOOL Scan(const CString& strFolder, const CStringArray& aExtensions, BOOL bRecursive);
-    // Records the folder as being scanned; FALSE when it already is (a link back to an ancestor)
-    // or the tree is too deep.
-    BOOL EnterFolder(const CString& strBase);
-    void LeaveFolder() { m_aChain.pop_back(); }
+private:
+    BOOL Scan(const CString& strFolder, const CStringArray& aExtensions, BOOL bRecursive,
+              int nDepth);
+    // FALSE when the folder was entered before in this scope (a link to it, or back to an
+    // ancestor), or the depth or the number of folders reached its bound.
+    BOOL EnterFolder(const CString& strBase, int nDepth);
     void AddMatch(const CString& strBase, const char* pszName, const CStringArray& aExtensions);
 
     // Receives the paths found; the top-level scan points it at the finder's own array.
     CStringArray* m_pResult = this;
-    // The folders being scanned, outermost first; an unknown identity is never matched.
-    std::vector<std::pair<bool, FolderId>> m_aChain;
+    CScope* m_pScope = nullptr;
 };

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <iterator>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "framework/File.h"
@@ -97,6 +98,11 @@ CString FindSequenceName(CFileInput& input, DWORD dwTrack) {
 }  // namespace
 
 BOOL CPlayList::Add(const CString& strPath, const char* pszTitle) {
+    // No name on the original platform is empty or holds a line break or the title mark, and
+    // none of them survives as one line of a list file: saved, such a path would come back as
+    // bogus entries, or none, and unpair the title file.
+    if (strPath.IsEmpty() || strPath.View().find_first_of("\r\n\x01") != std::string_view::npos)
+        return FALSE;
     CString strName;
     MakeFileName(strPath, strName);
     CString strTitle(pszTitle);

@@ -12,7 +12,8 @@ public:
     enum { DISPLAY_FULLPATH = 0, DISPLAY_FILENAME = 1, DISPLAY_TITLE = 2 };
 
     // Appends an entry. Without a title the file is read for one, and a file that cannot be
-    // opened or is not a Standard MIDI File is refused (FALSE, nothing changed).
+    // opened or is not a Standard MIDI File is refused (FALSE, nothing changed); so is an empty
+    // path or one holding a line break or the byte 0x01, whatever its title.
     virtual BOOL Add(const CString& strPath, const char* pszTitle = nullptr);
 
     // The text of an entry in a display mode (-1: the current one). A mode outside 0 to 2, or an

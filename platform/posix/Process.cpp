@@ -7,10 +7,11 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdint>
 #include <mutex>
 #include <string>
-#include <string_view>
+#include <thread>
 #include <vector>
 
 extern char** environ;
@@ -18,60 +19,75 @@ extern char** environ;
 namespace qv {
 namespace {
 
-// The reaper only calls waitpid; a small stack keeps many long-running children cheap.
-constexpr std::size_t kReaperStack = 128 * 1024;
+// How often the reaper looks for children that have ended: a zombie lingers at most this long.
+constexpr auto kReapInterval = std::chrono::milliseconds(200);
 
-// Children whose reaper thread could not be started; they are collected on later starts.
-std::mutex g_orphansLock;
-std::vector<pid_t> g_orphans;
-
-void* ReapOne(void* arg) {
-    auto pid = static_cast<pid_t>(reinterpret_cast<std::intptr_t>(arg));
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+// The children started and not yet reaped, and the one thread that reaps them. Never destroyed,
+// so that the thread may outlive the static objects at the program's exit.
+class Reaper {
+public:
+    static Reaper& Get() {
+        static Reaper* pReaper = new Reaper;
+        return *pReaper;
     }
-    return nullptr;
-}
 
-void CollectOrphans() {
-    std::lock_guard<std::mutex> lock(g_orphansLock);
-    std::erase_if(g_orphans, [](pid_t pid) {
-        int status = 0;
-        return ::waitpid(pid, &status, WNOHANG) != 0;
-    });
-}
+    void Add(pid_t pid) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_children.push_back(pid);
+        if (!m_bRunning) {
+            // A thread that cannot start leaves the child for the next start to collect.
+            m_bRunning = StartThread();
+            if (!m_bRunning) ReapEnded();
+        }
+    }
 
-void StartReaper(pid_t pid) {
-    pthread_attr_t attr;
-    bool started = false;
-    if (::pthread_attr_init(&attr) == 0) {
+private:
+    bool StartThread() {
+        pthread_attr_t attr;
+        if (::pthread_attr_init(&attr) != 0) return false;
         ::pthread_attr_setdetachstate(&attr, PTHREAD_CREATE_DETACHED);
         ::pthread_attr_setstacksize(&attr, kReaperStack);
         pthread_t thread;
-        started = ::pthread_create(&thread, &attr, ReapOne,
-                                   reinterpret_cast<void*>(static_cast<std::intptr_t>(pid))) == 0;
+        bool started = ::pthread_create(&thread, &attr, Run, this) == 0;
         ::pthread_attr_destroy(&attr);
+        return started;
     }
-    if (!started) {
-        std::lock_guard<std::mutex> lock(g_orphansLock);
-        g_orphans.push_back(pid);
-    }
-}
 
-// Runs of blanks separate the pieces; there is no quoting, so a path with blanks arrives in pieces.
-std::vector<std::string> SplitAtBlanks(std::string_view text) {
-    std::vector<std::string> pieces;
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        std::size_t start = text.find_first_not_of(' ', pos);
-        if (start == std::string_view::npos) break;
-        std::size_t end = text.find(' ', start);
-        if (end == std::string_view::npos) end = text.size();
-        pieces.emplace_back(text.substr(start, end - start));
-        pos = end;
+    static void* Run(void* pThis) {
+        static_cast<Reaper*>(pThis)->Loop();
+        return nullptr;
     }
-    return pieces;
-}
+
+    void Loop() {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        for (;;) {
+            ReapEnded();
+            if (m_children.empty()) break;
+            lock.unlock();
+            std::this_thread::sleep_for(kReapInterval);
+            lock.lock();
+        }
+        m_bRunning = false;
+    }
+
+    // Only the ids started here are waited for. Called under the mutex.
+    void ReapEnded() {
+        std::erase_if(m_children, [](pid_t pid) {
+            int status = 0;
+            pid_t result;
+            while ((result = ::waitpid(pid, &status, WNOHANG)) < 0 && errno == EINTR) {
+            }
+            return result != 0;
+        });
+    }
+
+    // The reaper only calls waitpid; a small stack keeps it cheap.
+    static constexpr std::size_t kReaperStack = 128 * 1024;
+
+    std::mutex m_mutex;
+    std::vector<pid_t> m_children;
+    bool m_bRunning = false;
+};
 
 // Owners of the spawn attribute objects.
 class SpawnActions {
@@ -129,10 +145,11 @@ bool PrepareChild(SpawnActions& actions, SpawnAttr& attr) {
 
 }  // namespace
 
-std::int32_t PosixProcess::Start(const char* pszCommandLine, std::uint16_t /*wShowWindow*/) {
-    CollectOrphans();
-    std::vector<std::string> pieces = SplitAtBlanks(pszCommandLine);
+std::int32_t PosixProcess::Start(const char* pszCommandLine, const char* pszArgument,
+                                 std::uint16_t /*wShowWindow*/) {
+    std::vector<std::string> pieces = SplitCommandLine(pszCommandLine ? pszCommandLine : "");
     if (pieces.empty()) return 0;
+    if (pszArgument) pieces.emplace_back(pszArgument);
     std::vector<char*> argv;
     for (std::string& piece : pieces) argv.push_back(piece.data());
     argv.push_back(nullptr);
@@ -143,7 +160,7 @@ std::int32_t PosixProcess::Start(const char* pszCommandLine, std::uint16_t /*wSh
     pid_t pid = 0;
     if (::posix_spawnp(&pid, argv[0], actions.Get(), attr.Get(), argv.data(), environ) != 0)
         return 0;
-    StartReaper(pid);
+    Reaper::Get().Add(pid);
     return 1;
 }
 

@@ -2,8 +2,10 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <limits.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -127,16 +129,6 @@ char FoldAscii(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
 }
 
-int CompareNoCase(std::string_view a, std::string_view b) {
-    std::size_t n = std::min(a.size(), b.size());
-    for (std::size_t i = 0; i < n; ++i) {
-        auto ca = static_cast<unsigned char>(FoldAscii(a[i]));
-        auto cb = static_cast<unsigned char>(FoldAscii(b[i]));
-        if (ca != cb) return ca < cb ? -1 : 1;
-    }
-    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
-}
-
 // A Windows file mask: "*" and "?" as wildcards, letters ignoring case; "*.*" matches every name.
 bool MatchesMask(std::string_view name, std::string_view mask) {
     if (mask == "*.*" || mask == "*") return true;
@@ -172,17 +164,96 @@ std::string Join(const std::string& folder, std::string_view name) {
     return out;
 }
 
+// The folded form of a name: the key under which a folder's index keeps it.
+std::string Folded(std::string_view name) {
+    std::string out(name);
+    for (char& c : out) c = FoldAscii(c);
+    return out;
+}
+
+// The names of a folder by their folded form, each the byte-wise smallest of the names that fold
+// alike. Reading it costs a scan of the whole folder.
+using FolderNames = std::unordered_map<std::string, std::string>;
+
+bool ReadFolderNames(const std::string& folder, FolderNames& names) {
+    UniqueDir dir(folder);
+    if (!dir.Get()) return false;
+    while (dirent* entry = ::readdir(dir.Get())) {
+        std::string_view name(entry->d_name);
+        auto [it, added] = names.try_emplace(Folded(name), name);
+        if (!added && name < it->second) it->second = name;
+    }
+    return true;
+}
+
+// Looking a name up ignoring case reads its whole folder; an old list whose 10,000 songs moved
+// away would read a large folder once per song. So the names of the folders read are kept while
+// each folder stays as it was: the same folder (device and inode) with the same modification
+// time, which every added, removed or renamed name changes. A folder changed within the last
+// seconds is not kept, as a change in the same tick of a coarse clock (two seconds on FAT) would
+// leave its time as it was.
+class FolderIndex {
+public:
+    std::string Find(const std::string& folder, std::string_view name) {
+        struct stat st;
+        if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return std::string();
+        std::lock_guard<std::mutex> lock(m_mutex);
+        auto it = m_folders.find(folder);
+        if (it == m_folders.end() || !it->second.Matches(st)) {
+            Entry entry{st.st_dev, st.st_ino, st.st_mtim, {}};
+            timespec now{};
+            ::clock_gettime(CLOCK_REALTIME, &now);
+            if (!ReadFolderNames(folder, entry.names)) return std::string();
+            if (st.st_mtim.tv_sec + kSettledSeconds >= now.tv_sec) return Lookup(entry.names, name);
+            Forget(folder);
+            if (m_nNames + entry.names.size() > kMaxNames) Clear();
+            m_nNames += entry.names.size();
+            it = m_folders.insert_or_assign(folder, std::move(entry)).first;
+        }
+        return Lookup(it->second.names, name);
+    }
+
+private:
+    static constexpr time_t kSettledSeconds = 3;
+    // Bounds the memory kept (some tens of megabytes); past it the index starts afresh.
+    static constexpr std::size_t kMaxNames = 250000;
+
+    struct Entry {
+        dev_t device;
+        ino_t inode;
+        timespec modified;
+        FolderNames names;
+        bool Matches(const struct stat& st) const {
+            return st.st_dev == device && st.st_ino == inode &&
+                   st.st_mtim.tv_sec == modified.tv_sec && st.st_mtim.tv_nsec == modified.tv_nsec;
+        }
+    };
+
+    static std::string Lookup(const FolderNames& names, std::string_view name) {
+        auto it = names.find(Folded(name));
+        return it == names.end() ? std::string() : it->second;
+    }
+    void Forget(const std::string& folder) {
+        auto it = m_folders.find(folder);
+        if (it == m_folders.end()) return;
+        m_nNames -= it->second.names.size();
+        m_folders.erase(it);
+    }
+    void Clear() {
+        m_folders.clear();
+        m_nNames = 0;
+    }
+
+    std::mutex m_mutex;
+    std::unordered_map<std::string, Entry> m_folders;
+    std::size_t m_nNames = 0;
+};
+
 // The byte-wise smallest name in the folder equal to name ignoring case, or empty.
 std::string FindNoCase(const std::string& folder, std::string_view name) {
-    UniqueDir dir(folder.empty() ? std::string(".") : folder);
-    std::string best;
-    if (!dir.Get()) return best;
-    while (dirent* entry = ::readdir(dir.Get())) {
-        std::string_view candidate(entry->d_name);
-        if (CompareNoCase(candidate, name) == 0 && (best.empty() || candidate < best))
-            best = candidate;
-    }
-    return best;
+    // Never destroyed: the sequencer's thread may still open a file while the program exits.
+    static FolderIndex& index = *new FolderIndex;
+    return index.Find(folder.empty() ? std::string(".") : folder, name);
 }
 
 // The path of an existing file whose name differs only in letter case, or the path as given.
@@ -308,6 +379,21 @@ struct FindState {
     std::size_t next = 0;
 };
 
+// Listing order: letters folded to upper case, as the original platform's file system sorts, so
+// that "A.MID" comes before "_x.mid"; names that fold alike in byte order.
+bool ListsBefore(std::string_view a, std::string_view b) {
+    auto upper = [](char c) {
+        return c >= 'a' && c <= 'z' ? static_cast<char>(c - ('a' - 'A')) : c;
+    };
+    std::size_t n = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < n; ++i) {
+        auto ca = static_cast<unsigned char>(upper(a[i]));
+        auto cb = static_cast<unsigned char>(upper(b[i]));
+        if (ca != cb) return ca < cb;
+    }
+    return a.size() != b.size() ? a.size() < b.size() : a < b;
+}
+
 std::vector<ListedName> ListFolder(DIR* dir, std::string_view mask) {
     std::vector<ListedName> names;
     while (dirent* entry = ::readdir(dir)) {
@@ -315,10 +401,8 @@ std::vector<ListedName> ListFolder(DIR* dir, std::string_view mask) {
         if (name != "." && name != ".." && MatchesMask(name, mask))
             names.push_back({std::string(name), entry->d_type});
     }
-    std::sort(names.begin(), names.end(), [](const ListedName& a, const ListedName& b) {
-        int c = CompareNoCase(a.name, b.name);
-        return c != 0 ? c < 0 : a.name < b.name;
-    });
+    std::sort(names.begin(), names.end(),
+              [](const ListedName& a, const ListedName& b) { return ListsBefore(a.name, b.name); });
     std::vector<ListedName> dots;
     for (const char* dot : {".", ".."}) {
         if (MatchesMask(dot, mask)) dots.push_back({dot, DT_DIR});
@@ -484,7 +568,7 @@ PosixFileSystem::PosixFileSystem() : m_pHandles(std::make_unique<Handles>()) {}
 PosixFileSystem::~PosixFileSystem() = default;
 
 PathSyntax PosixFileSystem::GetPathSyntax() {
-    return PathSyntax{CP_UTF8, '/', '/', 0};
+    return PathSyntax{CP_UTF8, '/', '/', 0, PATH_MAX};
 }
 
 HANDLE PosixFileSystem::CreateFileA(const char* name, std::uint32_t access, std::uint32_t shareMode,
@@ -498,8 +582,15 @@ HANDLE PosixFileSystem::CreateFileA(const char* name, std::uint32_t access, std:
     // An existing file under another letter case is opened (or emptied) rather than a new one made.
     UniqueFd fd(::open(name, OpenFlags(access)));
     if (!fd.IsValid() && errno == ENOENT) {
-        fd = UniqueFd(
-            ::open(ResolvePath(name).c_str(), OpenFlags(access) | (create ? O_CREAT : 0), 0666));
+        // A name that matches nothing is not looked for twice: a list of missing songs costs
+        // one failed open each.
+        std::string resolved = ResolvePath(name);
+        if (create || resolved != name) {
+            fd = UniqueFd(
+                ::open(resolved.c_str(), OpenFlags(access) | (create ? O_CREAT : 0), 0666));
+        } else {
+            errno = ENOENT;
+        }
     }
     if (!fd.IsValid()) return FailErrno(INVALID_HANDLE_VALUE);
     struct stat st;
@@ -617,6 +708,10 @@ std::int32_t PosixFileSystem::GetFileAttributesExA(const char* name,
     if (!WithCaseFallback(name, status)) return FailErrno(0);
     FillTimesAndSize(st, data);
     return 1;
+}
+
+std::string PosixFileSystem::GetDiskPath(const char* path) {
+    return path ? ResolvePath(path) : std::string();
 }
 
 std::int32_t PosixFileSystem::MoveFileExA(const char* existing, const char* newName,

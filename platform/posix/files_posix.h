@@ -18,7 +18,8 @@ namespace qv {
 // - Renaming replaces a file atomically; like Windows it refuses to replace a read-only file.
 // - Times are whole seconds. Creation time is the birth time where the file system records it,
 //   else the modification time; it cannot be set, so SetFileTime sets access and modification.
-// - Folders enumerate sorted by name ignoring case, "." and ".." first; a symbolic link is
+// - Folders enumerate sorted by name with letters folded to upper case, "." and ".." first; a
+// symbolic link is
 //   reported as what it points to. An item's kind (folder or file, hidden by its leading dot) comes
 //   from the listing itself, which keeps scanning large folders cheap; its times, size and
 //   read-only mark are filled in only when the listing cannot tell its kind (ask
@@ -48,6 +49,7 @@ public:
     std::int32_t CloseHandle(HANDLE handle) override;
 
     std::int32_t GetFileAttributesExA(const char* name, WIN32_FILE_ATTRIBUTE_DATA* data) override;
+    std::string GetDiskPath(const char* path) override;
     std::int32_t MoveFileExA(const char* existing, const char* newName,
                              std::uint32_t flags) override;
     std::int32_t DeleteFileA(const char* name) override;

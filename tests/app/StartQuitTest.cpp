@@ -198,19 +198,20 @@ TEST_F(StartQuitTest, EnterQuitsLikeEscapeAndWithoutTheQuestionBothEndAtOnce) {
     EXPECT_EQ(StoredSettings().size(), 6u);
 }
 
-// Pieces from the shell stand as given, but one beyond the path limit is skipped; a command-line
+// Pieces from the shell stand as given, long ones included; a command-line
 // text is split at blanks.
 TEST_F(StartQuitTest, CommandLinePiecesStandAsGivenButATextIsSplitAtBlanks) {
     const std::string a = Song("a.mid", 1000);
     const std::string b = Song("b.mid", 1000);
     const std::string spaced = Song("my song.mid", 1000);
+    // Longer than the original platform's 260 bytes, within the system's own path limit.
     std::string folder = dir.Path();
     while (folder.size() < 300) folder += "/" + std::string(60, 'x');
     std::filesystem::create_directories(folder);
     const std::string deep = folder + "/deep.mid";
     std::filesystem::copy_file(a, deep);
-    RunProgram({"", deep, spaced}, [&](CPlayerDlg& dlg, DialogDriver& d) {
-        EXPECT_EQ(d.Lines(IDC_PLAYLIST), std::vector<std::string>{spaced});
+    RunProgram({"", spaced, deep}, [&](CPlayerDlg& dlg, DialogDriver& d) {
+        EXPECT_EQ(d.Lines(IDC_PLAYLIST), (std::vector<std::string>{spaced, deep}));
         EXPECT_EQ(dlg.m_bPlaying, 1);
     });
     CQvApp app;

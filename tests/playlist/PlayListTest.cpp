@@ -49,13 +49,6 @@ protected:
 
 const char* const kSix[] = {"a", "b", "c", "d", "e", "f"};
 
-std::vector<int> FreshSequence(int n) {
-    qv::ResetRand();
-    std::vector<int> sequence;
-    for (int i = 0; i < n; ++i) sequence.push_back(qv::Rand());
-    return sequence;
-}
-
 }  // namespace
 
 TEST_F(PlayListModel, AnEntryShowsItsPathNameOrTitleByMode) {
@@ -71,6 +64,14 @@ TEST_F(PlayListModel, AnEntryShowsItsPathNameOrTitleByMode) {
     EXPECT_EQ(m_list.GetText(0), song.c_str());  // mode 0 from the start
     m_list.SetDisplayMode(CPlayList::DISPLAY_TITLE);
     EXPECT_EQ(m_list.GetText(0), "Song");
+
+    // The file name keeps base name and extension of any length.
+    CString name;
+    CPlayList::MakeFileName("/folder/", name);
+    EXPECT_EQ(name, "");
+    std::string longName(3000, 'n');
+    CPlayList::MakeFileName(("/a/b.c/" + longName + ".mid").c_str(), name);
+    EXPECT_EQ(name, (longName + ".mid").c_str());
 }
 
 TEST_F(PlayListModel, RefusedFilesChangeNothingAndGivenTitlesNeedNoFile) {
@@ -78,63 +79,46 @@ TEST_F(PlayListModel, RefusedFilesChangeNothingAndGivenTitlesNeedNoFile) {
     EXPECT_FALSE(m_list.Add(text.c_str()));
     EXPECT_FALSE(m_list.Add((m_dir / "missing.mid").c_str()));
     EXPECT_FALSE(m_list.Add((m_dir / "missing.mid").c_str(), ""));  // an empty title is no title
-    EXPECT_EQ(m_list.GetSize(), 0);
-    EXPECT_EQ(m_list.m_aNames.GetSize(), 0);
-    EXPECT_EQ(m_list.m_aTitles.GetSize(), 0);
+    // No line of a list file can hold these, even with a title.
+    for (const char* path : {"", "/two\r\nlines.mid", "/cr\r.mid", "/a\x01title.mid"})
+        EXPECT_FALSE(m_list.Add(path, "Cached")) << path;
+    EXPECT_EQ(m_list.GetSize() + m_list.m_aNames.GetSize() + m_list.m_aTitles.GetSize(), 0);
 
     EXPECT_TRUE(m_list.Add((m_dir / "missing.mid").c_str(), "Cached"));
     EXPECT_EQ(m_list.GetText(0, CPlayList::DISPLAY_FILENAME), "missing.mid");
     EXPECT_EQ(m_list.GetText(0, CPlayList::DISPLAY_TITLE), "Cached");
 }
 
-TEST_F(PlayListModel, DamagedModesAndIndicesGiveEmptyTexts) {
-    AddTitled(kSix, 2);
+TEST_F(PlayListModel, DamagedModesAndIndicesGiveEmptyTextsAndSwapMovesWholeEntries) {
+    AddTitled(kSix, 3);
     m_list.SetDisplayMode(7);
     EXPECT_EQ(m_list.GetText(0), "");
-    EXPECT_EQ(m_list.GetText(1), "");
     EXPECT_EQ(m_list.GetText(0, 3), "");
     EXPECT_EQ(m_list.GetText(0, -2), "");
     m_list.SetDisplayMode(CPlayList::DISPLAY_TITLE);
-    EXPECT_EQ(m_list.GetText(1), "b");
-    EXPECT_EQ(m_list.GetText(2), "");
+    EXPECT_EQ(m_list.GetText(3), "");
     EXPECT_EQ(m_list.GetText(-1), "");
-}
-
-TEST_F(PlayListModel, SwapExchangesWholeEntries) {
-    AddTitled(kSix, 3);
     m_list.Swap(0, 2);
-    EXPECT_EQ(Order(), "cba");
-    ExpectAligned();
     m_list.Swap(0, 3);  // outside the list: nothing happens
     m_list.Swap(-1, 0);
     EXPECT_EQ(Order(), "cba");
+    ExpectAligned();
 }
 
 // The order is the classic generator's from seed 1, five draws an entry, so that a list shuffles
 // the same way on every platform; each entry's texts move together.
 TEST_F(PlayListModel, ShuffleGivesTheSameOrderOnEveryPlatformAndKeepsEntriesWhole) {
-    std::vector<int> sequence = FreshSequence(31);
     qv::ResetRand();
     m_list.Shuffle();  // empty: no draw
-    EXPECT_EQ(qv::Rand(), sequence[0]);
+    EXPECT_EQ(qv::Rand(), 41);
 
     AddTitled(kSix, 6);
     qv::ResetRand();
     m_list.Shuffle();
     EXPECT_EQ(Order(), "fabecd");
-    EXPECT_EQ(qv::Rand(), sequence[30]);
+    const int next = qv::Rand();
+    qv::ResetRand();
+    for (int i = 0; i < 30; ++i) qv::Rand();
+    EXPECT_EQ(qv::Rand(), next);  // thirty draws were made
     ExpectAligned();
-}
-
-TEST(MakeFileName, KeepsBaseNameAndExtensionOfAnyLength) {
-    qv::PosixFileSystem fs;
-    qvtest::ScopedFileSystem installed(&fs);
-    CString name;
-    CPlayList::MakeFileName("/a/b.c/song.mid", name);
-    EXPECT_EQ(name, "song.mid");
-    CPlayList::MakeFileName("/folder/", name);
-    EXPECT_EQ(name, "");
-    std::string longName(3000, 'n');
-    CPlayList::MakeFileName(("/x/" + longName + ".mid").c_str(), name);
-    EXPECT_EQ(name, (longName + ".mid").c_str());
 }

@@ -1,0 +1,102 @@
+// Arbitrary entries (path and title, cut from the input at zero bytes) saved as a play list with
+// its title file, read back into a second player, and shuffled: what the model accepted comes
+// back whole, in order and with its title, and every entry's texts stay together.
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/PlayerDlg.h"
+#include "platform/Installed.h"
+#include "platform/headless/HeadlessWindowSystem.h"
+#include "platform/posix/files_posix.h"
+#include "platform/rand.h"
+#include "res/resource.h"
+
+namespace {
+
+struct Setting {
+    std::string folder;
+    qv::PosixFileSystem files;
+};
+
+Setting& Get() {
+    static Setting* pSetting = [] {
+        auto* p = new Setting;
+        const char* base = ::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
+        p->folder = std::string(base) + "/quavel-fuzz-XXXXXX";
+        if (!::mkdtemp(p->folder.data())) std::abort();
+        qv::InstallFileSystem(&p->files);
+        return p;
+    }();
+    return *pSetting;
+}
+
+// What the title file keeps of a title: each CR LF pair as one blank.
+std::string AsSaved(std::string_view title) {
+    std::string out;
+    for (std::size_t i = 0; i < title.size(); ++i) {
+        if (title.substr(i, 2) == "\r\n") {
+            out += ' ';
+            ++i;
+        } else {
+            out += title[i];
+        }
+    }
+    return out;
+}
+
+void Check(bool condition) {
+    if (!condition) __builtin_trap();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    Setting& setting = Get();
+    // A fresh window system each run, as it keeps a record of every dialog it answered. A message
+    // box (a failed save) is a finding.
+    qv::headless::HeadlessWindowSystem windows;
+    windows.SetFailureHandler([](const std::string&) { __builtin_trap(); });
+    qv::Installed<qv::IWindowSystem, qv::InstallWindowSystem> installed(windows);
+    std::string_view input(reinterpret_cast<const char*>(data), size);
+    std::vector<std::string> fields;
+    for (std::size_t start = 0; start <= input.size() && fields.size() < 64;) {
+        std::size_t end = std::min(input.find('\0', start), input.size());
+        fields.emplace_back(input.substr(start, end - start));
+        start = end + 1;
+    }
+    const std::string list = setting.folder + "/list.qvl";
+    CPlayerDlg saver;
+    saver.m_settings.Value(IDS_YESSAVETITLE).SetDword(1);
+    // Only titled entries: a path is never opened, whatever it names.
+    for (std::size_t i = 0; i + 1 < fields.size(); i += 2) {
+        if (!fields[i + 1].empty()) saver.m_list.Add(fields[i].c_str(), fields[i + 1].c_str());
+    }
+    if (saver.m_list.GetSize() == 0) return 0;
+    windows.AnswerFileDialog(list);
+    saver.OnSave();
+    Check(CPlayerDlg::IsTitleFileCurrent(list.c_str(), (setting.folder + "/list.qvt").c_str()));
+
+    CPlayerDlg reader;
+    reader.m_settings.Value(IDS_YESSAVETITLE).SetDword(1);
+    Check(reader.AddPath(list.c_str()) == saver.m_list.GetSize());
+    for (int i = 0; i < saver.m_list.GetSize(); ++i) {
+        Check(reader.m_list.m_aPaths[i] == saver.m_list.m_aPaths[i]);
+        Check(reader.m_list.m_aTitles[i].Str() == AsSaved(saver.m_list.m_aTitles[i].View()));
+    }
+    qv::SeedRand(static_cast<std::uint32_t>(size));
+    reader.m_list.Shuffle();
+    for (int i = 0; i < reader.m_list.GetSize(); ++i) {
+        CString name;
+        CPlayList::MakeFileName(reader.m_list.m_aPaths[i], name);
+        Check(name == reader.m_list.m_aNames[i]);
+    }
+    std::filesystem::remove(list);
+    std::filesystem::remove(setting.folder + "/list.qvt");
+    return 0;
+}
