@@ -1,5 +1,6 @@
 // The .reg reader on arbitrary bytes: it must never crash, and whatever it accepts must be
-// written out in a form that reads back the same.
+// written out in a form that reads back the same, without a line skipped. Names that are neither
+// UTF-8 nor Shift-JIS have no form that reads back in both, so for them only the reading counts.
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
@@ -10,8 +11,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string_view text(reinterpret_cast<const char*>(data), size);
     qv::posix::RegKey top("");
     if (!qv::posix::ParseRegText(text, top, nullptr)) return 0;
+    std::string written = qv::posix::FormatRegText(top);
     qv::posix::RegKey back("");
-    if (!qv::posix::ParseRegText(qv::posix::FormatRegText(top), back, nullptr)) std::abort();
-    if (!qv::posix::SameContents(top, back)) std::abort();
+    qv::posix::RegParseError error;
+    if (!qv::posix::ParseRegText(written, back, &error)) std::abort();
+    if (!qv::posix::IsUtf8Text(written)) return 0;
+    if (!error.skipped.empty() || !qv::posix::SameContents(top, back)) std::abort();
     return 0;
 }
