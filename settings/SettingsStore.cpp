@@ -92,9 +92,7 @@ BOOL CSettingsStore::SaveSubKeys(CRegistryKey& key) {
     });
 }
 
-CRegistryValue& CSettingsStore::Value(LPCSTR pszName) {
-    return m_values[CString(pszName)];
-}
+CRegistryValue& CSettingsStore::Value(LPCSTR pszName) { return m_values[CString(pszName)]; }
 
 CRegistryValue& CSettingsStore::Value(LPCSTR pszName, DWORD dwDefault) {
     CString strName(pszName);

@@ -99,10 +99,18 @@ TEST(RegFormat, ReadsHandWrittenFilesTheWayTheEditorDoes) {
                      "\"Sjis\"=\"\x83\x5C\"\n",  // the second byte of this character is a backslash
                      top, &error))
         << error.message;
+    // The editor's Unicode export, its strings in hex as well as in quotes.
+    std::u16string unicode =
+        u"\uFEFFWindows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Q]\r\n"
+        u"\"曲\"=\"あ\"\r\n\"Exp\"=hex(2):25,00,41,00,25,00,00,00\r\n\"Bin\"=hex:25,00\r\n";
+    ASSERT_TRUE(ParseRegText(
+        std::string_view(reinterpret_cast<const char*>(unicode.data()), unicode.size() * 2), top,
+        &error))
+        << error.message;
     EXPECT_TRUE(error.skipped.empty());
     const RegKey& key = Settings(top);
     EXPECT_EQ(key.SubKeyCount(), 0u);
-    ASSERT_EQ(key.ValueCount(), 5u);
+    ASSERT_EQ(key.ValueCount(), 8u);
     EXPECT_EQ(key.ValueAt(0).data, B(std::string_view("C:\\Program Files\\x\0", 19)))
         << "a backslash that escapes nothing stands for itself";
     EXPECT_EQ(key.ValueAt(1).data, B(std::string_view("\x03\0\0\0", 4)));
@@ -110,26 +118,11 @@ TEST(RegFormat, ReadsHandWrittenFilesTheWayTheEditorDoes) {
     EXPECT_EQ(key.ValueAt(2).data, B(std::string_view("a\0b\0\0", 5)));
     EXPECT_EQ(key.ValueAt(3).data, B(std::string_view("a\r\nb\0", 5)));
     EXPECT_EQ(key.ValueAt(4).data, B(std::string_view("\x83\x5C\0", 3)));
-}
-
-TEST(RegFormat, ReadsTheEditorsUnicodeExport) {
-    std::u16string text =
-        u"\uFEFFWindows Registry Editor Version 5.00\r\n\r\n"
-        u"[HKEY_CURRENT_USER\\Software\\Q]\r\n"
-        u"\"曲\"=\"あ\"\r\n"
-        u"\"Exp\"=hex(2):25,00,41,00,25,00,00,00\r\n"
-        u"\"Bin\"=hex:25,00\r\n";
-    RegKey top("");
-    RegParseError error;
-    ASSERT_TRUE(ParseRegText(
-        std::string_view(reinterpret_cast<const char*>(text.data()), text.size() * 2), top, &error))
-        << error.message;
-    const RegKey& key = Settings(top);
-    ASSERT_EQ(key.ValueCount(), 3u);
-    EXPECT_EQ(key.ValueAt(0).name, "曲");
-    EXPECT_EQ(key.ValueAt(0).data, B(std::string_view("あ\0", 4)));
-    EXPECT_EQ(key.ValueAt(1).data, B(std::string_view("%A%\0", 4))) << "strings in hex as well";
-    EXPECT_EQ(key.ValueAt(2).data, B(std::string_view("%\0", 2))) << "other data as they are";
+    EXPECT_EQ(key.ValueAt(5).name + "=" +
+                  std::string(key.ValueAt(5).data.begin(), key.ValueAt(5).data.end()),
+              std::string("曲=あ\0", 8));
+    EXPECT_EQ(key.ValueAt(6).data, B(std::string_view("%A%\0", 4)));
+    EXPECT_EQ(key.ValueAt(7).data, B(std::string_view("%\0", 2))) << "other data as they are";
 }
 
 TEST(RegFormat, SkipsOnlyTheLinesItCannotReadAndSaysWhich) {
