@@ -229,7 +229,7 @@ private:
         std::string_view rest;
         t.remove_prefix(kClassComment.size());
         if (!t.empty() && t.front() == '"' && ParseQuoted(t, cls, rest, m_shiftJis) &&
-            Trim(rest).empty())
+            Trim(rest).empty() && cls.find('\n') == std::string::npos)
             m_current->SetClass(std::move(cls));
     }
 
@@ -286,6 +286,8 @@ private:
             return Fail("value name without its closing quote");
         }
         if (name.size() > kMaxValueNameLength) return Fail("value name too long");
+        // An escaped line break has no place in a name: no line could carry it back.
+        if (name.find('\n') != std::string::npos) return Fail("line break in a value name");
         rest = TrimLeft(rest);
         if (rest.empty() || rest.front() != '=') return Fail("value without '='");
         if (!m_current) return Fail("value outside a key");

@@ -144,9 +144,11 @@ TEST(RegFormat, SkipsOnlyTheLinesItCannotReadAndSaysWhich) {
                      "[HKEY_NOWHERE\\a]\n"
                      "\"lost\"=dword:1\n"
                      "[HKEY_CURRENT_USER\\a\n"
-                     "\"f\"=hex:01,\\\n",
+                     "\"f\"=hex:01,\\\n"
+                     "[HKEY_CURRENT_USER]\n"
+                     "\"line\\nbreak\"=dword:1\n",
                      top, &error));
-    EXPECT_EQ(error.skipped, (std::vector<std::size_t>{2, 5, 6, 7, 9, 10, 11, 13, 14, 15, 16}));
+    EXPECT_EQ(error.skipped, (std::vector<std::size_t>{2, 5, 6, 7, 9, 10, 11, 13, 14, 15, 16, 18}));
     const RegKey* key = top.FindSubKey("HKEY_CURRENT_USER");
     ASSERT_NE(key, nullptr);
     ASSERT_EQ(key->ValueCount(), 2u);
