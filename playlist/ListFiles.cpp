@@ -63,7 +63,8 @@ CString AsOneLine(const CString& strTitle) {
 }
 
 // One file written under a temporary name beside its target and put in place only when every
-// byte is written, so that a failed save leaves the file that was there as it was.
+// byte is written, so that a failed save leaves the file that was there as it was; where no
+// temporary can be made, the file is written in place.
 class CReplacingFile {
 public:
     explicit CReplacingFile(const CString& strTarget)
@@ -79,7 +80,14 @@ public:
         m_hFile =
             qv::CreateFileA(m_strTemporary, GENERIC_WRITE, 0, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL);
         m_bCreated = m_hFile != INVALID_HANDLE_VALUE;
-        return m_bCreated;
+        // In a folder where no new file may be made, a file that may itself be written is
+        // written in place, as it was before temporaries were used.
+        if (!m_bCreated && qv::GetLastError() == ERROR_ACCESS_DENIED) {
+            m_hFile = qv::CreateFileA(m_strTarget, GENERIC_WRITE, 0, CREATE_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL);
+            m_bInPlace = m_hFile != INVALID_HANDLE_VALUE;
+        }
+        return m_bCreated || m_bInPlace;
     }
     BOOL Write(const std::string& bytes) {
         std::uint32_t nWritten = 0;
@@ -95,6 +103,7 @@ public:
         return bClosed;
     }
     BOOL Commit() {
+        if (m_bInPlace) return Close();
         if (!Close() || !qv::MoveFileExA(m_strTemporary, m_strTarget, MOVEFILE_REPLACE_EXISTING)) {
             return FALSE;
         }
@@ -107,6 +116,7 @@ private:
     CString m_strTemporary;
     qv::HANDLE m_hFile = INVALID_HANDLE_VALUE;
     BOOL m_bCreated = FALSE;
+    BOOL m_bInPlace = FALSE;
 };
 
 // Writes the list and, when a title path is given, the titles. Answers 0, or the string id of

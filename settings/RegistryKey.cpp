@@ -1,6 +1,7 @@
 #include "settings/RegistryKey.h"
 
 #include <cstring>
+#include <new>
 #include <vector>
 
 namespace {
@@ -68,30 +69,36 @@ LONG CRegistryKey::QueryInfo(CRegistryKeyInfo& info) {
     info.m_cchClass = CRegistryKeyInfo::kClassBufferSize;
     return m_lError = qv::RegQueryInfoKeyA(
                m_hKey, info.m_pszClass.get(), &info.m_cchClass, nullptr, &info.m_cSubKeys,
-               &info.m_cchMaxSubKey, &info.m_cchMaxClass, &info.m_cValues,
-               &info.m_cchMaxValueName, &info.m_cbMaxValueData, &info.m_cbSecurityDescriptor,
-               &info.m_ftLastWrite);
+               &info.m_cchMaxSubKey, &info.m_cchMaxClass, &info.m_cValues, &info.m_cchMaxValueName,
+               &info.m_cbMaxValueData, &info.m_cbSecurityDescriptor, &info.m_ftLastWrite);
 }
 
-LONG CRegistryKey::EnumValue(DWORD dwIndex, CString& strName, DWORD& dwType,
-                             CRegistryData& data) {
+LONG CRegistryKey::EnumValue(DWORD dwIndex, CString& strName, DWORD& dwType, CRegistryData& data) {
     if (!IsOpen() || !m_pInfo) return m_lError = kRefused;
     // Sized from the information read at open; the data buffer keeps one byte in hand for the
-    // zero appended to strings, so a value that grew since makes the call fail instead.
-    std::vector<char> name(static_cast<size_t>(m_pInfo->m_cchMaxValueName) + 1);
-    std::vector<BYTE> bytes(static_cast<size_t>(m_pInfo->m_cbMaxValueData) + 1);
+    // zero appended to strings, so a value that grew since makes the call fail instead. Both are
+    // made once per key and left uninitialised: a large value is then paid for once, not at every
+    // value read.
+    if (!m_pEnumBuffer) {
+        m_cbEnumBuffer = m_pInfo->m_cbMaxValueData;
+        m_pEnumBuffer.reset(new (std::nothrow) BYTE[static_cast<size_t>(m_cbEnumBuffer) + 1]);
+        if (!m_pEnumBuffer) return m_lError = ERROR_NOT_ENOUGH_MEMORY;
+        m_enumName.resize(static_cast<size_t>(m_pInfo->m_cchMaxValueName) + 1);
+    }
+    std::vector<char>& name = m_enumName;
+    BYTE* bytes = m_pEnumBuffer.get();
     DWORD cchName = static_cast<DWORD>(name.size());
-    DWORD cbData = m_pInfo->m_cbMaxValueData;
+    DWORD cbData = m_cbEnumBuffer;
     DWORD dwGotType = REG_NONE;
-    m_lError = qv::RegEnumValueA(m_hKey, dwIndex, name.data(), &cchName, nullptr, &dwGotType,
-                                 bytes.data(), &cbData);
+    m_lError = qv::RegEnumValueA(m_hKey, dwIndex, name.data(), &cchName, nullptr, &dwGotType, bytes,
+                                 &cbData);
     if (m_lError != ERROR_SUCCESS) return m_lError;
-    if (cchName >= name.size() || cbData > m_pInfo->m_cbMaxValueData)
+    if (cchName >= name.size() || cbData > m_cbEnumBuffer)
         return m_lError = ERROR_MORE_DATA;  // a backend that overstated what it returned
     if (IsStringType(dwGotType)) bytes[cbData++] = 0;
     strName = CString(name.data(), static_cast<int>(cchName));
     dwType = dwGotType;
-    data.Assign(bytes.data(), cbData);
+    data.Assign(bytes, cbData);
     return m_lError;
 }
 
@@ -124,5 +131,7 @@ LONG CRegistryKey::Close() {
     m_lError = qv::RegCloseKey(m_hKey);
     m_hKey = nullptr;
     m_pInfo.reset();
+    m_pEnumBuffer.reset();
+    m_enumName.clear();
     return m_lError;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // One open registry key, with its information and the owned byte blocks that values travel in.
 #include <memory>
+#include <vector>
 
 #include "framework/Object.h"
 #include "framework/String.h"
@@ -77,4 +78,9 @@ public:
 
 private:
     LONG Opened(LONG lResult);
+
+    // What EnumValue reads into, sized from m_pInfo at its first call.
+    std::unique_ptr<BYTE[]> m_pEnumBuffer;
+    DWORD m_cbEnumBuffer = 0;
+    std::vector<char> m_enumName;
 };

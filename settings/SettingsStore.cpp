@@ -52,9 +52,8 @@ BOOL CSettingsStore::LoadValues(CRegistryKey& key) {
         // anyway, but a multi-string is kept as bytes and would grow by one at every save.
         if (dwType == REG_MULTI_SZ && data.GetLength() > 0)
             data.Assign(data.GetData(), data.GetLength() - 1);
-        CRegistryValue value;
-        value.SetData(dwType, data);
-        m_values.SetAt(strName, value);
+        // Set in place: a large value is not copied once more.
+        m_values[strName].SetData(dwType, data);
     }
     return lResult == ERROR_NO_MORE_ITEMS;
 }

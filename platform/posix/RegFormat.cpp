@@ -8,12 +8,17 @@ namespace qv::posix {
 namespace {
 
 constexpr std::string_view kHeader = "REGEDIT4";
+// The editor's Unicode export: UTF-16LE text whose string data are UTF-16LE as well.
+constexpr std::string_view kUnicodeHeader = "Windows Registry Editor Version 5.00";
 constexpr std::string_view kClassComment = ";class=";
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
+constexpr std::string_view kUtf16Bom = "\xFF\xFE";
 // The registry editor wraps hex data so that no line grows past 80 columns.
 constexpr std::size_t kHexWrapColumn = 76;
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 std::string_view TrimLeft(std::string_view s) {
     while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
@@ -25,7 +30,9 @@ std::string_view TrimRight(std::string_view s) {
     return s;
 }
 
-std::string_view Trim(std::string_view s) { return TrimRight(TrimLeft(s)); }
+std::string_view Trim(std::string_view s) {
+    return TrimRight(TrimLeft(s));
+}
 
 bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
     return s.size() >= prefix.size() && SameName(s.substr(0, prefix.size()), prefix);
@@ -50,14 +57,31 @@ bool ParseHexNumber(std::string_view s, std::size_t maxDigits, std::uint32_t& ou
     return true;
 }
 
-// A quoted text starting at s[0] == '"'. Only \\ and \" are escapes; any other backslash stands
-// for itself, as hand-written paths expect. rest receives what follows the closing quote.
-bool ParseQuoted(std::string_view s, std::string& out, std::string_view& rest) {
+// A Shift-JIS character of two bytes: its second byte may be a backslash or a quote.
+bool IsShiftJisPair(std::string_view s, std::size_t i) {
+    auto lead = static_cast<unsigned char>(s[i]);
+    if (!((lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC)) || i + 1 >= s.size())
+        return false;
+    auto trail = static_cast<unsigned char>(s[i + 1]);
+    return trail >= 0x40 && trail <= 0xFC && trail != 0x7F;
+}
+
+// A quoted text starting at s[0] == '"'. The escapes are the editor's: \\, \", \r and \n; any
+// other backslash stands for itself, as hand-written paths expect. In Shift-JIS text a
+// two-byte character is taken whole. rest receives what follows the closing quote.
+bool ParseQuoted(std::string_view s, std::string& out, std::string_view& rest, bool shiftJis) {
     out.clear();
     for (std::size_t i = 1; i < s.size(); ++i) {
         char c = s[i];
-        if (c == '\\' && i + 1 < s.size() && (s[i + 1] == '\\' || s[i + 1] == '"')) {
-            out += s[++i];
+        char next = i + 1 < s.size() ? s[i + 1] : '\0';
+        if (shiftJis && IsShiftJisPair(s, i)) {
+            out += s.substr(i++, 2);
+        } else if (c == '\\' && (next == '\\' || next == '"')) {
+            out += next;
+            ++i;
+        } else if (c == '\\' && (next == 'r' || next == 'n')) {
+            out += next == 'r' ? '\r' : '\n';
+            ++i;
         } else if (c == '"') {
             rest = s.substr(i + 1);
             return true;
@@ -66,6 +90,51 @@ bool ParseQuoted(std::string_view s, std::string& out, std::string_view& rest) {
         }
     }
     return false;
+}
+
+void AppendUtf8(std::string& out, std::uint32_t cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+// UTF-16LE to UTF-8. Strict answers false for an odd length or a lone surrogate; otherwise such a
+// surrogate becomes U+FFFD and an odd last byte is dropped.
+bool Utf16ToUtf8(std::string_view in, std::string& out, bool strict) {
+    out.clear();
+    if (strict && in.size() % 2 != 0) return false;
+    auto unit = [&in](std::size_t i) {
+        return static_cast<std::uint32_t>(static_cast<unsigned char>(in[i]) |
+                                          static_cast<unsigned char>(in[i + 1]) << 8);
+    };
+    for (std::size_t i = 0; i + 1 < in.size(); i += 2) {
+        std::uint32_t cp = unit(i);
+        if (cp >= 0xD800 && cp <= 0xDFFF) {
+            std::uint32_t low = i + 3 < in.size() ? unit(i + 2) : 0;
+            if (cp <= 0xDBFF && low >= 0xDC00 && low <= 0xDFFF) {
+                cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
+                i += 2;
+            } else if (strict) {
+                return false;
+            } else {
+                cp = 0xFFFD;
+            }
+        }
+        AppendUtf8(out, cp);
+    }
+    return true;
 }
 
 class Lines {
@@ -92,11 +161,14 @@ private:
 
 class Parser {
 public:
-    Parser(std::string_view text, RegKey& top) : m_lines(text), m_top(top) {}
+    Parser(std::string_view text, RegKey& top) : m_text(text), m_lines(text), m_top(top) {}
 
     bool Run(RegParseError* error) {
-        bool ok = Header() && Body();
-        if (!ok && error) *error = RegParseError{m_lines.Number(), m_fault};
+        RegParseError result;
+        bool ok = Decode() && (m_text.empty() || Header());
+        if (ok) Body(result.skipped);
+        if (!ok) result.message = m_fault;
+        if (error) *error = std::move(result);
         return ok;
     }
 
@@ -106,17 +178,35 @@ private:
         return false;
     }
 
-    bool Header() {
-        std::string_view line;
-        if (!m_lines.Next(line)) return Fail("empty file");
-        if (line.substr(0, kBom.size()) == kBom) line.remove_prefix(kBom.size());
-        if (TrimRight(line) != kHeader) return Fail("no REGEDIT4 header");
+    // The editor's Unicode export is read as UTF-8. Other text is taken as it is: as UTF-8 when
+    // it is valid UTF-8, else as Shift-JIS, the code page such files were written in.
+    bool Decode() {
+        if (m_text.substr(0, kUtf16Bom.size()) == kUtf16Bom) {
+            Utf16ToUtf8(m_text.substr(kUtf16Bom.size()), m_decoded, false);
+            m_text = m_decoded;
+        } else if (m_text.substr(0, kBom.size()) == kBom) {
+            m_text.remove_prefix(kBom.size());
+        }
+        m_shiftJis = !IsUtf8Text(m_text);
+        m_lines = Lines(m_text);
         return true;
     }
 
-    bool Body() {
+    bool Header() {
+        std::string_view line;
+        m_lines.Next(line);
+        line = TrimRight(line);
+        if (line == kUnicodeHeader) {
+            m_bUnicode = true;
+            return true;
+        }
+        return line == kHeader || Fail("no REGEDIT4 header");
+    }
+
+    void Body(std::vector<std::size_t>& skipped) {
         std::string_view line;
         while (m_lines.Next(line)) {
+            std::size_t number = m_lines.Number();
             std::string_view t = TrimLeft(line);
             bool ok = true;
             if (t.empty()) continue;
@@ -127,10 +217,9 @@ private:
             else if (t.front() == '"' || t.front() == '@')
                 ok = ValueLine(t);
             else
-                ok = Fail("neither a key nor a value");
-            if (!ok) return false;
+                ok = false;
+            if (!ok) skipped.push_back(number);
         }
-        return true;
     }
 
     // Key classes have no place in the format, so they travel in a comment the editor ignores.
@@ -139,7 +228,8 @@ private:
         std::string cls;
         std::string_view rest;
         t.remove_prefix(kClassComment.size());
-        if (!t.empty() && t.front() == '"' && ParseQuoted(t, cls, rest) && Trim(rest).empty())
+        if (!t.empty() && t.front() == '"' && ParseQuoted(t, cls, rest, m_shiftJis) &&
+            Trim(rest).empty() && cls.find('\n') == std::string::npos)
             m_current->SetClass(std::move(cls));
     }
 
@@ -157,7 +247,10 @@ private:
         }
     }
 
+    // A key line that cannot be read leaves no key current, so its values are skipped with it
+    // instead of landing in the key before.
     bool Section(std::string_view t) {
+        m_current = nullptr;
         std::size_t close = t.rfind(']');
         if (close == std::string_view::npos || !Trim(t.substr(close + 1)).empty())
             return Fail("key line without its closing bracket");
@@ -169,7 +262,6 @@ private:
         std::string_view root = CanonicalRootName(names.front());
         if (root.empty()) return Fail("unknown root key");
         names.front() = root;
-        m_current = nullptr;
         if (remove) return RemoveKey(names);
         RegKey* key = &m_top;
         for (std::string_view name : names) key = &key->FindOrAddSubKey(name);
@@ -190,10 +282,12 @@ private:
         std::string_view rest;
         if (t.front() == '@') {
             rest = t.substr(1);
-        } else if (!ParseQuoted(t, name, rest)) {
+        } else if (!ParseQuoted(t, name, rest, m_shiftJis)) {
             return Fail("value name without its closing quote");
         }
         if (name.size() > kMaxValueNameLength) return Fail("value name too long");
+        // An escaped line break has no place in a name: no line could carry it back.
+        if (name.find('\n') != std::string::npos) return Fail("line break in a value name");
         rest = TrimLeft(rest);
         if (rest.empty() || rest.front() != '=') return Fail("value without '='");
         if (!m_current) return Fail("value outside a key");
@@ -222,7 +316,8 @@ private:
     bool StringData(const std::string& name, std::string_view data) {
         std::string text;
         std::string_view rest;
-        if (!ParseQuoted(data, text, rest)) return Fail("string without its closing quote");
+        if (!ParseQuoted(data, text, rest, m_shiftJis))
+            return Fail("string without its closing quote");
         if (!Trim(rest).empty()) return Fail("text after a string");
         std::vector<std::uint8_t> bytes(text.begin(), text.end());
         bytes.push_back(0);
@@ -251,8 +346,21 @@ private:
         }
         std::vector<std::uint8_t> bytes;
         if (!HexBytes(joined, bytes)) return false;
+        if (m_bUnicode) FromUnicode(type, bytes);
         m_current->SetValue(name, type, std::move(bytes));
         return true;
+    }
+
+    // The Unicode export keeps string data in UTF-16LE; the program reads them in UTF-8. Data
+    // that are not UTF-16 text are kept as they are.
+    static void FromUnicode(std::uint32_t type, std::vector<std::uint8_t>& bytes) {
+        if (type != REG_SZ && type != REG_EXPAND_SZ && type != REG_MULTI_SZ) return;
+        std::string utf8;
+        if (!Utf16ToUtf8(
+                std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), utf8,
+                true))
+            return;
+        bytes.assign(utf8.begin(), utf8.end());
     }
 
     bool HexBytes(std::string_view list, std::vector<std::uint8_t>& bytes) {
@@ -267,19 +375,23 @@ private:
         }
     }
 
+    std::string_view m_text;
+    std::string m_decoded;
     Lines m_lines;
     RegKey& m_top;
     RegKey* m_current = nullptr;
     std::string m_fault;
+    bool m_shiftJis = false;
+    bool m_bUnicode = false;
 };
 
-// Well-formed UTF-8 (no overlong forms, no surrogates) without control characters: text that
-// reads the same in any editor and survives a line-based format.
-bool IsPlainText(const std::uint8_t* p, std::size_t n) {
+// Well-formed UTF-8 (no overlong forms, no surrogates), and with controls false without control
+// characters: text that reads the same in any editor and survives a line-based format.
+bool IsUtf8(const std::uint8_t* p, std::size_t n, bool controls) {
     std::size_t i = 0;
     while (i < n) {
         std::uint8_t c = p[i];
-        if (c < 0x20 || c == 0x7F) return false;
+        if (!controls && (c < 0x20 || c == 0x7F)) return false;
         if (c < 0x80) {
             ++i;
             continue;
@@ -299,9 +411,12 @@ bool IsPlainText(const std::uint8_t* p, std::size_t n) {
     return true;
 }
 
+// The program writes its strings without a terminating zero; quoted text reads back with one,
+// which readers of a REG_SZ expect anyway.
 bool IsPlainString(const RegValue& v) {
     const std::vector<std::uint8_t>& d = v.data;
-    return v.type == REG_SZ && !d.empty() && d.back() == 0 && IsPlainText(d.data(), d.size() - 1);
+    std::size_t n = !d.empty() && d.back() == 0 ? d.size() - 1 : d.size();
+    return v.type == REG_SZ && IsUtf8(d.data(), n, false);
 }
 
 void AppendQuoted(std::string& out, std::string_view text) {
@@ -342,8 +457,8 @@ void AppendValue(std::string& out, const RegValue& v) {
         AppendQuoted(out, v.name);
     out += '=';
     if (IsPlainString(v)) {
-        AppendQuoted(out, std::string_view(reinterpret_cast<const char*>(v.data.data()),
-                                           v.data.size() - 1));
+        std::size_t n = !v.data.empty() && v.data.back() == 0 ? v.data.size() - 1 : v.data.size();
+        AppendQuoted(out, std::string_view(reinterpret_cast<const char*>(v.data.data()), n));
     } else if (v.type == REG_DWORD && v.data.size() == 4) {
         char digits[16];
         std::uint32_t n = v.data[0] | (v.data[1] << 8) | (v.data[2] << 16) |
@@ -374,6 +489,10 @@ void AppendKey(std::string& out, const RegKey& key, const std::string& path) {
 }
 
 }  // namespace
+
+bool IsUtf8Text(std::string_view text) {
+    return IsUtf8(reinterpret_cast<const std::uint8_t*>(text.data()), text.size(), true);
+}
 
 bool ParseRegText(std::string_view text, RegKey& top, RegParseError* error) {
     return Parser(text, top).Run(error);

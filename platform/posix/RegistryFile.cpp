@@ -18,8 +18,11 @@
 namespace qv::posix {
 namespace {
 
-// A settings file larger than this is refused as unreadable (and so never overwritten).
-constexpr std::uint64_t kMaxFileSize = 256u << 20;
+// A settings file larger than this is refused as unreadable (and so never overwritten). A few
+// dozen values take a few kilobytes; even a value of 16 MB, written in hex, stays below it.
+constexpr std::uint64_t kMaxFileSize = 64u << 20;
+// Links followed at most, as the system itself limits them.
+constexpr int kMaxLinks = 40;
 constexpr std::uintptr_t kFirstHandle = 0x1000;
 constexpr std::uintptr_t kHandleStep = 4;
 constexpr std::uint64_t kSecondsFrom1601To1970 = 11644473600u;
@@ -113,7 +116,7 @@ bool MakeDirs(const std::string& dir) {
         std::string prefix = dir.substr(0, pos);
         if (::mkdir(prefix.c_str(), 0700) != 0 && errno != EEXIST) return false;
     }
-    struct stat st{};
+    struct stat st {};
     return ::stat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
@@ -147,6 +150,36 @@ bool ReadAll(int fd, std::string& out) {
     }
 }
 
+// The file a path finally names: links are followed, also when what they point to is missing, so
+// that a save replaces the file and leaves the link in place.
+std::string FinalPath(const std::string& path) {
+    std::string current = path;
+    for (int i = 0; i < kMaxLinks; ++i) {
+        struct stat st {};
+        if (::lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return current;
+        std::string target(static_cast<std::size_t>(st.st_size) + 256, '\0');
+        ssize_t n = ::readlink(current.c_str(), target.data(), target.size());
+        if (n <= 0 || static_cast<std::size_t>(n) >= target.size()) return current;
+        target.resize(static_cast<std::size_t>(n));
+        current = target[0] == '/' ? target : DirName(current) + "/" + target;
+    }
+    return current;
+}
+
+// A free name beside the file for a copy of it kept as it was.
+std::string AsideName(const std::string& path) {
+    char when[32];
+    std::time_t t = std::time(nullptr);
+    std::tm local{};
+    ::localtime_r(&t, &local);
+    std::strftime(when, sizeof when, "%Y%m%d-%H%M%S", &local);
+    std::string base = path + ".damaged-" + when;
+    std::string target = base;
+    struct stat st {};
+    for (int n = 2; ::lstat(target.c_str(), &st) == 0; ++n) target = base + "-" + std::to_string(n);
+    return target;
+}
+
 bool SyncDir(const std::string& dir) {
     ScopedFd fd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     return fd.Valid() && ::fsync(fd.Get()) == 0;
@@ -172,7 +205,9 @@ bool SplitKeyPath(const char* psz, std::vector<std::string>& names) {
     }
 }
 
-std::uint32_t Count32(std::size_t n) { return static_cast<std::uint32_t>(n); }
+std::uint32_t Count32(std::size_t n) {
+    return static_cast<std::uint32_t>(n);
+}
 
 // Copies text and its terminating zero when the buffer of size bytes has room for both.
 bool CopyName(const std::string& text, char* buffer, std::uint32_t size) {
@@ -182,9 +217,10 @@ bool CopyName(const std::string& text, char* buffer, std::uint32_t size) {
     return true;
 }
 
-void ReportWriteFailure(const std::string& path, const char* what) {
-    std::fprintf(stderr, "quavel: could not save the settings to %s (%s: %s)\n", path.c_str(), what,
-                 std::strerror(errno));
+std::string LineList(const std::vector<std::size_t>& lines) {
+    std::string list;
+    for (std::size_t line : lines) list += (list.empty() ? "" : ", ") + std::to_string(line);
+    return list;
 }
 
 }  // namespace
@@ -221,37 +257,46 @@ std::int32_t RegistryFile::Flush() {
 
 std::int32_t RegistryFile::FlushLocked() {
     if (m_changes.empty()) return ERROR_SUCCESS;
-    if (!MakeDirs(m_dir)) {
-        ReportWriteFailure(m_path, "creating its folder");
-        return ERROR_CANTWRITE;
-    }
+    if (!MakeDirs(m_dir)) return WriteFailed("creating its folder");
     ScopedFileLock fileLock(m_path + ".lock");
-    if (!fileLock.Held()) {
-        ReportWriteFailure(m_path, "locking");
-        return ERROR_CANTWRITE;
-    }
+    if (!fileLock.Held()) return WriteFailed("locking");
     // Another process may have written since we last looked: start from its file.
     if (!LoadLatest(true)) return ERROR_CANTWRITE;
-    RemoveStaleTemporaries();
+    std::string target = FinalPath(m_path);
+    RemoveStaleTemporaries(target);
     Stamp stamp;
-    if (!WriteFileAtomically(FormatRegText(*m_top), stamp)) {
-        ReportWriteFailure(m_path, "writing");
-        return ERROR_CANTWRITE;
-    }
+    if (!WriteFileAtomically(target, FormatRegText(*m_top), stamp)) return WriteFailed("writing");
     m_stamp = stamp;
     m_changes.clear();
+    m_bWriteReported = false;
     return ERROR_SUCCESS;
 }
 
+// Said once: the same failure comes again at every later save of the run.
+std::int32_t RegistryFile::WriteFailed(const char* what) {
+    if (!m_bWriteReported)
+        std::fprintf(stderr, "quavel: could not save the settings to %s (%s: %s)\n", m_path.c_str(),
+                     what, std::strerror(errno));
+    m_bWriteReported = true;
+    return ERROR_CANTWRITE;
+}
+
 bool RegistryFile::LoadLatest(bool bLocked) {
-    struct stat st{};
+    struct stat st {};
     Stamp now;
     if (::stat(m_path.c_str(), &st) == 0)
-        now = Stamp{true, st.st_dev, st.st_ino, static_cast<std::uint64_t>(st.st_size),
-                    st.st_mtim.tv_sec, st.st_mtim.tv_nsec};
+        now = Stamp{true,
+                    st.st_dev,
+                    st.st_ino,
+                    static_cast<std::uint64_t>(st.st_size),
+                    st.st_mtim.tv_sec,
+                    st.st_mtim.tv_nsec};
     else if (errno != ENOENT)
         now.size = ~std::uint64_t{0};  // unknown: read it to find out what is wrong
     if (m_bLoaded && now == m_stamp) return true;
+    // A file that could not be read is not read again while it stays as it was: a device
+    // would be read to its limit at every access.
+    if (m_bReadFailed && now == m_failedStamp) return false;
 
     auto fresh = std::make_unique<RegKey>("");
     Stamp stamp;
@@ -273,10 +318,12 @@ bool RegistryFile::LoadLatest(bool bLocked) {
             break;
         }
         case ReadResult::Failed:
-            if (!m_bReadFailed)
-                std::fprintf(stderr, "quavel: cannot read the settings file %s (%s)\n",
-                             m_path.c_str(), reason.c_str());
+            std::fprintf(stderr,
+                         "quavel: cannot read the settings file %s (%s); the settings are not "
+                         "read from it or saved to it\n",
+                         m_path.c_str(), reason.c_str());
             m_bReadFailed = true;
+            m_failedStamp = now;
             return false;
     }
     m_bReadFailed = false;
@@ -290,78 +337,119 @@ bool RegistryFile::LoadLatest(bool bLocked) {
 
 RegistryFile::ReadResult RegistryFile::ReadFile(RegKey& tree, Stamp& stamp,
                                                 std::string& reason) const {
-    ScopedFd fd(::open(m_path.c_str(), O_RDONLY | O_CLOEXEC));
+    // Without blocking: a pipe put in the file's place must not hang the start.
+    ScopedFd fd(::open(m_path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (!fd.Valid()) {
         stamp = Stamp{};
         if (errno == ENOENT) return ReadResult::Missing;
         reason = std::strerror(errno);
         return ReadResult::Failed;
     }
-    struct stat st{};
-    std::string text;
-    if (::fstat(fd.Get(), &st) != 0 || !ReadAll(fd.Get(), text)) {
+    struct stat st {};
+    if (::fstat(fd.Get(), &st) != 0) {
         reason = std::strerror(errno);
         return ReadResult::Failed;
     }
-    stamp = Stamp{true, st.st_dev, st.st_ino, static_cast<std::uint64_t>(st.st_size),
-                  st.st_mtim.tv_sec, st.st_mtim.tv_nsec};
+    if (!S_ISREG(st.st_mode)) {
+        reason = "not a regular file";
+        return ReadResult::Failed;
+    }
+    if (static_cast<std::uint64_t>(st.st_size) > kMaxFileSize) {
+        reason = "larger than " + std::to_string(kMaxFileSize >> 20) + " MB";
+        return ReadResult::Failed;
+    }
+    std::string text;
+    if (!ReadAll(fd.Get(), text)) {
+        reason = std::strerror(errno);
+        return ReadResult::Failed;
+    }
+    stamp = Stamp{true,
+                  st.st_dev,
+                  st.st_ino,
+                  static_cast<std::uint64_t>(st.st_size),
+                  st.st_mtim.tv_sec,
+                  st.st_mtim.tv_nsec};
     RegParseError error;
     if (!ParseRegText(text, tree, &error)) {
-        reason = "line " + std::to_string(error.line) + ": " + error.message;
+        reason = error.message;
         return ReadResult::Damaged;
     }
+    if (!error.skipped.empty()) KeepCopy(text, error.skipped);
     SetTimes(tree, ToFileTime(st.st_mtim.tv_sec, st.st_mtim.tv_nsec));
     return ReadResult::Ok;
 }
 
+// The skipped lines are gone from the file at the next save: the file as it was is kept.
+void RegistryFile::KeepCopy(const std::string& text, const std::vector<std::size_t>& lines) const {
+    std::string copy = AsideName(FinalPath(m_path));
+    ScopedFd fd(::open(copy.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+    bool kept = fd.Valid() && WriteAll(fd.Get(), text) && fd.Close();
+    std::fprintf(
+        stderr,
+        "quavel: the settings file %s has lines that cannot be read (lines %s); "
+        "they were skipped%s%s\n",
+        m_path.c_str(), LineList(lines).c_str(),
+        kept ? " and the file as it was is kept as " : ", and no copy of the file could be kept",
+        kept ? copy.c_str() : "");
+}
+
 bool RegistryFile::SetAside(const std::string& reason) const {
-    char when[32];
-    std::time_t t = std::time(nullptr);
-    std::tm local{};
-    ::localtime_r(&t, &local);
-    std::strftime(when, sizeof when, "%Y%m%d-%H%M%S", &local);
-    std::string base = m_path + ".damaged-" + when;
-    std::string target = base;
-    struct stat st{};
-    for (int n = 2; ::lstat(target.c_str(), &st) == 0; ++n) target = base + "-" + std::to_string(n);
-    if (::rename(m_path.c_str(), target.c_str()) != 0) {
-        std::fprintf(stderr, "quavel: the settings file %s is damaged (%s) and could not be set "
+    // The file itself is set aside, not a link to it.
+    std::string file = FinalPath(m_path);
+    std::string target = AsideName(file);
+    if (::rename(file.c_str(), target.c_str()) != 0) {
+        std::fprintf(stderr,
+                     "quavel: the settings file %s is damaged (%s) and could not be set "
                      "aside (%s); it is left as it is\n",
                      m_path.c_str(), reason.c_str(), std::strerror(errno));
         return false;
     }
-    std::fprintf(stderr, "quavel: the settings file %s is damaged (%s); it was kept as %s and the "
+    std::fprintf(stderr,
+                 "quavel: the settings file %s is damaged (%s); it was kept as %s and the "
                  "settings start empty\n",
                  m_path.c_str(), reason.c_str(), target.c_str());
     return true;
 }
 
-bool RegistryFile::WriteFileAtomically(const std::string& text, Stamp& stamp) {
-    std::string temp = m_path + ".tmp-" + std::to_string(::getpid());
+bool RegistryFile::WriteFileAtomically(const std::string& target, const std::string& text,
+                                       Stamp& stamp) {
+    std::string temp = target + ".tmp-" + std::to_string(::getpid());
     ScopedFd fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
     if (!fd.Valid()) return false;
-    struct stat st{};
+    // The new file takes the place of the old one with its mode and, where allowed, its owner.
+    struct stat old {};
+    if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
+        if (::fchown(fd.Get(), old.st_uid, old.st_gid) != 0) {
+            // Only the owner may be kept; the group often cannot.
+        }
+        ::fchmod(fd.Get(), old.st_mode & 07777);
+    }
+    struct stat st {};
     bool ok = WriteAll(fd.Get(), text) && ::fsync(fd.Get()) == 0 && ::fstat(fd.Get(), &st) == 0;
     ok = fd.Close() && ok;
-    if (ok) ok = ::rename(temp.c_str(), m_path.c_str()) == 0;
+    if (ok) ok = ::rename(temp.c_str(), target.c_str()) == 0;
     if (!ok) {
         int error = errno;
         ::unlink(temp.c_str());
         errno = error;
         return false;
     }
-    stamp = Stamp{true, st.st_dev, st.st_ino, static_cast<std::uint64_t>(st.st_size),
-                  st.st_mtim.tv_sec, st.st_mtim.tv_nsec};
+    stamp = Stamp{true,
+                  st.st_dev,
+                  st.st_ino,
+                  static_cast<std::uint64_t>(st.st_size),
+                  st.st_mtim.tv_sec,
+                  st.st_mtim.tv_nsec};
     // The new file is in place; the folder's sync makes the rename itself survive a power cut.
-    return SyncDir(m_dir);
+    return SyncDir(DirName(target));
 }
 
 // Called under the lock: every writer holds it while its temporary file exists, so any
 // temporary file seen now was left by a process that died while writing.
-void RegistryFile::RemoveStaleTemporaries() const {
-    ScopedDir dir(m_dir);
+void RegistryFile::RemoveStaleTemporaries(const std::string& target) const {
+    ScopedDir dir(DirName(target));
     if (!dir.Get()) return;
-    std::string prefix = BaseName(m_path) + ".tmp-";
+    std::string prefix = BaseName(target) + ".tmp-";
     while (const dirent* entry = ::readdir(dir.Get())) {
         if (std::strncmp(entry->d_name, prefix.c_str(), prefix.size()) == 0)
             ::unlinkat(::dirfd(dir.Get()), entry->d_name, 0);
@@ -483,14 +571,11 @@ std::int32_t RegistryFile::OpenKeyEx(HKEY hKey, const char* lpSubKey, std::uint3
     return ERROR_SUCCESS;
 }
 
-std::int32_t RegistryFile::QueryInfoKey(HKEY hKey, char* lpClass, std::uint32_t* lpcchClass,
-                                        std::uint32_t* lpReserved, std::uint32_t* lpcSubKeys,
-                                        std::uint32_t* lpcbMaxSubKeyLen,
-                                        std::uint32_t* lpcbMaxClassLen, std::uint32_t* lpcValues,
-                                        std::uint32_t* lpcbMaxValueNameLen,
-                                        std::uint32_t* lpcbMaxValueLen,
-                                        std::uint32_t* lpcbSecurityDescriptor,
-                                        FILETIME* lpftLastWriteTime) {
+std::int32_t RegistryFile::QueryInfoKey(
+    HKEY hKey, char* lpClass, std::uint32_t* lpcchClass, std::uint32_t* lpReserved,
+    std::uint32_t* lpcSubKeys, std::uint32_t* lpcbMaxSubKeyLen, std::uint32_t* lpcbMaxClassLen,
+    std::uint32_t* lpcValues, std::uint32_t* lpcbMaxValueNameLen, std::uint32_t* lpcbMaxValueLen,
+    std::uint32_t* lpcbSecurityDescriptor, FILETIME* lpftLastWriteTime) {
     if (lpReserved || (lpClass && !lpcchClass)) return ERROR_INVALID_PARAMETER;
     std::lock_guard<std::mutex> lock(m_mutex);
     const std::vector<std::string>* path = nullptr;
@@ -583,8 +668,7 @@ std::int32_t RegistryFile::SetValueEx(HKEY hKey, const char* lpValueName,
     const RegKey* key = nullptr;
     if (std::int32_t error = Resolve(hKey, KEY_SET_VALUE, path, key)) return error;
     std::vector<std::uint8_t> data(lpData, lpData + cbData);
-    Change change{*path, true, RegValue{std::move(name), dwType, std::move(data)}, {},
-                  Now()};
+    Change change{*path, true, RegValue{std::move(name), dwType, std::move(data)}, {}, Now()};
     Apply(change, *m_top);
     m_changes.push_back(std::move(change));
     // Set through a root with no key open, there is no close to wait for.

@@ -8,8 +8,11 @@
 // written at once, and anything left at destruction): under a lock file, the file is read
 // again, this process's own changes since its last write are applied on top (so values that
 // another process wrote meanwhile are kept, and the latest write of a value wins), and the result
-// replaces the file atomically. A file that cannot be parsed is never overwritten: it is renamed
-// aside and the registry starts empty.
+// replaces the file atomically, keeping its mode and a link to it. Lines that cannot be read are
+// skipped, as the registry editor skips them, and a copy of the file as it was is kept beside it;
+// a file that is no registry file at all is never overwritten: it is renamed aside and the
+// registry starts empty. Something that is not a regular file, or larger than any settings file,
+// is neither read nor written.
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -50,16 +53,15 @@ public:
                               std::uint32_t* lpReserved, std::uint32_t* lpcSubKeys,
                               std::uint32_t* lpcbMaxSubKeyLen, std::uint32_t* lpcbMaxClassLen,
                               std::uint32_t* lpcValues, std::uint32_t* lpcbMaxValueNameLen,
-                              std::uint32_t* lpcbMaxValueLen,
-                              std::uint32_t* lpcbSecurityDescriptor,
+                              std::uint32_t* lpcbMaxValueLen, std::uint32_t* lpcbSecurityDescriptor,
                               FILETIME* lpftLastWriteTime) override;
     std::int32_t EnumValue(HKEY hKey, std::uint32_t dwIndex, char* lpValueName,
                            std::uint32_t* lpcchValueName, std::uint32_t* lpReserved,
                            std::uint32_t* lpType, std::uint8_t* lpData,
                            std::uint32_t* lpcbData) override;
-    std::int32_t EnumKeyEx(HKEY hKey, std::uint32_t dwIndex, char* lpName,
-                           std::uint32_t* lpcchName, std::uint32_t* lpReserved, char* lpClass,
-                           std::uint32_t* lpcchClass, FILETIME* lpftLastWriteTime) override;
+    std::int32_t EnumKeyEx(HKEY hKey, std::uint32_t dwIndex, char* lpName, std::uint32_t* lpcchName,
+                           std::uint32_t* lpReserved, char* lpClass, std::uint32_t* lpcchClass,
+                           FILETIME* lpftLastWriteTime) override;
     std::int32_t SetValueEx(HKEY hKey, const char* lpValueName, std::uint32_t Reserved,
                             std::uint32_t dwType, const std::uint8_t* lpData,
                             std::uint32_t cbData) override;
@@ -98,10 +100,12 @@ private:
 
     bool LoadLatest(bool bLocked);
     ReadResult ReadFile(RegKey& tree, Stamp& stamp, std::string& reason) const;
+    void KeepCopy(const std::string& text, const std::vector<std::size_t>& lines) const;
     bool SetAside(const std::string& reason) const;
     std::int32_t FlushLocked();
-    bool WriteFileAtomically(const std::string& text, Stamp& stamp);
-    void RemoveStaleTemporaries() const;
+    std::int32_t WriteFailed(const char* what);
+    bool WriteFileAtomically(const std::string& target, const std::string& text, Stamp& stamp);
+    void RemoveStaleTemporaries(const std::string& target) const;
 
     std::string m_path;
     std::string m_dir;
@@ -113,6 +117,8 @@ private:
     Stamp m_stamp;
     bool m_bLoaded = false;
     bool m_bReadFailed = false;
+    Stamp m_failedStamp;  // the file as it was when it could not be read
+    bool m_bWriteReported = false;
     std::vector<Change> m_changes;
     std::unordered_map<std::uintptr_t, OpenKey> m_open;
     std::uintptr_t m_nextHandle = 0x1000;

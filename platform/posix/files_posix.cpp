@@ -714,6 +714,49 @@ std::string PosixFileSystem::GetDiskPath(const char* path) {
     return path ? ResolvePath(path) : std::string();
 }
 
+namespace {
+
+// The file a path finally names, following links: replacing it keeps the links that lead to it.
+std::string LinkTarget(std::string path) {
+    constexpr int kMaxLinks = 40;  // as the system limits them
+    for (int i = 0; i < kMaxLinks; ++i) {
+        struct stat st;
+        if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) break;
+        std::string target(static_cast<std::size_t>(st.st_size) + 256, '\0');
+        ssize_t n = ::readlink(path.c_str(), target.data(), target.size());
+        if (n <= 0 || static_cast<std::size_t>(n) >= target.size()) break;
+        target.resize(static_cast<std::size_t>(n));
+        std::size_t slash = path.rfind('/');
+        path = target[0] == '/' || slash == std::string::npos ? target
+                                                              : path.substr(0, slash + 1) + target;
+    }
+    return path;
+}
+
+// Writes the bytes of one file over another in place, then removes the first: for a link to a
+// file on another file system, where a rename cannot reach.
+bool CopyOver(const std::string& from, const std::string& to) {
+    UniqueFd in(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
+    UniqueFd out(::open(to.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOCTTY));
+    if (!in.IsValid() || !out.IsValid()) return false;
+    char buffer[65536];
+    for (;;) {
+        ssize_t n = ::read(in.Get(), buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return false;
+        if (n == 0) break;
+        for (ssize_t done = 0; done < n;) {
+            ssize_t w = ::write(out.Get(), buffer + done, static_cast<std::size_t>(n - done));
+            if (w < 0 && errno == EINTR) continue;
+            if (w <= 0) return false;
+            done += w;
+        }
+    }
+    return ::fsync(out.Get()) == 0 && ::unlink(from.c_str()) == 0;
+}
+
+}  // namespace
+
 std::int32_t PosixFileSystem::MoveFileExA(const char* existing, const char* newName,
                                           std::uint32_t flags) {
     if (!existing || !newName) return Fail(0, ERROR_INVALID_PARAMETER);
@@ -721,13 +764,22 @@ std::int32_t PosixFileSystem::MoveFileExA(const char* existing, const char* newN
     // The new name replaces a file that exists under another letter case, as CreateFileA would.
     std::string to = ResolvePath(newName);
     struct stat target;
-    if (::stat(to.c_str(), &target) == 0) {
+    bool replacing = ::stat(to.c_str(), &target) == 0;
+    if (replacing) {
         if (!(flags & MOVEFILE_REPLACE_EXISTING)) return Fail(0, ERROR_ALREADY_EXISTS);
         if (S_ISDIR(target.st_mode) || (target.st_mode & 0222) == 0)
             return Fail(0, ERROR_ACCESS_DENIED);
+        // The file replaced through a link stays where the link leads, with its mode and, where
+        // allowed, its owner: a save must not turn a private file readable to others.
+        to = LinkTarget(to);
+        if (::chown(from.c_str(), target.st_uid, target.st_gid) != 0) {
+            // Only the owner may give a file away; the mode below still holds.
+        }
+        ::chmod(from.c_str(), target.st_mode & 07777);
     }
-    if (::rename(from.c_str(), to.c_str()) != 0) return FailErrno(0);
-    return 1;
+    if (::rename(from.c_str(), to.c_str()) == 0) return 1;
+    if (errno == EXDEV && replacing && CopyOver(from, to)) return 1;
+    return FailErrno(0);
 }
 
 std::int32_t PosixFileSystem::DeleteFileA(const char* name) {

@@ -15,7 +15,9 @@ namespace qv {
 //   ERROR_SHARING_VIOLATION, before CREATE_ALWAYS empties anything.
 // - Only regular files open; a folder, a pipe or a device fails with ERROR_ACCESS_DENIED, except a
 //   folder opened with FILE_FLAG_BACKUP_SEMANTICS for its identity (device and inode number).
-// - Renaming replaces a file atomically; like Windows it refuses to replace a read-only file.
+// - Renaming replaces a file atomically; like Windows it refuses to replace a read-only file. A
+//   file replaced through a symbolic link is replaced where the link leads (the link stays), and
+//   the new file takes the replaced one's mode and, where allowed, its owner.
 // - Times are whole seconds. Creation time is the birth time where the file system records it,
 //   else the modification time; it cannot be set, so SetFileTime sets access and modification.
 // - Folders enumerate sorted by name with letters folded to upper case, "." and ".." first; a

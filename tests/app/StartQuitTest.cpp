@@ -119,9 +119,7 @@ TEST_F(StartQuitTest, StoredSettingsAreRestoredAndUnknownValuesSurvive) {
     });
     EXPECT_EQ(SortedSettings(), (std::vector<std::string>{
                                     "\"DisplayMode\"=dword:00000002",
-                                    // the same text; the store writes texts without their zero
-                                    "\"SomethingElse\"=hex(1):6b,65,70,74,20,61,73,20,69,74,"
-                                    "20,69,73",
+                                    "\"SomethingElse\"=\"kept as it is\"",
                                     "\"WindowPosX\"=dword:00000064",
                                     "\"WindowPosY\"=dword:00000000",
                                     "\"YesAskQuit\"=dword:00000001",

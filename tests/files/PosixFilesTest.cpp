@@ -205,4 +205,13 @@ TEST_F(PosixFiles, RenamingReplacesOnlyWhenAskedAndNeverAReadOnlyFile) {
     EXPECT_EQ(qv::GetLastError(), static_cast<std::uint32_t>(ERROR_ACCESS_DENIED));
     EXPECT_EQ(qvtest::ReadAll(to), "new");
     EXPECT_FALSE(qv::DeleteFileA(m_dir.MakeFolder("folder").c_str()));
+
+    // Through a link, the file it leads to is replaced and keeps its mode; the link stays.
+    ASSERT_EQ(::chmod(to.c_str(), 0640), 0);
+    ASSERT_EQ(::symlink(to.c_str(), (m_dir / "link.qvl").c_str()), 0);
+    EXPECT_TRUE(
+        qv::MoveFileExA(again.c_str(), (m_dir / "link.qvl").c_str(), MOVEFILE_REPLACE_EXISTING));
+    EXPECT_TRUE(std::filesystem::is_symlink(m_dir / "link.qvl"));
+    EXPECT_EQ(qvtest::ReadAll(to), "again");
+    EXPECT_EQ(std::filesystem::status(to).permissions(), std::filesystem::perms(0640));
 }

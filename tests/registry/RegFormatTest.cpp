@@ -12,6 +12,7 @@ using qv::posix::FormatRegText;
 using qv::posix::ParseRegText;
 using qv::posix::RegKey;
 using qv::posix::RegParseError;
+using namespace std::literals;
 
 std::vector<std::uint8_t> B(std::string_view s) {
     return {s.begin(), s.end()};
@@ -23,20 +24,15 @@ RegKey& Settings(RegKey& top) {
         .FindOrAddSubKey("Q");
 }
 
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-}
-
-TEST(RegFormat, WritesWhatTheRegistryEditorWrites) {
+TEST(RegFormat, WritesWhatTheRegistryEditorWritesWithEveryReadableStringQuoted) {
     RegKey top("");
     RegKey& key = Settings(top);
     key.SetValue("YesLoop", REG_DWORD, B(std::string_view("\x01\0\0\0", 4)));
     key.SetValue("Path", REG_SZ, B(std::string_view("C:\\a \"b\"\0", 9)));
     key.SetValue("", REG_SZ, B(std::string_view("d\0", 2)));
-    key.SetValue("NoZero", REG_SZ, B("ab"));
+    key.SetValue("NoZero", REG_SZ, B("曲"));
+    key.SetValue("sjis", REG_SZ, B(std::string_view("\x8B\xC8\0", 3)));
+    key.SetValue("newline", REG_SZ, B(std::string_view("a\nb\0", 4)));
     key.SetValue("Exp", REG_EXPAND_SZ, B(std::string_view("%A%\0", 4)));
     key.SetValue("Bin", REG_BINARY, B(""));
     key.SetValue("Q", REG_QWORD, B(std::string_view("\x01\0\0\0\0\0\0\0", 8)));
@@ -50,7 +46,9 @@ TEST(RegFormat, WritesWhatTheRegistryEditorWrites) {
               "\"YesLoop\"=dword:00000001\r\n"
               "\"Path\"=\"C:\\\\a \\\"b\\\"\"\r\n"
               "@=\"d\"\r\n"
-              "\"NoZero\"=hex(1):61,62\r\n"
+              "\"NoZero\"=\"曲\"\r\n"
+              "\"sjis\"=hex(1):8b,c8,00\r\n"
+              "\"newline\"=hex(1):61,0a,62,00\r\n"
               "\"Exp\"=hex(2):25,41,25,00\r\n"
               "\"Bin\"=hex:\r\n"
               "\"Q\"=hex(b):01,00,00,00,00,00,00,00\r\n"
@@ -58,45 +56,25 @@ TEST(RegFormat, WritesWhatTheRegistryEditorWrites) {
               "[HKEY_CURRENT_USER\\Software\\Q\\Empty]\r\n\r\n");
 }
 
-TEST(RegFormat, WrapsLongHexDataWithinEightyColumns) {
-    RegKey top("");
-    Settings(top).SetValue("Blob", REG_BINARY, std::vector<std::uint8_t>(100, 0xAB));
-    std::vector<std::string> blob;
-    for (const std::string& line : Lines(FormatRegText(top)))
-        if (line.rfind("\"Blob\"", 0) == 0 || line.rfind("  ab", 0) == 0) blob.push_back(line);
-    ASSERT_EQ(blob.size(), 5u);
-    for (const std::string& line : blob) EXPECT_LE(line.size(), 81u) << line;  // and the CR
-    std::string full = "  ";
-    for (int i = 0; i < 25; ++i) full += "ab,";
-    EXPECT_EQ(blob[1], full + "\\\r") << "continuation lines hold 25 bytes";
-}
-
-TEST(RegFormat, QuotesOnlyPrintableUtf8TextAndKeepsOtherBytesInHex) {
-    RegKey top("");
-    RegKey& key = Settings(top);
-    key.SetValue("utf8", REG_SZ, B(std::string_view("曲\0", 4)));
-    key.SetValue("sjis", REG_SZ, B(std::string_view("\x8B\xC8\0", 3)));
-    key.SetValue("newline", REG_SZ, B(std::string_view("a\nb\0", 4)));
-    std::string text = FormatRegText(top);
-    EXPECT_NE(text.find("\"utf8\"=\"曲\"\r\n"), std::string::npos);
-    EXPECT_NE(text.find("\"sjis\"=hex(1):8b,c8,00\r\n"), std::string::npos);
-    EXPECT_NE(text.find("\"newline\"=hex(1):61,0a,62,00\r\n"), std::string::npos);
-}
-
 TEST(RegFormat, EverythingWrittenReadsBackTheSame) {
     RegKey top("");
     RegKey& key = Settings(top);
     key.SetClass("cls \"q\" \\");
-    key.SetValue("na\"me\\", REG_SZ, B(std::string_view("x\0", 2)));
+    key.SetValue("na\"me\\", REG_SZ, B(std::string_view("x\\r\0", 4)));
     key.SetValue("big", 0xFFFFFFFF, std::vector<std::uint8_t>(300, 0x01));
     key.SetValue("short-dword", REG_DWORD, B("\x05"));
     key.SetValue("\xE3\x81\x82", REG_MULTI_SZ, B(std::string_view("a\0\0", 3)));
     key.FindOrAddSubKey("k]ey [x]").FindOrAddSubKey(" spaced ");
     top.FindOrAddSubKey("HKEY_LOCAL_MACHINE").FindOrAddSubKey("Other");
 
+    std::string text = FormatRegText(top);
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);)
+        EXPECT_LE(line.size(), 81u) << "hex data wrap within 80 columns and the CR: " << line;
     RegKey back("");
     RegParseError error;
-    ASSERT_TRUE(ParseRegText(FormatRegText(top), back, &error)) << error.message;
+    ASSERT_TRUE(ParseRegText(text, back, &error)) << error.message;
+    EXPECT_TRUE(error.skipped.empty());
     EXPECT_TRUE(SameContents(top, back));
 }
 
@@ -116,49 +94,75 @@ TEST(RegFormat, ReadsHandWrittenFilesTheWayTheEditorDoes) {
                      "[HKEY_CURRENT_USER\\Software\\Q\\Old]\n"
                      "[-HKEY_CURRENT_USER\\Software\\Q\\Old]\n"
                      "[HKEY_CURRENT_USER\\software\\q]\n"
-                     "\"D\"=dword:00000003\n",
+                     "\"D\"=dword:00000003\n"
+                     "\"Lines\"=\"a\\r\\nb\"\n"
+                     "\"Sjis\"=\"\x83\x5C\"\n",  // the second byte of this character is a backslash
                      top, &error))
-        << error.line << ": " << error.message;
+        << error.message;
+    // The editor's Unicode export, its strings in hex as well as in quotes.
+    std::u16string unicode =
+        u"\uFEFFWindows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Q]\r\n"
+        u"\"曲\"=\"あ\"\r\n\"Exp\"=hex(2):25,00,41,00,25,00,00,00\r\n\"Bin\"=hex:25,00\r\n";
+    ASSERT_TRUE(ParseRegText(
+        std::string_view(reinterpret_cast<const char*>(unicode.data()), unicode.size() * 2), top,
+        &error))
+        << error.message;
+    EXPECT_TRUE(error.skipped.empty());
     const RegKey& key = Settings(top);
     EXPECT_EQ(key.SubKeyCount(), 0u);
-    ASSERT_EQ(key.ValueCount(), 3u);
+    ASSERT_EQ(key.ValueCount(), 8u);
     EXPECT_EQ(key.ValueAt(0).data, B(std::string_view("C:\\Program Files\\x\0", 19)))
         << "a backslash that escapes nothing stands for itself";
     EXPECT_EQ(key.ValueAt(1).data, B(std::string_view("\x03\0\0\0", 4)));
     EXPECT_EQ(key.ValueAt(2).type, static_cast<std::uint32_t>(REG_MULTI_SZ));
     EXPECT_EQ(key.ValueAt(2).data, B(std::string_view("a\0b\0\0", 5)));
+    EXPECT_EQ(key.ValueAt(3).data, B(std::string_view("a\r\nb\0", 5)));
+    EXPECT_EQ(key.ValueAt(4).data, B(std::string_view("\x83\x5C\0", 3)));
+    EXPECT_EQ(key.ValueAt(5).name + "=" +
+                  std::string(key.ValueAt(5).data.begin(), key.ValueAt(5).data.end()),
+              std::string("曲=あ\0", 8));
+    EXPECT_EQ(key.ValueAt(6).data, B(std::string_view("%A%\0", 4)));
+    EXPECT_EQ(key.ValueAt(7).data, B(std::string_view("%\0", 2))) << "other data as they are";
 }
 
-TEST(RegFormat, RefusesDamagedTextAndSaysWhere) {
-    struct Case {
-        const char* label;
-        const char* text;
-        std::size_t line;
-    };
-    const Case cases[] = {
-        {"empty file", "", 0},
-        {"no header", "[HKEY_CURRENT_USER\\a]\n", 1},
-        {"unknown root", "REGEDIT4\n[HKEY_NOWHERE\\a]\n", 2},
-        {"no closing bracket", "REGEDIT4\n[HKEY_CURRENT_USER\\a\n", 2},
-        {"value before any key", "REGEDIT4\n\"a\"=dword:1\n", 2},
-        {"unterminated string", "REGEDIT4\n[HKEY_CURRENT_USER]\n\"a\"=\"abc\n", 3},
-        {"text after string", "REGEDIT4\n[HKEY_CURRENT_USER]\n\"a\"=\"abc\" x\n", 3},
-        {"nine-digit dword", "REGEDIT4\n[HKEY_CURRENT_USER]\n\"a\"=dword:000000001\n", 3},
-        {"bad hex byte", "REGEDIT4\n[HKEY_CURRENT_USER]\n\"a\"=hex:01,1g\n", 3},
-        {"continuation at the end", "REGEDIT4\n[HKEY_CURRENT_USER]\n\"a\"=hex:01,\\\n", 3},
-    };
-    for (const Case& c : cases) {
-        RegKey top("");
-        RegParseError error;
-        EXPECT_FALSE(ParseRegText(c.text, top, &error)) << c.label;
-        EXPECT_EQ(error.line, c.line) << c.label;
-        EXPECT_FALSE(error.message.empty()) << c.label;
-    }
+TEST(RegFormat, SkipsOnlyTheLinesItCannotReadAndSaysWhich) {
+    RegKey top("");
+    RegParseError error;
+    EXPECT_TRUE(
+        ParseRegText("REGEDIT4\n"
+                     "\"before any key\"=dword:1\n"
+                     "[HKEY_CURRENT_USER]\n"
+                     "\"ok1\"=dword:1\n"
+                     "\"a\"=dword:1 ; a comment\n"
+                     "\"b\"=hex:01,02,\n"
+                     "\"c\"=hex:01,\\\n"
+                     "  1g\n"
+                     "\"d\"=\"abc\" x\n"
+                     "\"e\"=dword:000000001\n"
+                     "what\n"
+                     "\"ok2\"=\"x\"\n"
+                     "[HKEY_NOWHERE\\a]\n"
+                     "\"lost\"=dword:1\n"
+                     "[HKEY_CURRENT_USER\\a\n"
+                     "\"f\"=hex:01,\\\n"
+                     "[HKEY_CURRENT_USER]\n"
+                     "\"line\\nbreak\"=dword:1\n",
+                     top, &error));
+    EXPECT_EQ(error.skipped, (std::vector<std::size_t>{2, 5, 6, 7, 9, 10, 11, 13, 14, 15, 16, 18}));
+    const RegKey* key = top.FindSubKey("HKEY_CURRENT_USER");
+    ASSERT_NE(key, nullptr);
+    ASSERT_EQ(key->ValueCount(), 2u);
+    EXPECT_EQ(key->ValueAt(1).name, "ok2");
 
+    for (std::string_view text : {"[HKEY_CURRENT_USER\\a]\n"sv, "\xFF\xFER\0"sv}) {
+        EXPECT_FALSE(ParseRegText(text, top, &error)) << "not a registry file: " << text;
+        EXPECT_FALSE(error.message.empty());
+    }
+    EXPECT_TRUE(ParseRegText("", top, &error)) << "an empty file is an empty registry";
     std::string deep = "REGEDIT4\n[HKEY_CURRENT_USER";
     for (int i = 0; i < 600; ++i) deep += "\\k";
-    RegKey top("");
-    EXPECT_FALSE(ParseRegText(deep + "]\n", top, nullptr)) << "deeper than the registry allows";
+    ASSERT_TRUE(ParseRegText(deep + "]\n", top, &error));
+    EXPECT_EQ(error.skipped, std::vector<std::size_t>{2}) << "deeper than the registry allows";
 }
 
 }  // namespace

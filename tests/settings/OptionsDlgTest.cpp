@@ -10,11 +10,9 @@ namespace {
 class OptionsDlgTest : public PlayerFixture {
 protected:
     // Opens the options from the player and lets the body act in them.
-    void WithOptions(const std::function<void(CPlayerDlg&)>& before,
-                     const std::function<void(DialogDriver&)>& body,
+    void WithOptions(const std::function<void(DialogDriver&)>& body,
                      const std::function<void(CPlayerDlg&)>& after) {
         RunPlayer([&](CPlayerDlg& dlg, DialogDriver& d) {
-            before(dlg);
             windows.OnDialog(IDD_OPTIONS, [&](DialogDriver& opt) {
                 body(opt);
                 if (!opt.IsEnded()) {
@@ -33,70 +31,67 @@ protected:
 };
 
 TEST_F(OptionsDlgTest, FirstUseShowsTheDefaultsAndCancelStillLeavesThemInTheStore) {
-    WithOptions([](CPlayerDlg&) {},
-                [](DialogDriver& opt) {
-                    EXPECT_EQ(opt.Caption(), "オプション設定");
-                    EXPECT_EQ(opt.Check(IDC_ASKQUIT), BST_CHECKED);
-                    EXPECT_EQ(opt.Check(IDC_SAVETITLE), BST_UNCHECKED);
-                    EXPECT_EQ(opt.Text(IDC_EDITCMD), "");
-                    ASSERT_TRUE(opt.Click(IDC_ASKQUIT));
-                    ASSERT_TRUE(opt.Type(IDC_EDITCMD, "vi"));
-                    ASSERT_TRUE(opt.Click(IDCANCEL));
-                },
-                [](CPlayerDlg& dlg) {
-                    EXPECT_EQ(Stored(dlg, "YesAskQuit").GetDword(), 1u);
-                    EXPECT_EQ(Stored(dlg, "YesSaveTitle").GetType(), static_cast<DWORD>(REG_DWORD));
-                    EXPECT_EQ(Stored(dlg, "AutoDocCmd").GetType(), static_cast<DWORD>(REG_SZ));
-                    EXPECT_EQ(Stored(dlg, "RightEditCmd").GetString(), "");
-                });
+    WithOptions(
+        [](DialogDriver& opt) {
+            EXPECT_EQ(opt.Caption(), "オプション設定");
+            EXPECT_EQ(opt.Check(IDC_ASKQUIT), BST_CHECKED);
+            EXPECT_EQ(opt.Check(IDC_SAVETITLE), BST_UNCHECKED);
+            EXPECT_EQ(opt.Text(IDC_EDITCMD), "");
+            ASSERT_TRUE(opt.Click(IDC_ASKQUIT));
+            ASSERT_TRUE(opt.Type(IDC_EDITCMD, "vi"));
+            ASSERT_TRUE(opt.Click(IDCANCEL));
+        },
+        [](CPlayerDlg& dlg) {
+            EXPECT_EQ(Stored(dlg, "YesAskQuit").GetDword(), 1u);
+            EXPECT_EQ(Stored(dlg, "YesSaveTitle").GetType(), static_cast<DWORD>(REG_DWORD));
+            EXPECT_EQ(Stored(dlg, "AutoDocCmd").GetType(), static_cast<DWORD>(REG_SZ));
+            EXPECT_EQ(Stored(dlg, "RightEditCmd").GetString(), "");
+        });
 }
 
 TEST_F(OptionsDlgTest, OkStoresWhatTheDialogShowsAndRetypesWhatWasStoredOtherwise) {
-    StoreSettings(
-        "\"YesAutoDoc\"=\"1\"\r\n"
-        "\"AutoDocCmd\"=\"viewer\"\r\n"
-        "\"RightEditCmd\"=dword:00000005");
-    WithOptions([](CPlayerDlg&) {},
-                [](DialogDriver& opt) {
-                    EXPECT_EQ(opt.Check(IDC_AUTODOC), BST_UNCHECKED);  // a text reads as 0
-                    EXPECT_EQ(opt.Text(IDC_DOCCMD), "viewer");
-                    EXPECT_EQ(opt.Text(IDC_EDITCMD), "");  // a number reads as no text
-                    ASSERT_TRUE(opt.Click(IDC_SAVETITLE));
-                    ASSERT_TRUE(opt.Type(IDC_EDITCMD, "/opt/My Editor/edit"));
-                    ASSERT_TRUE(opt.PressEnter());
-                },
-                [](CPlayerDlg& dlg) {
-                    EXPECT_EQ(Stored(dlg, "YesAutoDoc").GetType(), static_cast<DWORD>(REG_DWORD));
-                    EXPECT_EQ(Stored(dlg, "YesSaveTitle").GetDword(), 1u);
-                    EXPECT_EQ(Stored(dlg, "RightEditCmd").GetType(), static_cast<DWORD>(REG_SZ));
-                    EXPECT_EQ(Stored(dlg, "RightEditCmd").GetString(), "/opt/My Editor/edit");
-                });
+    StoreSettings("\"YesAutoDoc\"=\"1\"\r\n\"AutoDocCmd\"=\"viewer\"\r\n\"RightEditCmd\"=dword:5");
+    WithOptions(
+        [](DialogDriver& opt) {
+            EXPECT_EQ(opt.Check(IDC_AUTODOC), BST_UNCHECKED);  // a text reads as 0
+            EXPECT_EQ(opt.Text(IDC_DOCCMD), "viewer");
+            EXPECT_EQ(opt.Text(IDC_EDITCMD), "");  // a number reads as no text
+            ASSERT_TRUE(opt.Click(IDC_SAVETITLE));
+            ASSERT_TRUE(opt.Type(IDC_EDITCMD, "/opt/My Editor/edit"));
+            ASSERT_TRUE(opt.PressEnter());
+        },
+        [](CPlayerDlg& dlg) {
+            EXPECT_EQ(Stored(dlg, "YesAutoDoc").GetType(), static_cast<DWORD>(REG_DWORD));
+            EXPECT_EQ(Stored(dlg, "YesSaveTitle").GetDword(), 1u);
+            EXPECT_EQ(Stored(dlg, "RightEditCmd").GetString(), "/opt/My Editor/edit");  // retyped
+        });
 }
 
 TEST_F(OptionsDlgTest, ABrowseSetsItsCommandAndPutsBackTheOtherUnconfirmedChanges) {
     const std::string program = dir / "My Viewer";
     windows.AnswerFileDialog(program);
     windows.CancelFileDialog();
-    WithOptions([](CPlayerDlg& dlg) { dlg.m_settings.Value(IDS_RIGHTEDITCMD).SetString("edit"); },
-                [&](DialogDriver& opt) {
-                    ASSERT_TRUE(opt.Click(IDC_ASKQUIT));
-                    ASSERT_TRUE(opt.Type(IDC_EDITCMD, "typed, not confirmed"));
-                    ASSERT_TRUE(opt.Click(IDC_BROWSE_DOCCMD));
-                    EXPECT_EQ(opt.Check(IDC_ASKQUIT), BST_CHECKED);
-                    EXPECT_EQ(opt.Text(IDC_EDITCMD), "edit");
-                    EXPECT_EQ(opt.Text(IDC_DOCCMD), program);
+    StoreSettings("\"RightEditCmd\"=\"edit\"");
+    WithOptions(
+        [&](DialogDriver& opt) {
+            ASSERT_TRUE(opt.Click(IDC_ASKQUIT));
+            ASSERT_TRUE(opt.Type(IDC_EDITCMD, "typed, not confirmed"));
+            ASSERT_TRUE(opt.Click(IDC_BROWSE_DOCCMD));
+            EXPECT_EQ(opt.Check(IDC_ASKQUIT), BST_CHECKED);
+            EXPECT_EQ(opt.Text(IDC_EDITCMD), "edit");
+            EXPECT_EQ(opt.Text(IDC_DOCCMD), program);
 
-                    // A cancelled browse changes nothing.
-                    ASSERT_TRUE(opt.Type(IDC_EDITCMD, "kept"));
-                    ASSERT_TRUE(opt.Click(IDC_BROWSE_EDITCMD));
-                    EXPECT_EQ(opt.Text(IDC_EDITCMD), "kept");
-                    ASSERT_TRUE(opt.Click(IDOK));
-                },
-                [&](CPlayerDlg& dlg) {
-                    EXPECT_EQ(Stored(dlg, "YesAskQuit").GetDword(), 1u);
-                    EXPECT_EQ(Stored(dlg, "AutoDocCmd").GetString(), program.c_str());
-                    EXPECT_EQ(Stored(dlg, "RightEditCmd").GetString(), "kept");
-                });
+            // A cancelled browse changes nothing.
+            ASSERT_TRUE(opt.Type(IDC_EDITCMD, "kept"));
+            ASSERT_TRUE(opt.Click(IDC_BROWSE_EDITCMD));
+            EXPECT_EQ(opt.Text(IDC_EDITCMD), "kept");
+            ASSERT_TRUE(opt.Click(IDOK));
+        },
+        [&](CPlayerDlg& dlg) {
+            EXPECT_EQ(Stored(dlg, "YesAskQuit").GetDword(), 1u);
+            EXPECT_EQ(Stored(dlg, "AutoDocCmd").GetString(), program.c_str());
+            EXPECT_EQ(Stored(dlg, "RightEditCmd").GetString(), "kept");
+        });
     ASSERT_EQ(windows.FileDialogs().size(), 2u);
     const qv::headless::FileDialogCall& call = windows.FileDialogs()[0];
     EXPECT_FALSE(call.save);

@@ -51,53 +51,36 @@ TEST_F(SettingsStoreTest, FirstStartCreatesTheKeyAndQuitWritesEveryDefaultWithIt
     EXPECT_EQ(store.GetValueCount(), static_cast<int>(std::size(kSettings)));
     for (const SettingInfo& setting : kSettings) {
         CRegistryValue& value = store.Value(setting.nNameId);
+        DWORD dwRead =
+            setting.dwType == REG_DWORD ? value.GetDword() : value.GetString().GetLength();
         EXPECT_EQ(value.GetType(), setting.dwType) << Name(setting.nNameId).GetString();
-        if (setting.dwType == REG_DWORD)
-            EXPECT_EQ(value.GetDword(), setting.dwDefault) << Name(setting.nNameId).GetString();
-        else
-            EXPECT_EQ(value.GetString(), "");
+        EXPECT_EQ(dwRead, setting.dwDefault) << Name(setting.nNameId).GetString();
     }
-    EXPECT_EQ(store.Value(IDS_WINDOWPOSX).GetDword(), 2147483647u);
-    EXPECT_EQ(store.Value(IDS_YESASKQUIT).GetDword(), 1u);
 }
 
-TEST_F(SettingsStoreTest, OnlyWhatWasReadOrSetIsWritten) {
+TEST_F(SettingsStoreTest, HandEditedValuesAreFoundAndOnlyWhatWasReadOrSetIsWritten) {
+    WriteSettingsFile(
+        "\"YesLoop\"=\"1\"\r\n\"YesAskQuit\"=dword:00000000\r\n\"yesautodoc\"=dword:00000001\r\n"
+        "\"windowposx\"=dword:00000005\r\n");
     CSettingsStore store;
     ASSERT_TRUE(LoadSettings(store));
-    store.Value(Name(IDS_WINDOWPOSX), kNoWindowPos).GetDword();  // minimised on a first start
+    EXPECT_EQ(store.Value(IDS_YESLOOP).GetDword(), 0u) << "a text reads as 0";
+    EXPECT_EQ(store.Value(Name(IDS_YESASKQUIT), kDefaultYesAskQuit).GetDword(), 0u)
+        << "a stored value beats the default";
+    EXPECT_EQ(store.Value(IDS_YESAUTODOC).GetDword(), 1u) << "names match without regard to case";
+    store.Value(Name(IDS_WINDOWPOSX), kNoWindowPos).SetDword(40);
     store.Value(IDS_DISPLAYMODE).SetDword(2);
     ASSERT_TRUE(store.Save(nullptr, nullptr));
+    EXPECT_EQ(store.GetValueCount(), 5);
     std::string text = m_registry.ReadFile();
-    EXPECT_NE(text.find("\"WindowPosX\"=dword:7fffffff\r\n"), std::string::npos) << text;
-    EXPECT_NE(text.find("\"DisplayMode\"=dword:00000002\r\n"), std::string::npos) << text;
-    EXPECT_EQ(text.find("WindowPosY"), std::string::npos) << text;
-}
+    for (const char* line : {"\"YesLoop\"=\"1\"\r\n", "\"windowposx\"=dword:00000028\r\n",
+                             "\"DisplayMode\"=dword:00000002\r\n"})
+        EXPECT_NE(text.find(line), std::string::npos) << line << " in\n" << text;
+    EXPECT_EQ(text.find("WindowPos"), std::string::npos) << "no second spelling, no Y:\n" << text;
 
-TEST_F(SettingsStoreTest, AValueOfTheWrongTypeIsWrittenBackWithItsOwnTypeUntilItIsSet) {
-    WriteSettingsFile("\"YesLoop\"=\"1\"\r\n\"YesAskQuit\"=dword:00000000\r\n");
-    {
-        CSettingsStore store;
-        ASSERT_TRUE(LoadSettings(store));
-        EXPECT_EQ(store.Value(IDS_YESLOOP).GetDword(), 0u) << "Loop starts off";
-        EXPECT_EQ(store.Value(Name(IDS_YESASKQUIT), kDefaultYesAskQuit).GetDword(), 0u)
-            << "a stored value beats the default";
-        ASSERT_TRUE(store.Save(nullptr, nullptr));
-    }
-    EXPECT_NE(m_registry.ReadFile().find("\"YesLoop\"=hex(1):31\r\n"), std::string::npos)
-        << "still the text 1 (written without its zero)";
-    m_registry.Restart();
-    CSettingsStore store;
-    ASSERT_TRUE(LoadSettings(store));
-    EXPECT_EQ(store.Value(IDS_YESLOOP).GetString(), "1");
-    store.Value(IDS_YESLOOP).SetDword(1);            // a click on Loop
-    const char* shiftJis = "C:\\\x8B\xC8\\doc.exe";  // not valid UTF-8: kept as bytes
-    store.Value(IDS_AUTODOCCMD).SetString(shiftJis);
+    store.Value(IDS_YESLOOP).SetDword(1);  // a click on Loop retypes it
     ASSERT_TRUE(store.Save(nullptr, nullptr));
     EXPECT_NE(m_registry.ReadFile().find("\"YesLoop\"=dword:00000001\r\n"), std::string::npos);
-    m_registry.Restart();
-    CSettingsStore next;
-    ASSERT_TRUE(LoadSettings(next));
-    EXPECT_EQ(next.Value(IDS_AUTODOCCMD).GetString(), shiftJis);
 }
 
 TEST_F(SettingsStoreTest, UnknownValuesAndSubKeysSurviveARunByteForByte) {
@@ -114,7 +97,6 @@ TEST_F(SettingsStoreTest, UnknownValuesAndSubKeysSurviveARunByteForByte) {
     CSettingsStore store;
     ASSERT_TRUE(LoadSettings(store));
     ASSERT_NE(store.GetSubKey("Kept"), nullptr);
-    ASSERT_NE(store.GetSubKey("Removed"), nullptr);
     EXPECT_EQ(store.GetSubKey("Kept")->GetValueCount(), 0) << "a child's values are not loaded";
 
     // Another hand removes a sub-key while the program runs; the save makes it again.
@@ -127,7 +109,7 @@ TEST_F(SettingsStoreTest, UnknownValuesAndSubKeysSurviveARunByteForByte) {
     for (const char* line :
          {"\"Multi\"=hex(7):61,00,62,00,00\r\n", "\"Short\"=hex(4):05\r\n",
           "\"None\"=hex(0):01,02\r\n", "\"Odd\"=hex(20):ff\r\n", "\"Blob\"=hex:\r\n",
-          "\"Expand\"=hex(1):25,41,25\r\n", "\"Inner\"=dword:00000009\r\n",
+          "\"Expand\"=\"%A%\"\r\n", "\"Inner\"=dword:00000009\r\n",
           "[HKEY_CURRENT_USER\\Software\\Velmora\\Quavel32\\Removed]\r\n"})
         EXPECT_NE(saved.find(line), std::string::npos) << line << "\nin\n" << saved;
 }
@@ -152,7 +134,6 @@ TEST_F(SettingsStoreTest, FailuresAreReportedAndLeaveTheImageAlone) {
     testing::internal::CaptureStderr();
     EXPECT_FALSE(store.Save(nullptr, nullptr));
     testing::internal::GetCapturedStderr();
-    std::filesystem::remove(m_registry.FilePath());
 }
 
 }  // namespace
