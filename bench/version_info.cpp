@@ -41,7 +41,7 @@ int main(int argc, char** argv) {
     });
     int spawns = iterations / 10 > 0 ? iterations / 10 : 1;
     double spawn =
-        MicrosecondsPerCall(spawns, [&] { total += qv::StartProcess("true", SW_SHOWNA); });
+        MicrosecondsPerCall(spawns, [&] { total += qv::StartProcess("true", nullptr, SW_SHOWNA); });
     std::printf("About box values from the own program file: %.1f us per load (%d loads)\n", about,
                 iterations);
     std::printf("Starting a command (\"true\"):               %.1f us per start (%d starts)\n",

@@ -7,6 +7,7 @@
 
 #include <cerrno>
 
+#include "platform/files.h"
 #include "platform/sequencer/Outputs.h"
 
 namespace qv::seq {
@@ -91,7 +92,10 @@ std::uint32_t ModeValue(PlayMode mode) {
 
 MCIERROR LoadSong(const char* path, Song& song) {
     std::vector<std::uint8_t> bytes;
-    if (const MCIERROR error = ReadWholeFile(path, bytes)) return error;
+    // The play list accepts names whose letter case differs from the disk's, as the file
+    // functions do; the song must open under the same name.
+    const std::string onDisk = qv::GetDiskPath(path);
+    if (const MCIERROR error = ReadWholeFile(onDisk.c_str(), bytes)) return error;
     switch (ReadSmf(bytes, song)) {
         case SmfStatus::Ok:
             return 0;

@@ -1,5 +1,6 @@
 #include <algorithm>
 
+#include "platform/posix/files_posix.h"
 #include "platform/sequencer/SmfWriter.h"
 #include "tests/sequencer/SequencerFixture.h"
 
@@ -197,6 +198,13 @@ TEST_F(SequencerTest, OpensEachMidiFileAsADeviceOfItsOwnAndRefusesWhatItCannotDo
     EXPECT_EQ(Open(m_dir.Path(), id), static_cast<qv::MCIERROR>(MCIERR_INVALID_FILE));
 
     const std::string path = m_dir.Write("song.mid", FourNotes());
+    {
+        // A name the play list accepted under another letter case opens the same song.
+        qv::PosixFileSystem files;
+        qvtest::ScopedFileSystem installed(&files);
+        EXPECT_EQ(Open(m_dir / "SONG.Mid", id), 0u);
+        EXPECT_EQ(Command(id, MCI_CLOSE), 0u);
+    }
     qv::MCI_OPEN_PARMS open{};
     open.lpstrElementName = path.c_str();
     open.lpstrDeviceType = "waveaudio";
