@@ -273,7 +273,7 @@ std::int32_t FindNextFileA(HANDLE find, WIN32_FIND_DATAA* data);
 std::int32_t FindClose(HANDLE find);
 
 // 0 and the mode (_S_IFDIR for a folder), or -1.
-int _stat(const char* path, StatBuffer* buffer);
+int StatPath(const char* path, StatBuffer* buffer);
 
 // The absolute form of relPath in absPath, at most maxLength bytes with its terminating zero;
 // null when it does not fit or cannot be formed.

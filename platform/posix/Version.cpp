@@ -145,7 +145,7 @@ void CopyCut(std::string_view text, char* out, std::uint32_t size) {
 
 }  // namespace
 
-std::uint32_t PosixVersion::GetFileVersionInfoSize(const char* pszFileName,
+std::uint32_t PosixVersion::InfoSize(const char* pszFileName,
                                                    std::uint32_t* pdwHandle) {
     if (pdwHandle != nullptr) *pdwHandle = 0;
     std::vector<std::uint8_t> resource;
@@ -153,7 +153,7 @@ std::uint32_t PosixVersion::GetFileVersionInfoSize(const char* pszFileName,
     return static_cast<std::uint32_t>(verblock::BlockSize(resource.size()));
 }
 
-std::int32_t PosixVersion::GetFileVersionInfo(const char* pszFileName, std::uint32_t /*dwHandle*/,
+std::int32_t PosixVersion::ReadInfo(const char* pszFileName, std::uint32_t /*dwHandle*/,
                                               std::uint32_t dwLen, void* pData) {
     std::vector<std::uint8_t> resource;
     if (!ReadResourceOf(pszFileName, resource)) return 0;
@@ -161,12 +161,12 @@ std::int32_t PosixVersion::GetFileVersionInfo(const char* pszFileName, std::uint
                                                                                               : 0;
 }
 
-std::int32_t PosixVersion::VerQueryValue(const void* pBlock, const char* pszSubBlock,
+std::int32_t PosixVersion::QueryValue(const void* pBlock, const char* pszSubBlock,
                                          void** ppBuffer, std::uint32_t* puLen) {
     return verblock::Query(pBlock, pszSubBlock, ppBuffer, puLen) ? 1 : 0;
 }
 
-std::uint32_t PosixVersion::VerLanguageName(std::uint32_t wLang, char* pszLang,
+std::uint32_t PosixVersion::LanguageName(std::uint32_t wLang, char* pszLang,
                                             std::uint32_t cchLang) {
     std::string_view name = LanguageNameOf(wLang);
     CopyCut(name, pszLang, cchLang);

@@ -178,9 +178,9 @@ TEST_F(PosixFiles, NamesDifferingOnlyInLetterCaseAreFound) {
 
 TEST_F(PosixFiles, StatMarksFoldersAndFullPathFitsItsCapacity) {
     qv::StatBuffer st{};
-    ASSERT_EQ(qv::_stat(m_dir.Path().c_str(), &st), 0);
+    ASSERT_EQ(qv::StatPath(m_dir.Path().c_str(), &st), 0);
     EXPECT_TRUE(st.st_mode & _S_IFDIR);
-    ASSERT_EQ(qv::_stat(m_dir.Write("f", "abc").c_str(), &st), 0);
+    ASSERT_EQ(qv::StatPath(m_dir.Write("f", "abc").c_str(), &st), 0);
     EXPECT_FALSE(st.st_mode & _S_IFDIR);
 
     char buffer[MAX_PATH];
