@@ -4,7 +4,7 @@
 
 enable_language(RC)
 # A bare Windows has no MinGW run-time DLLs: libgcc, libstdc++ and winpthread go inside the exe.
-add_link_options(-static -static-libgcc -static-libstdc++)
+add_link_options(-static -static-libgcc -static-libstdc++ $<$<CONFIG:Release>:-s>)
 # ANSI calls throughout: the program keeps its bytes and the manifest makes UTF-8 the code page.
 add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0A00 WINVER=0x0A00)
 
@@ -38,4 +38,7 @@ qv_library(qv_core
   LINK qv_framework qv_platform qv_res)
 add_subdirectory(platform/win32)
 
-#add_subdirectory(tests/windows)
+# 32-bit Wine cannot start on this kind of machine, so only the 64-bit build carries the tests.
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  add_subdirectory(tests/windows)
+endif()

@@ -100,9 +100,11 @@ void WriteControl(std::ostream& s, const ControlTemplate& c) {
     const KindRow& kind = KindOf(c.kind);
     // An icon control names its image by resource id instead of a text.
     std::string text = c.kind == ControlKind::Icon ? std::to_string(c.image) : Quoted(c.caption);
-    s << "  CONTROL " << text << ", " << c.id << ", \"" << kind.className << "\", "
-      << Hex(kChild | kind.style | c.style) << ", " << c.x << ", " << c.y << ", " << c.w << ", "
-      << c.h << "\n";
+    // The resource compiler makes every control visible unless told NOT.
+    const std::uint32_t style = kChild | kind.style | c.style;
+    s << "  CONTROL " << text << ", " << c.id << ", \"" << kind.className << "\", " << Hex(style)
+      << ((style & qv::res::kVisible) ? "" : " | NOT 0x10000000") << ", " << c.x << ", " << c.y
+      << ", " << c.w << ", " << c.h << "\n";
 }
 
 void WriteDialog(std::ostream& s, const DialogTemplate& d) {
