@@ -142,7 +142,9 @@
 namespace qv {
 
 using HANDLE = void*;
-using HMODULE = struct HINSTANCE__*;
+// Declared here first, so that a file that includes <windows.h> before this one still means ours.
+struct HINSTANCE__;
+using HMODULE = HINSTANCE__*;
 
 struct WIN32_FILE_ATTRIBUTE_DATA {
     std::uint32_t dwFileAttributes;

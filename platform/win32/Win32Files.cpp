@@ -1,9 +1,9 @@
+#include "platform/win32/Win32Files.h"
+
 #include <windows.h>
 
 #include <cstdlib>
 #include <cstring>
-
-#include "platform/win32/Win32Files.h"
 
 namespace qv::win32 {
 namespace {

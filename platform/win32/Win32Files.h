@@ -20,8 +20,7 @@ public:
     std::int32_t GetFileSizeEx(HANDLE file, std::int64_t* size) override;
     std::int32_t SetFilePointerEx(HANDLE file, std::int64_t distance, std::int64_t* newPosition,
                                   std::uint32_t moveMethod) override;
-    std::int32_t GetFileInformationByHandle(HANDLE file,
-                                            BY_HANDLE_FILE_INFORMATION* info) override;
+    std::int32_t GetFileInformationByHandle(HANDLE file, BY_HANDLE_FILE_INFORMATION* info) override;
     std::int32_t SetFileTime(HANDLE file, const FILETIME* creation, const FILETIME* lastAccess,
                              const FILETIME* lastWrite) override;
     std::int32_t CloseHandle(HANDLE handle) override;

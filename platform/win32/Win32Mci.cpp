@@ -1,5 +1,7 @@
-#include <windows.h>
+#include "platform/win32/Win32Mci.h"
+
 #include <mmsystem.h>
+#include <windows.h>
 
 #include <cstddef>
 #include <cstdio>
@@ -10,7 +12,6 @@
 #include <vector>
 
 #include "platform/sequencer/Outputs.h"
-#include "platform/win32/Win32Mci.h"
 
 namespace qv::win32 {
 namespace {
@@ -19,8 +20,7 @@ namespace {
 // seam's has them (only the seam's trailing padding differs), so those pass as they are.
 static_assert(offsetof(qv::MCI_PLAY_PARMS, dwTo) == offsetof(::MCI_PLAY_PARMS, dwTo));
 static_assert(offsetof(qv::MCI_STATUS_PARMS, dwTrack) == offsetof(::MCI_STATUS_PARMS, dwTrack));
-static_assert(offsetof(qv::MCI_SEQ_SET_PARMS, dwOffset) ==
-              offsetof(::MCI_SEQ_SET_PARMS, dwOffset));
+static_assert(offsetof(qv::MCI_SEQ_SET_PARMS, dwOffset) == offsetof(::MCI_SEQ_SET_PARMS, dwOffset));
 static_assert(offsetof(qv::MCI_SEEK_PARMS, dwTo) == offsetof(::MCI_SEEK_PARMS, dwTo));
 
 constexpr DWORD kSysExWaitMs = 2000;

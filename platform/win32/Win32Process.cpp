@@ -1,9 +1,9 @@
+#include "platform/win32/Win32Process.h"
+
 #include <windows.h>
 
 #include <cstring>
 #include <vector>
-
-#include "platform/win32/Win32Process.h"
 
 namespace qv::win32 {
 

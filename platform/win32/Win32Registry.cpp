@@ -1,6 +1,6 @@
-#include <windows.h>
-
 #include "platform/win32/Win32Registry.h"
+
+#include <windows.h>
 
 namespace qv::win32 {
 namespace {
@@ -25,8 +25,8 @@ DWORD* Dw(std::uint32_t* p) {
 
 std::int32_t Win32Registry::CreateKeyEx(HKEY hKey, const char* lpSubKey, std::uint32_t Reserved,
                                         char* lpClass, std::uint32_t dwOptions, REGSAM samDesired,
-                                        LPSECURITY_ATTRIBUTES lpSecurityAttributes,
-                                        PHKEY phkResult, std::uint32_t* lpdwDisposition) {
+                                        LPSECURITY_ATTRIBUTES lpSecurityAttributes, PHKEY phkResult,
+                                        std::uint32_t* lpdwDisposition) {
     return ::RegCreateKeyExA(ToSystem(hKey), lpSubKey, Reserved, lpClass, dwOptions, samDesired,
                              reinterpret_cast<::LPSECURITY_ATTRIBUTES>(lpSecurityAttributes),
                              reinterpret_cast<::PHKEY>(phkResult), Dw(lpdwDisposition));
@@ -38,14 +38,11 @@ std::int32_t Win32Registry::OpenKeyEx(HKEY hKey, const char* lpSubKey, std::uint
                            reinterpret_cast<::PHKEY>(phkResult));
 }
 
-std::int32_t Win32Registry::QueryInfoKey(HKEY hKey, char* lpClass, std::uint32_t* lpcchClass,
-                                         std::uint32_t* lpReserved, std::uint32_t* lpcSubKeys,
-                                         std::uint32_t* lpcbMaxSubKeyLen,
-                                         std::uint32_t* lpcbMaxClassLen, std::uint32_t* lpcValues,
-                                         std::uint32_t* lpcbMaxValueNameLen,
-                                         std::uint32_t* lpcbMaxValueLen,
-                                         std::uint32_t* lpcbSecurityDescriptor,
-                                         FILETIME* lpftLastWriteTime) {
+std::int32_t Win32Registry::QueryInfoKey(
+    HKEY hKey, char* lpClass, std::uint32_t* lpcchClass, std::uint32_t* lpReserved,
+    std::uint32_t* lpcSubKeys, std::uint32_t* lpcbMaxSubKeyLen, std::uint32_t* lpcbMaxClassLen,
+    std::uint32_t* lpcValues, std::uint32_t* lpcbMaxValueNameLen, std::uint32_t* lpcbMaxValueLen,
+    std::uint32_t* lpcbSecurityDescriptor, FILETIME* lpftLastWriteTime) {
     return ::RegQueryInfoKeyA(ToSystem(hKey), lpClass, Dw(lpcchClass), Dw(lpReserved),
                               Dw(lpcSubKeys), Dw(lpcbMaxSubKeyLen), Dw(lpcbMaxClassLen),
                               Dw(lpcValues), Dw(lpcbMaxValueNameLen), Dw(lpcbMaxValueLen),
@@ -57,17 +54,16 @@ std::int32_t Win32Registry::EnumValue(HKEY hKey, std::uint32_t dwIndex, char* lp
                                       std::uint32_t* lpcchValueName, std::uint32_t* lpReserved,
                                       std::uint32_t* lpType, std::uint8_t* lpData,
                                       std::uint32_t* lpcbData) {
-    return ::RegEnumValueA(ToSystem(hKey), dwIndex, lpValueName, Dw(lpcchValueName),
-                           Dw(lpReserved), Dw(lpType), lpData, Dw(lpcbData));
+    return ::RegEnumValueA(ToSystem(hKey), dwIndex, lpValueName, Dw(lpcchValueName), Dw(lpReserved),
+                           Dw(lpType), lpData, Dw(lpcbData));
 }
 
 std::int32_t Win32Registry::EnumKeyEx(HKEY hKey, std::uint32_t dwIndex, char* lpName,
                                       std::uint32_t* lpcchName, std::uint32_t* lpReserved,
                                       char* lpClass, std::uint32_t* lpcchClass,
                                       FILETIME* lpftLastWriteTime) {
-    return ::RegEnumKeyExA(ToSystem(hKey), dwIndex, lpName, Dw(lpcchName), Dw(lpReserved),
-                           lpClass, Dw(lpcchClass),
-                           reinterpret_cast<::FILETIME*>(lpftLastWriteTime));
+    return ::RegEnumKeyExA(ToSystem(hKey), dwIndex, lpName, Dw(lpcchName), Dw(lpReserved), lpClass,
+                           Dw(lpcchClass), reinterpret_cast<::FILETIME*>(lpftLastWriteTime));
 }
 
 std::int32_t Win32Registry::SetValueEx(HKEY hKey, const char* lpValueName, std::uint32_t Reserved,

@@ -6,8 +6,8 @@ namespace qv::win32 {
 // The registry seam on ADVAPI32's ANSI calls: each is one call to the function of the same name.
 class Win32Registry final : public IRegistry {
 public:
-    std::int32_t CreateKeyEx(HKEY hKey, const char* lpSubKey, std::uint32_t Reserved,
-                             char* lpClass, std::uint32_t dwOptions, REGSAM samDesired,
+    std::int32_t CreateKeyEx(HKEY hKey, const char* lpSubKey, std::uint32_t Reserved, char* lpClass,
+                             std::uint32_t dwOptions, REGSAM samDesired,
                              LPSECURITY_ATTRIBUTES lpSecurityAttributes, PHKEY phkResult,
                              std::uint32_t* lpdwDisposition) override;
     std::int32_t OpenKeyEx(HKEY hKey, const char* lpSubKey, std::uint32_t ulOptions,
@@ -22,9 +22,9 @@ public:
                            std::uint32_t* lpcchValueName, std::uint32_t* lpReserved,
                            std::uint32_t* lpType, std::uint8_t* lpData,
                            std::uint32_t* lpcbData) override;
-    std::int32_t EnumKeyEx(HKEY hKey, std::uint32_t dwIndex, char* lpName,
-                           std::uint32_t* lpcchName, std::uint32_t* lpReserved, char* lpClass,
-                           std::uint32_t* lpcchClass, FILETIME* lpftLastWriteTime) override;
+    std::int32_t EnumKeyEx(HKEY hKey, std::uint32_t dwIndex, char* lpName, std::uint32_t* lpcchName,
+                           std::uint32_t* lpReserved, char* lpClass, std::uint32_t* lpcchClass,
+                           FILETIME* lpftLastWriteTime) override;
     std::int32_t SetValueEx(HKEY hKey, const char* lpValueName, std::uint32_t Reserved,
                             std::uint32_t dwType, const std::uint8_t* lpData,
                             std::uint32_t cbData) override;

@@ -1,6 +1,6 @@
-#include <windows.h>
-
 #include "platform/win32/Win32Text.h"
+
+#include <windows.h>
 
 namespace qv::win32 {
 namespace {
@@ -33,7 +33,8 @@ std::wstring ToDisplay(std::string_view bytes) {
 std::string FromDisplay(std::wstring_view text) {
     if (text.empty()) return {};
     const int size = static_cast<int>(text.size());
-    const int n = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+    const int n =
+        ::WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
     if (n <= 0) return {};
     std::string out(static_cast<std::size_t>(n), '\0');
     ::WideCharToMultiByte(CP_UTF8, 0, text.data(), size, out.data(), n, nullptr, nullptr);

@@ -1,6 +1,6 @@
-#include <windows.h>
-
 #include "platform/win32/Win32Version.h"
+
+#include <windows.h>
 
 namespace qv::win32 {
 

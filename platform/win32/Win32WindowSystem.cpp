@@ -1,6 +1,8 @@
-#include <windows.h>
+#include "platform/win32/Win32WindowSystem.h"
+
 #include <commdlg.h>
 #include <shellapi.h>
+#include <windows.h>
 
 #include <algorithm>
 #include <cstring>
@@ -8,7 +10,6 @@
 #include "platform/WindowBackendSupport.h"
 #include "platform/strings.h"
 #include "platform/win32/Win32Text.h"
-#include "platform/win32/Win32WindowSystem.h"
 #include "res/DialogTemplate.h"
 #include "res/resource.h"
 
@@ -102,9 +103,8 @@ std::intptr_t Win32WindowSystem::DialogBoxParamA(std::uint32_t templateId, HWND 
                                                  DialogProc proc, std::intptr_t initParam) {
     if (!proc) return -1;
     DialogStart start{this, proc, initParam, templateId};
-    return ::DialogBoxParamA(static_cast<HINSTANCE>(m_instance),
-                             MAKEINTRESOURCEA(templateId), Sys(hWndParent), &DialogThunk,
-                             reinterpret_cast<LPARAM>(&start));
+    return ::DialogBoxParamA(static_cast<HINSTANCE>(m_instance), MAKEINTRESOURCEA(templateId),
+                             Sys(hWndParent), &DialogThunk, reinterpret_cast<LPARAM>(&start));
 }
 
 void Win32WindowSystem::PrepareDialog(HWND hDlg, std::uint32_t templateId) {
@@ -183,8 +183,8 @@ std::intptr_t Win32WindowSystem::ListMessage(HWND hWnd, std::uint32_t message,
         case LB_INSERTSTRING: {
             const std::string text = TextOf(lParam);
             std::wstring shown = ToDisplay(text);
-            const LRESULT at = ::SendMessageW(list, message, wParam,
-                                              reinterpret_cast<LPARAM>(shown.c_str()));
+            const LRESULT at =
+                ::SendMessageW(list, message, wParam, reinterpret_cast<LPARAM>(shown.c_str()));
             if (at >= 0 && mirrored && static_cast<std::size_t>(at) <= lines.size())
                 lines.insert(lines.begin() + at, text);
             return at;
@@ -349,8 +349,8 @@ std::int32_t Win32WindowSystem::ModifyMenuA(HMENU hMenu, std::uint32_t position,
 std::int32_t Win32WindowSystem::MessageBoxA(HWND hWndOwner, const char* text, const char* caption,
                                             std::uint32_t type) {
     std::wstring shownText = ToDisplay(text ? text : "");
-    std::wstring shownCaption = ToDisplay(caption ? std::string_view(caption)
-                                                  : LoadResourceString(IDS_PRODUCTNAME));
+    std::wstring shownCaption =
+        ToDisplay(caption ? std::string_view(caption) : LoadResourceString(IDS_PRODUCTNAME));
     return ::MessageBoxW(Sys(hWndOwner), shownText.c_str(), shownCaption.c_str(), type);
 }
 

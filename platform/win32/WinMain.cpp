@@ -1,7 +1,7 @@
 // quavel.exe's entry point: hands the module and the arguments to RunQuavel, which lives in a file
 // of its own because the program's headers and <windows.h> name the same types.
-#include <windows.h>
 #include <shellapi.h>
+#include <windows.h>
 
 #include <string>
 #include <vector>

@@ -119,7 +119,8 @@ void WriteDialog(std::ostream& s, const DialogTemplate& d) {
 
 std::string Script(const char* icon, const char* manifest, const char* version) {
     std::ostringstream s;
-    s << "// Generated from res/ by rcgen; edit the templates, strings.def or version.def instead.\n"
+    s << "// Generated from res/ by rcgen; edit the templates, strings.def or version.def "
+         "instead.\n"
          "#pragma code_page(65001)\n"
          "LANGUAGE 0x11, 0x1\n\n"  // Japanese, the language of every text below
       << IDR_MAINFRAME << " ICON " << PathLiteral(icon) << "\n"
