@@ -1,7 +1,10 @@
-#include "platform/win32/Win32Mci.h"
-
-#include <mmsystem.h>
+// <windows.h> first, so that the seam headers leave its names alone.
+// clang-format off
 #include <windows.h>
+#include <mmsystem.h>
+// clang-format on
+
+#include "platform/win32/Win32Mci.h"
 
 #include <cstddef>
 #include <cstdio>

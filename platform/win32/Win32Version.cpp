@@ -1,6 +1,9 @@
-#include "platform/win32/Win32Version.h"
-
+// <windows.h> first, so that the seam headers leave its names alone.
+// clang-format off
 #include <windows.h>
+// clang-format on
+
+#include "platform/win32/Win32Version.h"
 
 namespace qv::win32 {
 

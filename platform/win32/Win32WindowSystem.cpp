@@ -1,8 +1,11 @@
-#include "platform/win32/Win32WindowSystem.h"
-
+// <windows.h> first, so that the seam headers leave its names alone.
+// clang-format off
+#include <windows.h>
 #include <commdlg.h>
 #include <shellapi.h>
-#include <windows.h>
+// clang-format on
+
+#include "platform/win32/Win32WindowSystem.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,7 +1,11 @@
 // quavel.exe's entry point: hands the module and the arguments to RunQuavel, which lives in a file
 // of its own because the program's headers and <windows.h> name the same types.
-#include <shellapi.h>
+
+// <windows.h> first, so that the seam headers leave its names alone.
+// clang-format off
 #include <windows.h>
+#include <shellapi.h>
+// clang-format on
 
 #include <string>
 #include <vector>

@@ -1,7 +1,11 @@
 // The Win32 backends on the real system calls (under wine64 in CI). Where Wine answers otherwise
 // than Windows, the case says so by name and is skipped under Wine only.
-#include <gtest/gtest.h>
+// <windows.h> first, so that the seam headers leave its names alone.
+// clang-format off
 #include <windows.h>
+// clang-format on
+
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstring>
