@@ -1,5 +1,6 @@
 // The yardstick for quavel.exe's start-up under Wine: the smallest dialog program, one dialog from
-// the same resources and nothing else. Its caption is "Minimal dialog" so that a script can find it.
+// the same resources and nothing else. Its caption is "Minimal dialog" so that a script can find
+// it.
 // clang-format off
 #include <windows.h>
 // clang-format on
