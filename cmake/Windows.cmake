@@ -4,7 +4,7 @@
 
 enable_language(RC)
 # A bare Windows has no MinGW run-time DLLs: libgcc, libstdc++ and winpthread go inside the exe.
-add_link_options(-static -static-libgcc -static-libstdc++ $<$<CONFIG:Release>:-s>)
+add_link_options(-static -static-libgcc -static-libstdc++ $<$<NOT:$<CONFIG:Debug>>:-s>)
 # ANSI calls throughout: the program keeps its bytes and the manifest makes UTF-8 the code page.
 add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0A00 WINVER=0x0A00)
 
