@@ -272,7 +272,8 @@ TEST(Win32MciTest, SystemSequencerMeasuresASongInMilliseconds) {
 
 // A real dialog from the resources: the Japanese caption reads back exactly as the resource
 // holds it, a Shift-JIS title is shown decoded while LB_GETTEXT answers the bytes given, the
-// combo box holds its three modes, and a message posted from another thread arrives.
+// combo box holds its three modes, a control the template hides stays hidden, and a message
+// posted from another thread arrives.
 constexpr std::uint32_t kFromThread = WM_USER + 7;
 constexpr char kShiftJisTitle[] = "\x83\x5E\x83\x43\x83\x67\x83\x8B";  // "タイトル"
 
@@ -294,6 +295,7 @@ std::int32_t PlayerProc(qv::HWND hDlg, std::uint32_t message, std::uintptr_t, st
                        reinterpret_cast<LPARAM>(shown));
         EXPECT_STREQ(shown, L"\x30BF\x30A4\x30C8\x30EB");
         EXPECT_EQ(qv::SendMessageA(qv::GetDlgItem(hDlg, IDC_DISPLAYMODE), CB_GETCOUNT, 0, 0), 3);
+        EXPECT_FALSE(qv::IsWindowVisible(qv::GetDlgItem(hDlg, IDC_RANDOM)));
         std::thread([hDlg] { qv::PostWindowMessage(hDlg, kFromThread, 0, 0); }).join();
         *pResult = TRUE;
         return TRUE;
