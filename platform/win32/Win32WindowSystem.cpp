@@ -256,8 +256,16 @@ std::intptr_t Win32WindowSystem::DefaultDialogProc(HWND hDlg, std::uint32_t mess
         case WM_DROPFILES:
             ::DragFinish(reinterpret_cast<::HDROP>(wParam));
             return 0;
-        case WM_SETTEXT:
-            return SetText(hDlg, TextOf(lParam));
+        case WM_SETTEXT: {
+            // The window procedure's own handling, not a new message, which would come back here
+            // through a dialog procedure that leaves WM_SETTEXT to the default.
+            Mirror& mirror = MirrorOf(hDlg);
+            mirror.text = TextOf(lParam);
+            mirror.hasText = true;
+            std::wstring shown = ToDisplay(mirror.text);
+            return ::DefWindowProcW(Sys(hDlg), WM_SETTEXT, 0,
+                                    reinterpret_cast<LPARAM>(shown.c_str()));
+        }
         default:
             return ::DefWindowProcA(Sys(hDlg), message, wParam, lParam);
     }
