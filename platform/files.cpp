@@ -230,7 +230,7 @@ std::int32_t FindClose(HANDLE find) {
     return Forward(0, [&](IFileSystem& fs) { return fs.FindClose(find); });
 }
 
-int _stat(const char* path, StatBuffer* buffer) {
+int StatPath(const char* path, StatBuffer* buffer) {
     return Forward(-1, [&](IFileSystem& fs) { return fs.Stat(path, buffer); });
 }
 

@@ -143,7 +143,9 @@
 namespace qv {
 
 using HANDLE = void*;
-using HMODULE = struct HINSTANCE__*;
+// Declared here first, so that a file that includes <windows.h> before this one still means ours.
+struct HINSTANCE__;
+using HMODULE = HINSTANCE__*;
 
 struct WIN32_FILE_ATTRIBUTE_DATA {
     std::uint32_t dwFileAttributes;
@@ -280,7 +282,7 @@ std::int32_t FindNextFileA(HANDLE find, WIN32_FIND_DATAA* data);
 std::int32_t FindClose(HANDLE find);
 
 // 0 and the mode (_S_IFDIR for a folder), or -1.
-int _stat(const char* path, StatBuffer* buffer);
+int StatPath(const char* path, StatBuffer* buffer);
 
 // The absolute form of relPath in absPath, at most maxLength bytes with its terminating zero;
 // null when it does not fit or cannot be formed.

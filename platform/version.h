@@ -51,14 +51,13 @@ static_assert(sizeof(VS_FIXEDFILEINFO) == 52);
 class IVersion {
 public:
     virtual ~IVersion() = default;
-    virtual std::uint32_t GetFileVersionInfoSize(const char* pszFileName,
-                                                 std::uint32_t* pdwHandle) = 0;
-    virtual std::int32_t GetFileVersionInfo(const char* pszFileName, std::uint32_t dwHandle,
-                                            std::uint32_t dwLen, void* pData) = 0;
-    virtual std::int32_t VerQueryValue(const void* pBlock, const char* pszSubBlock, void** ppBuffer,
-                                       std::uint32_t* puLen) = 0;
-    virtual std::uint32_t VerLanguageName(std::uint32_t wLang, char* pszLang,
-                                          std::uint32_t cchLang) = 0;
+    virtual std::uint32_t InfoSize(const char* pszFileName, std::uint32_t* pdwHandle) = 0;
+    virtual std::int32_t ReadInfo(const char* pszFileName, std::uint32_t dwHandle,
+                                  std::uint32_t dwLen, void* pData) = 0;
+    virtual std::int32_t QueryValue(const void* pBlock, const char* pszSubBlock, void** ppBuffer,
+                                    std::uint32_t* puLen) = 0;
+    virtual std::uint32_t LanguageName(std::uint32_t wLang, char* pszLang,
+                                       std::uint32_t cchLang) = 0;
 };
 
 // Installs the backend and answers the previous one (not owned).

@@ -97,7 +97,7 @@ void CPlayerDlg::ExpandPath(const CString& strPath, CStringArray& aOut) {
 
 BOOL CPlayerDlg::IsDirectory(const CString& strPath) {
     qv::StatBuffer status{};
-    return qv::_stat(strPath, &status) == 0 && (status.st_mode & _S_IFDIR) != 0;
+    return qv::StatPath(strPath, &status) == 0 && (status.st_mode & _S_IFDIR) != 0;
 }
 
 void CPlayerDlg::SplitString(const CString& strText, const CString& strDelimiter,

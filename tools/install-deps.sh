@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Installs the Debian packages of deps/debian-packages.txt that are not installed yet.
+# Installs the Debian packages of a list (default deps/debian-packages.txt) that are not installed
+# yet:  tools/install-deps.sh [LIST]
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
-mapfile -t wanted < <(grep -v -E '^\s*(#|$)' "$here/deps/debian-packages.txt")
+list=${1:-$here/deps/debian-packages.txt}
+mapfile -t wanted < <(grep -v -E '^\s*(#|$)' "$list")
 missing=()
 for p in "${wanted[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -145,29 +145,28 @@ void CopyCut(std::string_view text, char* out, std::uint32_t size) {
 
 }  // namespace
 
-std::uint32_t PosixVersion::GetFileVersionInfoSize(const char* pszFileName,
-                                                   std::uint32_t* pdwHandle) {
+std::uint32_t PosixVersion::InfoSize(const char* pszFileName, std::uint32_t* pdwHandle) {
     if (pdwHandle != nullptr) *pdwHandle = 0;
     std::vector<std::uint8_t> resource;
     if (!ReadResourceOf(pszFileName, resource)) return 0;
     return static_cast<std::uint32_t>(verblock::BlockSize(resource.size()));
 }
 
-std::int32_t PosixVersion::GetFileVersionInfo(const char* pszFileName, std::uint32_t /*dwHandle*/,
-                                              std::uint32_t dwLen, void* pData) {
+std::int32_t PosixVersion::ReadInfo(const char* pszFileName, std::uint32_t /*dwHandle*/,
+                                    std::uint32_t dwLen, void* pData) {
     std::vector<std::uint8_t> resource;
     if (!ReadResourceOf(pszFileName, resource)) return 0;
     return verblock::FillBlock(resource, std::span(static_cast<std::uint8_t*>(pData), dwLen)) ? 1
                                                                                               : 0;
 }
 
-std::int32_t PosixVersion::VerQueryValue(const void* pBlock, const char* pszSubBlock,
-                                         void** ppBuffer, std::uint32_t* puLen) {
+std::int32_t PosixVersion::QueryValue(const void* pBlock, const char* pszSubBlock, void** ppBuffer,
+                                      std::uint32_t* puLen) {
     return verblock::Query(pBlock, pszSubBlock, ppBuffer, puLen) ? 1 : 0;
 }
 
-std::uint32_t PosixVersion::VerLanguageName(std::uint32_t wLang, char* pszLang,
-                                            std::uint32_t cchLang) {
+std::uint32_t PosixVersion::LanguageName(std::uint32_t wLang, char* pszLang,
+                                         std::uint32_t cchLang) {
     std::string_view name = LanguageNameOf(wLang);
     CopyCut(name, pszLang, cchLang);
     return static_cast<std::uint32_t>(name.size());

@@ -14,6 +14,13 @@ namespace qv::seq {
 namespace {
 
 constexpr off_t kMaxFileBytes = off_t{64} << 20;
+#ifdef _WIN32
+// Binary, or the C library would turn CR LF pairs in the song into LF.
+constexpr int kOpenFlags = O_RDONLY | O_BINARY;
+#else
+// Non-blocking, so that a named pipe given as a song cannot hang the caller.
+constexpr int kOpenFlags = O_RDONLY | O_CLOEXEC | O_NONBLOCK;
+#endif
 
 class ScopedFd {
 public:
@@ -30,8 +37,7 @@ private:
 };
 
 MCIERROR ReadWholeFile(const char* path, std::vector<std::uint8_t>& bytes) {
-    // Non-blocking, so that a named pipe given as a song cannot hang the caller.
-    ScopedFd fd(::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    ScopedFd fd(::open(path, kOpenFlags));
     if (fd.Get() < 0)
         return errno == ENOENT || errno == ENOTDIR ? MCIERR_FILE_NOT_FOUND : MCIERR_FILE_READ;
     struct stat st {};

@@ -1,17 +1,24 @@
 #include "tests/support/FilesTempDir.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 
 namespace qvtest {
 
 TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "quavel-test-XXXXXX").string();
-    if (::mkdtemp(pattern.data())) m_path = pattern;
+    // A fresh name each try: create_directory answers false when the name is taken.
+    std::random_device seed;
+    std::mt19937_64 random(seed());
+    std::error_code error;
+    const std::filesystem::path base = std::filesystem::temp_directory_path(error);
+    for (int attempt = 0; attempt < 100 && m_path.empty() && !error; ++attempt) {
+        const std::filesystem::path path = base / ("quavel-test-" + std::to_string(random()));
+        if (std::filesystem::create_directory(path, error)) m_path = path.string();
+    }
     EXPECT_FALSE(m_path.empty()) << "cannot make a temporary folder";
 }
 

@@ -16,7 +16,7 @@ class WindowContract : public ::testing::TestWithParam<std::string> {
 protected:
     void SetUp() override {
         backend = MakeContractBackend(GetParam());
-        ASSERT_NE(backend, nullptr);
+        if (!backend) GTEST_SKIP() << GetParam() << " is not part of this platform's build";
         backend->AddTemplate(ContractTemplate());
         backend->AddTemplate(ContractChildTemplate());
     }

@@ -1,0 +1,30 @@
+// <windows.h> first, so that the seam headers leave its names alone.
+// clang-format off
+#include <windows.h>
+// clang-format on
+
+#include "platform/win32/Win32Process.h"
+
+#include <cstring>
+#include <vector>
+
+namespace qv::win32 {
+
+std::int32_t Win32Process::Start(const char* pszCommandLine, std::uint16_t wShowWindow) {
+    if (!pszCommandLine || !*pszCommandLine) return 0;
+    // CreateProcessA may write into the command line, so it gets a copy of its own.
+    std::vector<char> commandLine(pszCommandLine, pszCommandLine + std::strlen(pszCommandLine) + 1);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = wShowWindow;
+    PROCESS_INFORMATION started{};
+    if (!::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE,
+                          NORMAL_PRIORITY_CLASS, nullptr, nullptr, &startup, &started))
+        return 0;
+    ::CloseHandle(started.hThread);
+    ::CloseHandle(started.hProcess);
+    return 1;
+}
+
+}  // namespace qv::win32

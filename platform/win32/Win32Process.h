@@ -1,0 +1,13 @@
+#pragma once
+#include "platform/process.h"
+
+namespace qv::win32 {
+
+// Starts a command line with CreateProcessA, shown as asked and not activated, without waiting;
+// the process and thread handles are closed at once.
+class Win32Process final : public IProcess {
+public:
+    std::int32_t Start(const char* pszCommandLine, std::uint16_t wShowWindow) override;
+};
+
+}  // namespace qv::win32
