@@ -5,15 +5,18 @@
 
 #include "platform/win32/Win32Process.h"
 
-#include <cstring>
+#include <string>
 #include <vector>
 
 namespace qv::win32 {
 
-std::int32_t Win32Process::Start(const char* pszCommandLine, std::uint16_t wShowWindow) {
+std::int32_t Win32Process::Start(const char* pszCommandLine, const char* pszArgument,
+                                  std::uint16_t wShowWindow) {
     if (!pszCommandLine || !*pszCommandLine) return 0;
+    std::string text = pszCommandLine;
+    if (pszArgument) text += " " + QuoteArgument(pszArgument);
     // CreateProcessA may write into the command line, so it gets a copy of its own.
-    std::vector<char> commandLine(pszCommandLine, pszCommandLine + std::strlen(pszCommandLine) + 1);
+    std::vector<char> commandLine(text.c_str(), text.c_str() + text.size() + 1);
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;

@@ -195,8 +195,8 @@ TEST_F(Win32RegistryTest, EnumValueStaysInsideTheBuffer) {
 TEST(Win32ProcessTest, StartsWithoutWaitingAndReportsAMissingProgram) {
     qv::win32::Win32Process process;
     Installed<qv::IProcess, qv::InstallProcess> installed(process);
-    EXPECT_NE(qv::StartProcess("cmd.exe /c exit 0", SW_SHOWNA), 0);
-    EXPECT_EQ(qv::StartProcess("quavel-no-such-program.exe x", SW_SHOWNA), 0);
+    EXPECT_NE(qv::StartProcess("cmd.exe /c exit 0", "C:\\a folder\\x.txt", SW_SHOWNA), 0);
+    EXPECT_EQ(qv::StartProcess("quavel-no-such-program.exe x", nullptr, SW_SHOWNA), 0);
 }
 
 // The test program carries the program's resources, so its own version resource is Quavel's.
