@@ -1,3 +1,5 @@
+#include <gmock/gmock.h>
+
 #include <algorithm>
 
 #include "platform/sequencer/SmfWriter.h"
@@ -5,6 +7,7 @@
 
 using qv::seq::BuildSmf;
 using qv::seq::SmfTrack;
+using ::testing::Contains;
 
 namespace {
 
@@ -116,7 +119,12 @@ TEST_F(SequencerTest, PauseStopAndCloseLeaveNothingSounding) {
         m_clock.AdvanceMs(600);  // the note struck at 500 ms is sounding
         m_out.Take();
         Command(id, command);
-        EXPECT_TRUE(Silenced(m_out.Take()));
+        // Sustain off, all notes off and all sound off on every channel.
+        const std::vector<Bytes> sent = m_out.Take();
+        for (int channel = 0; channel < 16; ++channel) {
+            for (std::uint8_t controller : {64, 123, 120})
+                EXPECT_THAT(sent, Contains(Bytes{std::uint8_t(0xB0 | channel), controller, 0}));
+        }
     }
 }
 
