@@ -146,7 +146,9 @@ bool VirtualDisplay::Start(std::string& failure) {
         failure = "cannot make a pipe";
         return false;
     }
-    // The server picks a free display number itself and writes it, in one line, to the descriptor.
+    // The server picks a free display number itself and writes it, in one line, to the
+    // descriptor. The line is read up to its end: a client started on the number alone sometimes
+    // could not connect yet.
     const bool started = m_server.Start({{"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen",
                                           "0", "1280x1024x24", "-nolisten", "tcp", "-noreset"},
                                          CurrentEnvironment(),
@@ -155,13 +157,19 @@ bool VirtualDisplay::Start(std::string& failure) {
                                          {},
                                          fds[1]});
     ::close(fds[1]);
-    char line[16] = {};
-    pollfd p{fds[0], POLLIN, 0};
-    if (started && ::poll(&p, 1, 15000) > 0 && ::read(fds[0], line, sizeof line - 1) > 0 &&
-        line[0] >= '0' && line[0] <= '9') {
-        m_name = ":" + std::to_string(std::atoi(line));
+    std::string number;
+    const auto deadline = Clock::now() + milliseconds(15000);
+    for (char c = 0; started && Clock::now() < deadline;) {
+        pollfd p{fds[0], POLLIN, 0};
+        if (::poll(&p, 1, 100) <= 0) {
+            if (!m_server.Running()) break;
+            continue;
+        }
+        if (::read(fds[0], &c, 1) != 1 || c == '\n') break;
+        number += c;
     }
     ::close(fds[0]);
+    if (!number.empty()) m_name = ":" + number;
     if (m_name.empty()) {
         failure = started && m_server.Running() ? "Xvfb did not say which display it serves"
                                                 : "cannot start Xvfb (is it installed?)";
