@@ -47,7 +47,7 @@ TEST_F(SequencerTest, LengthPositionAndDeadlinesFollowATempoMapFromAnotherTrack)
     EXPECT_EQ(Status(id, MCI_STATUS_LENGTH), 5500u);
     ASSERT_EQ(Play(id), 0u);
     EXPECT_EQ(NoteOnKeys(m_out.Take()), (Keys{60}));
-    EXPECT_EQ(Status(id, MCI_STATUS_MODE), static_cast<std::uint32_t>(MCI_MODE_PLAY));
+    EXPECT_EQ(Status(id, MCI_STATUS_MODE), std::uint32_t{MCI_MODE_PLAY});
     m_clock.AdvanceMs(1249);
     EXPECT_EQ(NoteOnKeys(m_out.Take()), (Keys{61, 62}));
     EXPECT_EQ(Status(id, MCI_STATUS_POSITION), 1249u);
@@ -59,7 +59,7 @@ TEST_F(SequencerTest, LengthPositionAndDeadlinesFollowATempoMapFromAnotherTrack)
     m_clock.AdvanceMs(10000);
     EXPECT_EQ(NoteOnKeys(m_out.Take()), (Keys{66, 67}));
     EXPECT_EQ(Status(id, MCI_STATUS_POSITION), 5500u) << "the position stops at the end";
-    EXPECT_EQ(Status(id, MCI_STATUS_MODE), static_cast<std::uint32_t>(MCI_MODE_STOP));
+    EXPECT_EQ(Status(id, MCI_STATUS_MODE), std::uint32_t{MCI_MODE_STOP});
 }
 
 TEST_F(SequencerTest, NotifiesEachPlayOnceAsSuccessfulSupersededOrAborted) {
@@ -96,7 +96,7 @@ TEST_F(SequencerTest, PlayWithoutFromContinuesAtThePausePosition) {
     Play(id);
     m_clock.AdvanceMs(700);
     Command(id, MCI_PAUSE);
-    EXPECT_EQ(Status(id, MCI_STATUS_MODE), static_cast<std::uint32_t>(MCI_MODE_PAUSE));
+    EXPECT_EQ(Status(id, MCI_STATUS_MODE), std::uint32_t{MCI_MODE_PAUSE});
     m_out.Take();
 
     m_clock.AdvanceMs(5000);
@@ -181,7 +181,7 @@ TEST_F(SequencerTest, SeekStopsAndPlayRunsToAGivenEnd) {
     qv::MCI_SEEK_PARMS seek{};
     seek.dwTo = 1000;
     EXPECT_EQ(Send(id, MCI_SEEK, MCI_TO, &seek), 0u);
-    EXPECT_EQ(Status(id, MCI_STATUS_MODE), static_cast<std::uint32_t>(MCI_MODE_STOP));
+    EXPECT_EQ(Status(id, MCI_STATUS_MODE), std::uint32_t{MCI_MODE_STOP});
     EXPECT_EQ(Status(id, MCI_STATUS_POSITION), 1000u);
     m_out.Take();
 
@@ -199,18 +199,16 @@ TEST_F(SequencerTest, SeekStopsAndPlayRunsToAGivenEnd) {
 
 TEST_F(SequencerTest, OpensEachMidiFileAsADeviceOfItsOwnAndRefusesWhatItCannotDo) {
     std::uint32_t id = 0;
-    EXPECT_EQ(Open(m_dir / "missing.mid", id), static_cast<qv::MCIERROR>(MCIERR_FILE_NOT_FOUND));
-    EXPECT_EQ(Open(m_dir.Write("text.mid", "hello"), id),
-              static_cast<qv::MCIERROR>(MCIERR_INVALID_FILE));
-    EXPECT_EQ(Open(m_dir.Path(), id), static_cast<qv::MCIERROR>(MCIERR_INVALID_FILE));
+    EXPECT_EQ(Open(m_dir / "missing.mid", id), qv::MCIERROR{MCIERR_FILE_NOT_FOUND});
+    EXPECT_EQ(Open(m_dir.Write("text.mid", "hello"), id), qv::MCIERROR{MCIERR_INVALID_FILE});
+    EXPECT_EQ(Open(m_dir.Path(), id), qv::MCIERROR{MCIERR_INVALID_FILE});
 
     const std::string path = m_dir.Write("song.mid", FourNotes());
     qv::MCI_OPEN_PARMS open{};
     open.lpstrElementName = path.c_str();
     open.lpstrDeviceType = "waveaudio";
     const std::uintptr_t byName = MCI_OPEN_TYPE | MCI_OPEN_ELEMENT | MCI_NOTIFY;
-    EXPECT_EQ(Send(0, MCI_OPEN, byName, &open),
-              static_cast<qv::MCIERROR>(MCIERR_INVALID_DEVICE_NAME));
+    EXPECT_EQ(Send(0, MCI_OPEN, byName, &open), qv::MCIERROR{MCIERR_INVALID_DEVICE_NAME});
     open.lpstrDeviceType = "Sequencer";
     open.dwCallback = kWindow;
     ASSERT_EQ(Send(0, MCI_OPEN, byName, &open), 0u);
@@ -220,18 +218,15 @@ TEST_F(SequencerTest, OpensEachMidiFileAsADeviceOfItsOwnAndRefusesWhatItCannotDo
     EXPECT_NE(open.wDeviceID, 0u);
     EXPECT_NE(open.wDeviceID, id);
     EXPECT_EQ(Command(open.wDeviceID, MCI_CLOSE), 0u);
-    EXPECT_EQ(Command(open.wDeviceID, MCI_CLOSE),
-              static_cast<qv::MCIERROR>(MCIERR_INVALID_DEVICE_ID));
+    EXPECT_EQ(Command(open.wDeviceID, MCI_CLOSE), qv::MCIERROR{MCIERR_INVALID_DEVICE_ID});
 
     qv::MCI_SET_PARMS set{};
     set.dwTimeFormat = MCI_FORMAT_SMPTE_30;
-    EXPECT_EQ(Send(id, MCI_SET, MCI_SET_TIME_FORMAT, &set),
-              static_cast<qv::MCIERROR>(MCIERR_BAD_TIME_FORMAT));
-    EXPECT_EQ(Play(id, 5501), static_cast<qv::MCIERROR>(MCIERR_OUTOFRANGE));
-    EXPECT_EQ(Play(id, 1500, 1000), static_cast<qv::MCIERROR>(MCIERR_OUTOFRANGE));
-    EXPECT_EQ(Send(id, MCI_STOP, MCI_NOTIFY, nullptr),
-              static_cast<qv::MCIERROR>(MCIERR_NULL_PARAMETER_BLOCK));
-    EXPECT_EQ(Status(id, MCI_STATUS_MODE), static_cast<std::uint32_t>(MCI_MODE_STOP));
+    EXPECT_EQ(Send(id, MCI_SET, MCI_SET_TIME_FORMAT, &set), qv::MCIERROR{MCIERR_BAD_TIME_FORMAT});
+    EXPECT_EQ(Play(id, 5501), qv::MCIERROR{MCIERR_OUTOFRANGE});
+    EXPECT_EQ(Play(id, 1500, 1000), qv::MCIERROR{MCIERR_OUTOFRANGE});
+    EXPECT_EQ(Send(id, MCI_STOP, MCI_NOTIFY, nullptr), qv::MCIERROR{MCIERR_NULL_PARAMETER_BLOCK});
+    EXPECT_EQ(Status(id, MCI_STATUS_MODE), std::uint32_t{MCI_MODE_STOP});
     EXPECT_TRUE(NoteOnKeys(m_out.Take()).empty()) << "refused plays send nothing";
 }
 
