@@ -111,9 +111,9 @@ Tools FindTools() {
 
 e2e::Environment PlayerEnv(const e2e::VirtualDisplay& display, const fs::path& dir) {
     e2e::Environment env = display.Env();
-    env.Set("XDG_CONFIG_HOME", (dir / "config").string())
-        .Set("XDG_RUNTIME_DIR", (dir / "runtime").string())
-        .Unset("QUAVEL_REGISTRY_FILE");
+    env["XDG_CONFIG_HOME"] = (dir / "config").string();
+    env["XDG_RUNTIME_DIR"] = (dir / "runtime").string();
+    env.erase("QUAVEL_REGISTRY_FILE");
     return env;
 }
 
@@ -130,7 +130,7 @@ double PlayerFirstSound(const e2e::VirtualDisplay& display, const Tools& tools, 
                         const std::string& song, int round) {
     const std::string wav = (dir / ("round" + std::to_string(round) + ".wav")).string();
     e2e::Environment env = PlayerEnv(display, dir);
-    env.Set("QUAVEL_MIDI_OUT", "wav:" + wav);
+    env["QUAVEL_MIDI_OUT"] = "wav:" + wav;
     e2e::ChildProcess player;
     const auto start = Clock::now();
     if (!player.Start({{tools.quavel, song}, env, dir.string(), {}, {}, -1})) return NAN;
@@ -159,7 +159,7 @@ Memory PlayerMemory(const e2e::VirtualDisplay& display, const Tools& tools, cons
                     const std::vector<std::string>& args) {
     Memory m;
     e2e::Environment env = PlayerEnv(display, dir);
-    env.Set("QUAVEL_MIDI_OUT", "null");
+    env["QUAVEL_MIDI_OUT"] = "null";
     std::vector<std::string> argv{tools.quavel};
     argv.insert(argv.end(), args.begin(), args.end());
     e2e::ChildProcess player;

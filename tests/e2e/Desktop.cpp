@@ -7,7 +7,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <sstream>
 #include <thread>
 
@@ -24,8 +27,8 @@ struct ExecImage {
     std::vector<std::string> argStore, envStore;
     std::vector<char*> argv, envp;
 
-    explicit ExecImage(const Launch& launch)
-        : argStore(launch.argv), envStore(launch.env.Entries()) {
+    explicit ExecImage(const Launch& launch) : argStore(launch.argv) {
+        for (const auto& [name, value] : launch.env) envStore.push_back(name + "=" + value);
         for (std::string& a : argStore) argv.push_back(a.data());
         argv.push_back(nullptr);
         for (std::string& e : envStore) envp.push_back(e.data());
@@ -42,19 +45,14 @@ void RedirectOrNull(const std::string& path, int fd) {
     }
 }
 
-[[noreturn]] void BecomeChild(const Launch& launch, const ExecImage& image, pid_t parent,
-                              int stdoutPipe) {
+[[noreturn]] void BecomeChild(const Launch& launch, const ExecImage& image, pid_t parent) {
     // Dies with the test process, whatever ends it.
     ::prctl(PR_SET_PDEATHSIG, SIGKILL);
     if (::getppid() != parent) ::_exit(127);
     ::setpgid(0, 0);
     int devNull = ::open("/dev/null", O_RDONLY);
     if (devNull >= 0) ::dup2(devNull, 0);
-    if (stdoutPipe >= 0) {
-        ::dup2(stdoutPipe, 1);
-    } else {
-        RedirectOrNull(launch.stdoutPath, 1);
-    }
+    RedirectOrNull(launch.stdoutPath, 1);
     RedirectOrNull(launch.stderrPath, 2);
     if (launch.keepFd >= 0) ::fcntl(launch.keepFd, F_SETFD, 0);
     if (!launch.workDir.empty() && ::chdir(launch.workDir.c_str()) != 0) ::_exit(127);
@@ -64,52 +62,25 @@ void RedirectOrNull(const std::string& path, int fd) {
 
 }  // namespace
 
-Environment::Environment() {
+Environment CurrentEnvironment() {
+    Environment env;
     for (char** e = environ; e && *e; ++e) {
         std::string entry(*e);
         std::size_t eq = entry.find('=');
-        if (eq != std::string::npos) m_vars[entry.substr(0, eq)] = entry.substr(eq + 1);
+        if (eq != std::string::npos) env[entry.substr(0, eq)] = entry.substr(eq + 1);
     }
+    return env;
 }
 
-Environment& Environment::Set(const std::string& name, const std::string& value) {
-    m_vars[name] = value;
-    return *this;
-}
-
-Environment& Environment::Unset(const std::string& name) {
-    m_vars.erase(name);
-    return *this;
-}
-
-std::optional<std::string> Environment::Get(const std::string& name) const {
-    auto it = m_vars.find(name);
-    if (it == m_vars.end()) return std::nullopt;
-    return it->second;
-}
-
-std::vector<std::string> Environment::Entries() const {
-    std::vector<std::string> entries;
-    for (const auto& [name, value] : m_vars) entries.push_back(name + "=" + value);
-    return entries;
-}
-
-bool ChildProcess::Start(const Launch& launch, int* pStdoutPipe) {
+bool ChildProcess::Start(const Launch& launch) {
     if (m_pid > 0 || launch.argv.empty()) return false;
-    int fds[2] = {-1, -1};
-    if (pStdoutPipe && ::pipe2(fds, O_CLOEXEC) != 0) return false;
     const ExecImage image(launch);
     const pid_t parent = ::getpid();
     const pid_t pid = ::fork();
-    if (pid == 0) BecomeChild(launch, image, parent, fds[1]);
-    if (fds[1] >= 0) ::close(fds[1]);
-    if (pid < 0) {
-        if (fds[0] >= 0) ::close(fds[0]);
-        return false;
-    }
+    if (pid == 0) BecomeChild(launch, image, parent);
+    if (pid < 0) return false;
     m_pid = pid;
     m_status.reset();
-    if (pStdoutPipe) *pStdoutPipe = fds[0];
     return true;
 }
 
@@ -139,31 +110,24 @@ void ChildProcess::Stop() {
     m_pid = -1;
 }
 
+// The output goes to a file read once the command has ended: the tools print a line or two.
 ToolResult RunTool(const std::vector<std::string>& argv, const Environment& env,
                    milliseconds timeout) {
     ToolResult result;
+    char out[] = "/tmp/quavel-e2e-XXXXXX";
+    const int fd = ::mkstemp(out);
+    if (fd < 0) return result;
+    ::close(fd);
     ChildProcess child;
-    int out = -1;
-    Launch launch{argv, env, {}, {}, {}, -1};
-    if (!child.Start(launch, &out)) return result;
-    const auto deadline = Clock::now() + timeout;
-    char buffer[4096];
-    for (;;) {
-        const auto left = std::chrono::duration_cast<milliseconds>(deadline - Clock::now()).count();
-        if (left <= 0) break;
-        pollfd p{out, POLLIN, 0};
-        if (::poll(&p, 1, static_cast<int>(left)) <= 0) continue;
-        const ssize_t n = ::read(out, buffer, sizeof buffer);
-        if (n <= 0) break;  // the end of its output
-        result.out.append(buffer, static_cast<std::size_t>(n));
-    }
-    ::close(out);
     int status = 0;
-    const auto left = std::chrono::duration_cast<milliseconds>(deadline - Clock::now());
-    if (child.WaitExit(std::max(left, milliseconds(0)), &status) && WIFEXITED(status)) {
+    if (child.Start({argv, env, {}, out, {}, -1}) && child.WaitExit(timeout, &status) &&
+        WIFEXITED(status)) {
         result.finished = true;
         result.exitCode = WEXITSTATUS(status);
+        std::ifstream in(out, std::ios::binary);
+        result.out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
+    ::unlink(out);
     return result;
 }
 
@@ -182,45 +146,45 @@ bool VirtualDisplay::Start(std::string& failure) {
         failure = "cannot make a pipe";
         return false;
     }
-    // The server picks a free display number itself and writes it to the descriptor.
-    Launch launch{{"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "1280x1024x24",
-                   "-nolisten", "tcp", "-noreset"},
-                  Environment(),
-                  {},
-                  {},
-                  {},
-                  fds[1]};
-    const bool started = m_server.Start(launch);
+    // The server picks a free display number itself and writes it, in one line, to the
+    // descriptor. The line is read up to its end: a client started on the number alone sometimes
+    // could not connect yet.
+    const bool started = m_server.Start({{"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen",
+                                          "0", "1280x1024x24", "-nolisten", "tcp", "-noreset"},
+                                         CurrentEnvironment(),
+                                         {},
+                                         {},
+                                         {},
+                                         fds[1]});
     ::close(fds[1]);
     std::string number;
-    if (started) {
-        const auto deadline = Clock::now() + milliseconds(15000);
-        char c = 0;
-        while (Clock::now() < deadline) {
-            pollfd p{fds[0], POLLIN, 0};
-            if (::poll(&p, 1, 100) <= 0) {
-                if (!m_server.Running()) break;
-                continue;
-            }
-            if (::read(fds[0], &c, 1) != 1 || c == '\n') break;
-            number += c;
+    const auto deadline = Clock::now() + milliseconds(15000);
+    for (char c = 0; started && Clock::now() < deadline;) {
+        pollfd p{fds[0], POLLIN, 0};
+        if (::poll(&p, 1, 100) <= 0) {
+            if (!m_server.Running()) break;
+            continue;
         }
+        if (::read(fds[0], &c, 1) != 1 || c == '\n') break;
+        number += c;
     }
     ::close(fds[0]);
-    if (number.empty()) {
+    if (!number.empty()) m_name = ":" + number;
+    if (m_name.empty()) {
         failure = started && m_server.Running() ? "Xvfb did not say which display it serves"
                                                 : "cannot start Xvfb (is it installed?)";
         m_server.Stop();
         return false;
     }
-    m_name = ":" + number;
     return true;
 }
 
 Environment VirtualDisplay::Env() const {
-    Environment env;
-    env.Set("DISPLAY", m_name).Unset("WAYLAND_DISPLAY").Unset("XAUTHORITY");
-    env.Set("QT_QPA_PLATFORM", "xcb");
+    Environment env = CurrentEnvironment();
+    env.erase("WAYLAND_DISPLAY");
+    env.erase("XAUTHORITY");
+    env["DISPLAY"] = m_name;
+    env["QT_QPA_PLATFORM"] = "xcb";
     return env;
 }
 
@@ -243,15 +207,9 @@ std::vector<std::string> VirtualDisplay::VisibleWindows(const std::string& title
 
 bool VirtualDisplay::GetGeometry(const std::string& window, Geometry& geometry) const {
     std::string out;
-    if (!Xdotool({"getwindowgeometry", "--shell", window}, &out)) return false;
-    std::map<std::string, int> values;
-    std::istringstream lines(out);
-    for (std::string line; std::getline(lines, line);) {
-        std::size_t eq = line.find('=');
-        if (eq != std::string::npos) values[line.substr(0, eq)] = std::atoi(line.c_str() + eq + 1);
-    }
-    geometry = {values["X"], values["Y"], values["WIDTH"], values["HEIGHT"]};
-    return values.count("WIDTH") && values.count("HEIGHT");
+    return Xdotool({"getwindowgeometry", "--shell", window}, &out) &&
+           std::sscanf(out.c_str(), "WINDOW=%*d X=%d Y=%d WIDTH=%d HEIGHT=%d", &geometry.x,
+                       &geometry.y, &geometry.width, &geometry.height) == 4;
 }
 
 bool VirtualDisplay::PressKeys(const std::string& window,

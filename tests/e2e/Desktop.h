@@ -16,18 +16,10 @@ namespace e2e {
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
-// A copy of this process's environment to change for a child.
-class Environment {
-public:
-    Environment();
-    Environment& Set(const std::string& name, const std::string& value);
-    Environment& Unset(const std::string& name);
-    std::optional<std::string> Get(const std::string& name) const;
-    std::vector<std::string> Entries() const;
-
-private:
-    std::map<std::string, std::string> m_vars;
-};
+// Environment variables by name.
+using Environment = std::map<std::string, std::string>;
+// This process's environment, to change for a child.
+Environment CurrentEnvironment();
 
 struct Launch {
     std::vector<std::string> argv;  // argv[0] is found on PATH when it has no slash
@@ -47,7 +39,7 @@ public:
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
 
-    bool Start(const Launch& launch, int* pStdoutPipe = nullptr);
+    bool Start(const Launch& launch);
     pid_t Pid() const { return m_pid; }
     bool Running();
     // True with the wait status once the child has ended within the time.
@@ -80,10 +72,8 @@ struct Geometry {
 // A private X server on a free display (Xvfb), stopped with the object.
 class VirtualDisplay {
 public:
-    VirtualDisplay() = default;
     // Answers false, and why in `failure`, when the server cannot be started.
     bool Start(std::string& failure);
-    const std::string& Name() const { return m_name; }
     // This process's environment with DISPLAY set to this server and no other display.
     Environment Env() const;
 

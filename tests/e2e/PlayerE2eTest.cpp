@@ -8,19 +8,20 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <map>
 
 #include "platform/sequencer/Outputs.h"
 #include "platform/sequencer/SmfWriter.h"
 #include "tests/e2e/Desktop.h"
-#include "tests/support/WavFile.h"
 #include "tests/support/FilesTempDir.h"
 #include "tests/support/PlayerFixture.h"
+#include "tests/support/WavFile.h"
 
 namespace {
 
 using e2e::milliseconds;
 using ::testing::AnyOf;
+using ::testing::Contains;
+using ::testing::IsSupersetOf;
 
 const std::string kQuavel = QV_BINARY_DIR "/quavel";
 // Only third-party libraries' leaks at exit (the desktop bus, fonts): the sanitized build
@@ -50,26 +51,11 @@ std::string TwoSecondSong() {
     return std::string(bytes.begin(), bytes.end());
 }
 
-std::string Dword(std::uint32_t value) {
+// A setting's line as the registry file holds it.
+std::string Dword(const std::string& name, std::uint32_t value) {
     char text[32];
     std::snprintf(text, sizeof text, "dword:%08x", value);
-    return text;
-}
-
-// The values of the settings key as the registry file holds them: name -> "dword:..." or "\"...\"".
-std::map<std::string, std::string> StoredSettings(const std::string& registryFile) {
-    std::map<std::string, std::string> values;
-    for (const std::string& line : SettingsLines(qvtest::ReadAll(registryFile))) {
-        const std::size_t eq = line.find("\"=");
-        if (line.front() == '"' && eq != std::string::npos)
-            values[line.substr(1, eq - 1)] = line.substr(eq + 2);
-    }
-    return values;
-}
-
-std::string Setting(const std::map<std::string, std::string>& settings, const std::string& name) {
-    auto it = settings.find(name);
-    return it == settings.end() ? "(missing)" : it->second;
+    return "\"" + name + "\"=" + text;
 }
 
 std::string Describe(int status) {
@@ -89,13 +75,12 @@ protected:
     // quavel on the private display, with its settings, sound and messages in the temporary folder.
     void StartPlayer(const std::vector<std::string>& args, const std::string& midiOut) {
         e2e::Environment env = display.Env();
-        env.Set("XDG_CONFIG_HOME", dir.Path())
-            .Set("XDG_RUNTIME_DIR", runtimeDir)
-            .Unset("QUAVEL_REGISTRY_FILE")
-            .Set("QUAVEL_MIDI_OUT", midiOut);
-        const std::string lsan = env.Get("LSAN_OPTIONS").value_or("");
-        env.Set("LSAN_OPTIONS",
-                (lsan.empty() ? "" : lsan + ":") + "suppressions=" + kLeakSuppressions);
+        env.erase("QUAVEL_REGISTRY_FILE");
+        env["XDG_CONFIG_HOME"] = dir.Path();
+        env["XDG_RUNTIME_DIR"] = runtimeDir;
+        env["QUAVEL_MIDI_OUT"] = midiOut;
+        std::string& lsan = env["LSAN_OPTIONS"];
+        lsan += (lsan.empty() ? "suppressions=" : ":suppressions=") + kLeakSuppressions;
         std::vector<std::string> argv{kQuavel};
         argv.insert(argv.end(), args.begin(), args.end());
         ASSERT_TRUE(player.Start({argv, env, dir.Path(), {}, errorsFile, -1}));
@@ -123,7 +108,9 @@ protected:
     }
 
     std::string Errors() const { return "standard error: " + qvtest::ReadAll(errorsFile); }
-    std::string RegistryFile() const { return dir / "quavel/registry.reg"; }
+    std::vector<std::string> StoredSettings() const {
+        return SettingsLines(qvtest::ReadAll(dir / "quavel/registry.reg"));
+    }
 
     qvtest::TempDir dir;
     const std::string runtimeDir = dir / "runtime";
@@ -182,14 +169,11 @@ TEST_F(PlayerE2eTest, PlaysASongToItsEndStopsAndQuitsThroughTheQuestion) {
     EXPECT_LT(start, 0.2);
     EXPECT_NEAR(end - start, kSongSeconds, 0.3);
 
-    const auto settings = StoredSettings(RegistryFile());
-    EXPECT_EQ(Setting(settings, "DisplayMode"), Dword(0));
-    EXPECT_EQ(Setting(settings, "YesLoop"), Dword(0));
-    EXPECT_EQ(Setting(settings, "YesRandomize"), Dword(0));
-    EXPECT_EQ(Setting(settings, "YesAskQuit"), Dword(1));
     // The window was centred on the first start, and that is where the quit found it.
-    EXPECT_EQ(Setting(settings, "WindowPosX"), Dword(where.x));
-    EXPECT_EQ(Setting(settings, "WindowPosY"), Dword(where.y));
+    EXPECT_THAT(StoredSettings(),
+                IsSupersetOf({Dword("DisplayMode", 0), Dword("YesLoop", 0),
+                              Dword("YesRandomize", 0), Dword("YesAskQuit", 1),
+                              Dword("WindowPosX", where.x), Dword("WindowPosY", where.y)}));
     EXPECT_EQ(where.x, (1280 - where.width) / 2);
     EXPECT_EQ(where.y, (1024 - where.height) / 2);
 }
@@ -214,23 +198,23 @@ TEST_F(PlayerE2eTest, StartsWhereItWasLeftAndQuitsAtOnceWhenNotToAsk) {
     ASSERT_TRUE(display.PressKeys(window, {"Escape"}));
     ExpectPlayerEnds();
 
-    const auto settings = StoredSettings(RegistryFile());
-    EXPECT_EQ(Setting(settings, "YesLoop"), Dword(1)) << "the click did not reach Loop";
-    EXPECT_EQ(Setting(settings, "WindowPosX"), Dword(100));
-    EXPECT_EQ(Setting(settings, "WindowPosY"), Dword(60));
-    EXPECT_EQ(Setting(settings, "DisplayMode"), Dword(1));
-    EXPECT_EQ(Setting(settings, "YesAskQuit"), Dword(0));
+    const std::vector<std::string> settings = StoredSettings();
+    EXPECT_THAT(settings, Contains(Dword("YesLoop", 1))) << "the click did not reach Loop";
+    EXPECT_THAT(settings, IsSupersetOf({Dword("WindowPosX", 100), Dword("WindowPosY", 60),
+                                        Dword("DisplayMode", 1), Dword("YesAskQuit", 0)}));
     // Saved strings carry no terminating zero, which the file can only show as bytes.
-    EXPECT_THAT(Setting(settings, "Mine"), AnyOf("\"kept\"", "hex(1):6b,65,70,74"));
+    EXPECT_THAT(settings, Contains(AnyOf("\"Mine\"=\"kept\"", "\"Mine\"=hex(1):6b,65,70,74")));
 }
 
 // Without any display there is nothing to show the window on: one line says so, nothing is
 // written, and the exit status tells scripts.
 TEST(PlayerWithoutDisplay, ExitsWithStatusTwoAndOneLine) {
     qvtest::TempDir dir;
-    e2e::Environment env;
-    env.Unset("DISPLAY").Unset("WAYLAND_DISPLAY").Unset("QT_QPA_PLATFORM");
-    env.Set("XDG_CONFIG_HOME", dir.Path()).Unset("QUAVEL_REGISTRY_FILE");
+    e2e::Environment env = e2e::CurrentEnvironment();
+    for (const char* name :
+         {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "QUAVEL_REGISTRY_FILE"})
+        env.erase(name);
+    env["XDG_CONFIG_HOME"] = dir.Path();
     const std::string out = dir / "stdout.txt", err = dir / "stderr.txt";
     e2e::ChildProcess player;
     ASSERT_TRUE(

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "framework/String.h"
-#include "platform/rand.h"
 
 // Names and titles are byte strings: zeros and Shift-JIS bytes must survive every operation.
 TEST(CString, KeepsBytesIncludingZerosAndHighBytes) {
@@ -11,11 +10,4 @@ TEST(CString, KeepsBytesIncludingZerosAndHighBytes) {
     EXPECT_EQ(s.Right(2), CString("\x83\x5C"));
     EXPECT_EQ(s.Mid(2, 100).GetLength(), 2);
     EXPECT_EQ(s.Left(-3), "");
-}
-
-// Shuffled lists must come out the same on every platform.
-TEST(Rand, FollowsTheClassicSequenceFromSeedOne) {
-    qv::ResetRand();
-    const int expected[] = {41, 18467, 6334, 26500, 19169};
-    for (int v : expected) EXPECT_EQ(qv::Rand(), v);
 }

@@ -18,28 +18,23 @@ protected:
     }
 
     static void ExpectPlaying(CPlayerDlg& dlg, DialogDriver& d, int nEntry) {
-        EXPECT_EQ(dlg.m_nCurrent, nEntry);
-        EXPECT_EQ(d.Selection(IDC_PLAYLIST), nEntry);
-        EXPECT_EQ(dlg.m_bPlaying, 1);
-        EXPECT_EQ(dlg.m_bPaused, 0);
-        EXPECT_TRUE(dlg.m_device.IsOpen());
-        EXPECT_EQ(d.Text(IDC_PLAY), "&PAUSE");
-        EXPECT_EQ(TransportState(d), "1111");
-        EXPECT_FALSE(d.IsEnabled(IDC_SHUFFLE));
+        ExpectState(dlg, d, nEntry, true);
     }
-
     // Idle after STOP or the end of the list, with nEntry still current and selected.
     static void ExpectStopped(CPlayerDlg& dlg, DialogDriver& d, int nEntry) {
-        EXPECT_EQ(dlg.m_nCurrent, nEntry);
-        EXPECT_EQ(d.Selection(IDC_PLAYLIST), nEntry);
-        EXPECT_EQ(dlg.m_bPlaying, 0);
-        EXPECT_EQ(dlg.m_bPaused, 0);
-        EXPECT_FALSE(dlg.m_device.IsOpen());
-        EXPECT_EQ(d.Text(IDC_PLAY), "&PLAY");
-        EXPECT_EQ(TransportState(d), "1011");
+        ExpectState(dlg, d, nEntry, false);
         EXPECT_EQ(d.Text(IDC_POSITION), "00:00");
         EXPECT_EQ(d.Text(IDC_LENGTH), "00:00");
-        EXPECT_TRUE(d.IsEnabled(IDC_SHUFFLE));
+    }
+    static void ExpectState(CPlayerDlg& dlg, DialogDriver& d, int nEntry, bool playing) {
+        EXPECT_EQ(dlg.m_nCurrent, nEntry);
+        EXPECT_EQ(d.Selection(IDC_PLAYLIST), nEntry);
+        EXPECT_EQ(dlg.m_bPlaying, playing ? 1 : 0);
+        EXPECT_EQ(dlg.m_bPaused, 0);
+        EXPECT_EQ(dlg.m_device.IsOpen(), playing);
+        EXPECT_EQ(d.Text(IDC_PLAY), playing ? "&PAUSE" : "&PLAY");
+        EXPECT_EQ(TransportState(d), playing ? "1111" : "1011");
+        EXPECT_EQ(d.IsEnabled(IDC_SHUFFLE), !playing);
     }
 
     std::vector<std::string> songs;

@@ -2,10 +2,10 @@
 // A sequencer on a hand-driven clock, with a recording output and a recording notification poster.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -36,28 +36,23 @@ private:
     SentLog& m_log;
 };
 
-struct Posted {
-    std::uintptr_t callback;
-    std::uint32_t code;
-    std::uint32_t deviceId;
-    bool operator==(const Posted&) const = default;
-};
-
-inline std::ostream& operator<<(std::ostream& os, const Posted& p) {
-    return os << "{callback " << p.callback << ", code " << p.code << ", device " << p.deviceId
-              << "}";
-}
+// A notification the sequencer posted: callback, code, device id.
+using Posted = std::tuple<std::uintptr_t, std::uint32_t, std::uint32_t>;
 
 class SequencerFixture : public ::testing::Test {
 protected:
-    SequencerFixture() {
+    // The sequencer on the hand-driven clock and the recording output, unless a test brings an
+    // output of its own, which then plays in real time.
+    explicit SequencerFixture(qv::seq::OutputFactory output = {}) {
         qv::seq::SequencerOptions options;
-        options.clock = &m_clock;
+        options.clock = output ? nullptr : &m_clock;
         options.poster = [this](std::uintptr_t callback, std::uint32_t code, std::uint32_t id) {
             std::lock_guard<std::mutex> guard(m_postMutex);
             m_posted.push_back({callback, code, id});
         };
-        options.makeOutput = [this] { return std::make_unique<RecordingOut>(m_out); };
+        options.makeOutput = output ? std::move(output) : [this] {
+            return std::unique_ptr<qv::seq::IMidiOut>(std::make_unique<RecordingOut>(m_out));
+        };
         m_mci.emplace(options);
     }
     ~SequencerFixture() override { m_mci.reset(); }
@@ -125,20 +120,4 @@ protected:
 
 inline bool IsNoteOn(const Bytes& m) {
     return m.size() == 3 && (m[0] & 0xF0) == 0x90 && m[2] > 0;
-}
-
-// True when every channel got sustain off, all notes off and all sound off: nothing can be left
-// sounding.
-inline ::testing::AssertionResult Silenced(const std::vector<Bytes>& messages) {
-    for (int channel = 0; channel < 16; ++channel) {
-        for (std::uint8_t controller : {64, 123, 120}) {
-            const Bytes off = {static_cast<std::uint8_t>(0xB0 | channel), controller, 0};
-            if (std::find(messages.begin(), messages.end(), off) == messages.end()) {
-                return ::testing::AssertionFailure()
-                       << "channel " << channel << " lacks controller " << int(controller)
-                       << " = 0";
-            }
-        }
-    }
-    return ::testing::AssertionSuccess();
 }

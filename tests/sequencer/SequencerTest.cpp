@@ -1,3 +1,5 @@
+#include <gmock/gmock.h>
+
 #include <algorithm>
 
 #include "platform/posix/files_posix.h"
@@ -6,6 +8,7 @@
 
 using qv::seq::BuildSmf;
 using qv::seq::SmfTrack;
+using ::testing::Contains;
 
 namespace {
 
@@ -45,7 +48,7 @@ TEST_F(SequencerTest, LengthPositionAndDeadlinesFollowATempoMapFromAnotherTrack)
     EXPECT_EQ(Status(id, MCI_STATUS_LENGTH), 5500u);
     ASSERT_EQ(Play(id), 0u);
     EXPECT_EQ(NoteOnKeys(m_out.Take()), (Keys{60}));
-    EXPECT_EQ(Status(id, MCI_STATUS_MODE), static_cast<std::uint32_t>(MCI_MODE_PLAY));
+    EXPECT_EQ(Status(id, MCI_STATUS_MODE), std::uint32_t{MCI_MODE_PLAY});
     m_clock.AdvanceMs(1249);
     EXPECT_EQ(NoteOnKeys(m_out.Take()), (Keys{61, 62}));
     EXPECT_EQ(Status(id, MCI_STATUS_POSITION), 1249u);
@@ -57,7 +60,7 @@ TEST_F(SequencerTest, LengthPositionAndDeadlinesFollowATempoMapFromAnotherTrack)
     m_clock.AdvanceMs(10000);
     EXPECT_EQ(NoteOnKeys(m_out.Take()), (Keys{66, 67}));
     EXPECT_EQ(Status(id, MCI_STATUS_POSITION), 5500u) << "the position stops at the end";
-    EXPECT_EQ(Status(id, MCI_STATUS_MODE), static_cast<std::uint32_t>(MCI_MODE_STOP));
+    EXPECT_EQ(Status(id, MCI_STATUS_MODE), std::uint32_t{MCI_MODE_STOP});
 }
 
 TEST_F(SequencerTest, NotifiesEachPlayOnceAsSuccessfulSupersededOrAborted) {
@@ -94,7 +97,7 @@ TEST_F(SequencerTest, PlayWithoutFromContinuesAtThePausePosition) {
     Play(id);
     m_clock.AdvanceMs(700);
     Command(id, MCI_PAUSE);
-    EXPECT_EQ(Status(id, MCI_STATUS_MODE), static_cast<std::uint32_t>(MCI_MODE_PAUSE));
+    EXPECT_EQ(Status(id, MCI_STATUS_MODE), std::uint32_t{MCI_MODE_PAUSE});
     m_out.Take();
 
     m_clock.AdvanceMs(5000);
@@ -117,7 +120,12 @@ TEST_F(SequencerTest, PauseStopAndCloseLeaveNothingSounding) {
         m_clock.AdvanceMs(600);  // the note struck at 500 ms is sounding
         m_out.Take();
         Command(id, command);
-        EXPECT_TRUE(Silenced(m_out.Take()));
+        // Sustain off, all notes off and all sound off on every channel.
+        const std::vector<Bytes> sent = m_out.Take();
+        for (int channel = 0; channel < 16; ++channel) {
+            for (std::uint8_t controller : {64, 123, 120})
+                EXPECT_THAT(sent, Contains(Bytes{std::uint8_t(0xB0 | channel), controller, 0}));
+        }
     }
 }
 
@@ -174,7 +182,7 @@ TEST_F(SequencerTest, SeekStopsAndPlayRunsToAGivenEnd) {
     qv::MCI_SEEK_PARMS seek{};
     seek.dwTo = 1000;
     EXPECT_EQ(Send(id, MCI_SEEK, MCI_TO, &seek), 0u);
-    EXPECT_EQ(Status(id, MCI_STATUS_MODE), static_cast<std::uint32_t>(MCI_MODE_STOP));
+    EXPECT_EQ(Status(id, MCI_STATUS_MODE), std::uint32_t{MCI_MODE_STOP});
     EXPECT_EQ(Status(id, MCI_STATUS_POSITION), 1000u);
     m_out.Take();
 
@@ -192,10 +200,9 @@ TEST_F(SequencerTest, SeekStopsAndPlayRunsToAGivenEnd) {
 
 TEST_F(SequencerTest, OpensEachMidiFileAsADeviceOfItsOwnAndRefusesWhatItCannotDo) {
     std::uint32_t id = 0;
-    EXPECT_EQ(Open(m_dir / "missing.mid", id), static_cast<qv::MCIERROR>(MCIERR_FILE_NOT_FOUND));
-    EXPECT_EQ(Open(m_dir.Write("text.mid", "hello"), id),
-              static_cast<qv::MCIERROR>(MCIERR_INVALID_FILE));
-    EXPECT_EQ(Open(m_dir.Path(), id), static_cast<qv::MCIERROR>(MCIERR_INVALID_FILE));
+    EXPECT_EQ(Open(m_dir / "missing.mid", id), qv::MCIERROR{MCIERR_FILE_NOT_FOUND});
+    EXPECT_EQ(Open(m_dir.Write("text.mid", "hello"), id), qv::MCIERROR{MCIERR_INVALID_FILE});
+    EXPECT_EQ(Open(m_dir.Path(), id), qv::MCIERROR{MCIERR_INVALID_FILE});
 
     const std::string path = m_dir.Write("song.mid", FourNotes());
     {
@@ -209,8 +216,7 @@ TEST_F(SequencerTest, OpensEachMidiFileAsADeviceOfItsOwnAndRefusesWhatItCannotDo
     open.lpstrElementName = path.c_str();
     open.lpstrDeviceType = "waveaudio";
     const std::uintptr_t byName = MCI_OPEN_TYPE | MCI_OPEN_ELEMENT | MCI_NOTIFY;
-    EXPECT_EQ(Send(0, MCI_OPEN, byName, &open),
-              static_cast<qv::MCIERROR>(MCIERR_INVALID_DEVICE_NAME));
+    EXPECT_EQ(Send(0, MCI_OPEN, byName, &open), qv::MCIERROR{MCIERR_INVALID_DEVICE_NAME});
     open.lpstrDeviceType = "Sequencer";
     open.dwCallback = kWindow;
     ASSERT_EQ(Send(0, MCI_OPEN, byName, &open), 0u);
@@ -220,18 +226,15 @@ TEST_F(SequencerTest, OpensEachMidiFileAsADeviceOfItsOwnAndRefusesWhatItCannotDo
     EXPECT_NE(open.wDeviceID, 0u);
     EXPECT_NE(open.wDeviceID, id);
     EXPECT_EQ(Command(open.wDeviceID, MCI_CLOSE), 0u);
-    EXPECT_EQ(Command(open.wDeviceID, MCI_CLOSE),
-              static_cast<qv::MCIERROR>(MCIERR_INVALID_DEVICE_ID));
+    EXPECT_EQ(Command(open.wDeviceID, MCI_CLOSE), qv::MCIERROR{MCIERR_INVALID_DEVICE_ID});
 
     qv::MCI_SET_PARMS set{};
     set.dwTimeFormat = MCI_FORMAT_SMPTE_30;
-    EXPECT_EQ(Send(id, MCI_SET, MCI_SET_TIME_FORMAT, &set),
-              static_cast<qv::MCIERROR>(MCIERR_BAD_TIME_FORMAT));
-    EXPECT_EQ(Play(id, 5501), static_cast<qv::MCIERROR>(MCIERR_OUTOFRANGE));
-    EXPECT_EQ(Play(id, 1500, 1000), static_cast<qv::MCIERROR>(MCIERR_OUTOFRANGE));
-    EXPECT_EQ(Send(id, MCI_STOP, MCI_NOTIFY, nullptr),
-              static_cast<qv::MCIERROR>(MCIERR_NULL_PARAMETER_BLOCK));
-    EXPECT_EQ(Status(id, MCI_STATUS_MODE), static_cast<std::uint32_t>(MCI_MODE_STOP));
+    EXPECT_EQ(Send(id, MCI_SET, MCI_SET_TIME_FORMAT, &set), qv::MCIERROR{MCIERR_BAD_TIME_FORMAT});
+    EXPECT_EQ(Play(id, 5501), qv::MCIERROR{MCIERR_OUTOFRANGE});
+    EXPECT_EQ(Play(id, 1500, 1000), qv::MCIERROR{MCIERR_OUTOFRANGE});
+    EXPECT_EQ(Send(id, MCI_STOP, MCI_NOTIFY, nullptr), qv::MCIERROR{MCIERR_NULL_PARAMETER_BLOCK});
+    EXPECT_EQ(Status(id, MCI_STATUS_MODE), std::uint32_t{MCI_MODE_STOP});
     EXPECT_TRUE(NoteOnKeys(m_out.Take()).empty()) << "refused plays send nothing";
 }
 

@@ -1,9 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "companion/VersionInfo.h"
-#include "platform/posix/Version.h"
-#include "platform/posix/files_posix.h"
-#include "tests/support/FilesTempDir.h"
 #include "tests/version/VersionTestFiles.h"
 
 namespace {
@@ -11,27 +8,12 @@ namespace {
 using qv::versionblob::Description;
 using qvtest::Bytes;
 
-class VersionInfoTest : public ::testing::Test {
+class VersionInfoTest : public qvtest::VersionFixture {
 protected:
-    void SetUp() override { m_previous = qv::InstallVersion(&m_backend); }
-    void TearDown() override { qv::InstallVersion(m_previous); }
-
-    std::string WritePe(const Description& d) {
-        return m_dir.Write("file" + std::to_string(m_count++) + ".exe",
-                           qvtest::MakePe(qv::versionblob::Serialize(d), false));
-    }
-
     // The About box's version line.
     static CString VersionLine(CVersionInfo& info) {
         return "Version " + info.FormatProductVersion(1, 2, 0, 0);
     }
-
-    qv::PosixVersion m_backend;
-    qv::PosixFileSystem m_files;
-    qvtest::ScopedFileSystem m_installed{&m_files};
-    qv::IVersion* m_previous = nullptr;
-    qvtest::TempDir m_dir;
-    int m_count = 0;
 };
 
 TEST_F(VersionInfoTest, EachSeparatorFollowsTheWidthOfThePartBefore) {

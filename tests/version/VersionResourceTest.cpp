@@ -1,16 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 
-#include "platform/posix/Version.h"
 #include "platform/posix/VersionBlock.h"
 #include "platform/posix/VersionResource.h"
-#include "platform/posix/files_posix.h"
-#include "tests/support/FilesTempDir.h"
 #include "tests/version/VersionTestFiles.h"
 
 namespace {
@@ -18,11 +12,8 @@ namespace {
 using qvtest::Bytes;
 using qvtest::PeLayout;
 
-class VersionResourceTest : public ::testing::Test {
+class VersionResourceTest : public qvtest::VersionFixture {
 protected:
-    void SetUp() override { m_previous = qv::InstallVersion(&m_backend); }
-    void TearDown() override { qv::InstallVersion(m_previous); }
-
     // Reads the file's block through the seam; empty when it has none.
     static Bytes ReadBlock(const std::string& path) {
         std::uint32_t handle = 1;
@@ -61,39 +52,10 @@ protected:
             std::memcpy(&fixed, value, sizeof fixed);
         return fixed;
     }
-
-    qv::PosixVersion m_backend;
-    qv::PosixFileSystem m_files;
-    qvtest::ScopedFileSystem m_installed{&m_files};
-    qv::IVersion* m_previous = nullptr;
-    qvtest::TempDir m_dir;
 };
 
-TEST_F(VersionResourceTest, OwnProgramCarriesTheGeneratedResource) {
-    char path[4096];
-    std::uint32_t n = qv::GetModuleFileNameA(nullptr, path, sizeof path);
-    ASSERT_GT(n, 0u);
-    ASSERT_LT(n, sizeof path);
-    Bytes block = ReadBlock(path);
-    ASSERT_FALSE(block.empty());
-    EXPECT_EQ(QueryText(block, "\\StringFileInfo\\041103A4\\ProductName"), "Quavel");
-    EXPECT_EQ(QueryText(block, "\\StringFileInfo\\041103A4\\CompanyName"), "Quavel developers");
-    EXPECT_EQ(QueryText(block, "\\StringFileInfo\\041103A4\\OriginalFilename"), "quavel");
-    EXPECT_EQ(Fixed(block).dwProductVersionMS, 0x00010000u);
-
-    // The section holds exactly what the generator wrote (build/res/version beside build/tests).
-    std::filesystem::path generatedPath =
-        std::filesystem::path(path).parent_path().parent_path() / "res/version/version.bin";
-    std::ifstream generated(generatedPath, std::ios::binary);
-    Bytes expected((std::istreambuf_iterator<char>(generated)), std::istreambuf_iterator<char>());
-    ASSERT_FALSE(expected.empty()) << generatedPath;
-    std::ifstream self(path, std::ios::binary);
-    Bytes image((std::istreambuf_iterator<char>(self)), std::istreambuf_iterator<char>());
-    Bytes found;
-    ASSERT_TRUE(qv::ReadVersionResource(qv::SpanByteSource(image), found));
-    EXPECT_EQ(found, expected);
-}
-
+// That the program's own file carries its resource, readable through the seam, is the About box
+// test's (it shows the running program's texts and version).
 TEST_F(VersionResourceTest, ReadsPeAndElfFilesOfBothWidthsAndByteOrders) {
     Bytes blob = qv::versionblob::Serialize(qvtest::SampleDescription(3, 14, 15, 92));
     for (bool wide : {false, true}) {
@@ -130,8 +92,7 @@ TEST_F(VersionResourceTest, LookupsIgnoreCaseAndConvertTextToUtf8) {
     d.tables[0].strings.push_back(
         {"Comments", "日本語 \xF0\x9F\x8E\xB5"});  // a character beyond U+FFFF
     d.tables[0].strings.push_back({"Empty", ""});
-    Bytes block =
-        ReadBlock(m_dir.Write("app.exe", qvtest::MakePe(qv::versionblob::Serialize(d), false)));
+    Bytes block = ReadBlock(WritePe(d));
     ASSERT_FALSE(block.empty());
     EXPECT_EQ(QueryText(block, "\\stringfileinfo\\041103a4\\PRODUCTNAME"), "Quavel");
     EXPECT_EQ(QueryText(block, "\\StringFileInfo\\041103A4\\Comments"), "日本語 \xF0\x9F\x8E\xB5");

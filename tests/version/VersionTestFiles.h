@@ -2,12 +2,17 @@
 // Executable images built in the tests around a version resource: a PE file (32 or 64 bit) with an
 // RT_VERSION resource and an ELF file (32 or 64 bit, either byte order) with a ".qvversion"
 // section.
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "platform/posix/Version.h"
+#include "platform/posix/files_posix.h"
 #include "res/gen/VersionBlob.h"
+#include "tests/support/FilesTempDir.h"
 
 namespace qvtest {
 
@@ -132,5 +137,23 @@ inline qv::versionblob::Description SampleDescription(std::uint16_t major = 1,
     d.translations.push_back({0x0411, 0x03A4});
     return d;
 }
+
+// The POSIX version backend over the real file system, and a folder for the files a test writes.
+class VersionFixture : public ::testing::Test {
+protected:
+    ~VersionFixture() override { qv::InstallVersion(m_previous); }
+
+    std::string WritePe(const qv::versionblob::Description& d) {
+        return m_dir.Write("file" + std::to_string(m_count++) + ".exe",
+                           MakePe(qv::versionblob::Serialize(d), false));
+    }
+
+    qv::PosixVersion m_backend;
+    qv::IVersion* m_previous = qv::InstallVersion(&m_backend);
+    qv::PosixFileSystem m_files;
+    ScopedFileSystem m_installed{&m_files};
+    TempDir m_dir;
+    int m_count = 0;
+};
 
 }  // namespace qvtest

@@ -45,7 +45,6 @@ public:
     virtual bool IsChecked(int id) const = 0;
     virtual bool IsEnabled(int id) const = 0;
     virtual int Selection(int id) const = 0;
-    virtual bool IsEnded() const = 0;
     // Lets the window system run (timers, posted messages) until done() holds or a generous
     // limit passes; answers done().
     virtual bool RunUntil(const std::function<bool()>& done) = 0;
@@ -54,7 +53,6 @@ public:
 class ContractBackend {
 public:
     virtual ~ContractBackend() = default;
-    virtual const char* Name() const = 0;
     virtual void AddTemplate(const qv::res::DialogTemplate& tpl) = 0;
     // The next opening of that template is acted on by `acts`, which must end it.
     virtual void OnDialog(std::uint32_t templateId, std::function<void(ContractUser&)> acts) = 0;

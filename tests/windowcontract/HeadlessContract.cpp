@@ -44,7 +44,6 @@ public:
     bool IsChecked(int id) const override { return m_driver.Check(id) == BST_CHECKED; }
     bool IsEnabled(int id) const override { return m_driver.IsEnabled(id); }
     int Selection(int id) const override { return m_driver.Selection(id); }
-    bool IsEnded() const override { return m_driver.IsEnded(); }
 
     // Virtual time: ten seconds of it at most, in steps of 10 ms.
     bool RunUntil(const std::function<bool()>& done) override {
@@ -69,7 +68,6 @@ public:
     }
     ~HeadlessBackend() override { qv::InstallWindowSystem(m_previous); }
 
-    const char* Name() const override { return "headless"; }
     void AddTemplate(const qv::res::DialogTemplate& tpl) override { m_windows.AddTemplate(tpl); }
     void OnDialog(std::uint32_t templateId, std::function<void(ContractUser&)> acts) override {
         m_windows.OnDialog(templateId, [this, acts](DialogDriver& driver) {

@@ -178,7 +178,6 @@ public:
         auto* combo = qobject_cast<QComboBox*>(Widget(id));
         return combo ? combo->currentIndex() : -1;
     }
-    bool IsEnded() const override { return m_system.HasEnded(m_hDlg); }
 
     // Real time, ten seconds at most; nothing here depends on how long things take.
     bool RunUntil(const std::function<bool()>& done) override {
@@ -255,7 +254,6 @@ public:
     }
     ~QtBackend() override { qv::InstallWindowSystem(m_previous); }
 
-    const char* Name() const override { return "qt"; }
     void AddTemplate(const qv::res::DialogTemplate& tpl) override { m_system->AddTemplate(tpl); }
     void OnDialog(std::uint32_t templateId, std::function<void(ContractUser&)> acts) override {
         m_handlers[templateId].push_back(std::move(acts));

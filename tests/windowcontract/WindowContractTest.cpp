@@ -47,7 +47,7 @@ protected:
     CContractDlg dlg;
 };
 
-TEST_P(WindowContract, ListLinesStayUnsortedAndKeepTheirBytesAndSelection) {
+TEST_P(WindowContract, ListAndComboLinesStayUnsortedAndKeepTheirBytesAndSelection) {
     // Shift-JIS bytes that are not UTF-8: shown decoded, but read back whole and exactly as given.
     const std::string shiftJis = "\x83\x5C\x83\x69\x83\x5E" + std::string(1000, 'x');
     RunAndCancel([&](ContractUser& user) {
@@ -79,17 +79,12 @@ TEST_P(WindowContract, ListLinesStayUnsortedAndKeepTheirBytesAndSelection) {
         EXPECT_EQ(list.GetCurSel(), LB_ERR);
         list.ResetContent();
         EXPECT_EQ(list.GetCount(), 0);
-    });
-    EXPECT_THAT(dlg.m_log, IsEmpty());  // nothing the program did notified it
-}
 
-TEST_P(WindowContract, ComboHasItsTemplateItemsAndABadIndexClearsItsSelection) {
-    RunAndCancel([&](ContractUser& user) {
+        // The drop-down has its template's items; a bad index clears its selection too.
         CComboBox& combo = dlg.m_combo;
         EXPECT_EQ(combo.GetCount(), 3);
         EXPECT_EQ(combo.GetCurSel(), CB_ERR);
         EXPECT_EQ(combo.SetCurSel(0), 0);
-        CString text;
         combo.GetWindowTextA(text);
         EXPECT_EQ(text, "ゼロ");
         EXPECT_EQ(user.Selection(IDC_C_COMBO), 0);
@@ -97,7 +92,7 @@ TEST_P(WindowContract, ComboHasItsTemplateItemsAndABadIndexClearsItsSelection) {
         EXPECT_EQ(combo.GetCurSel(), CB_ERR);
         EXPECT_EQ(combo.AddString("three"), 3);
     });
-    EXPECT_THAT(dlg.m_log, IsEmpty());
+    EXPECT_THAT(dlg.m_log, IsEmpty());  // nothing the program did notified it
 }
 
 TEST_P(WindowContract, OnlyTheUsersChoicesNotify) {
@@ -112,7 +107,8 @@ TEST_P(WindowContract, OnlyTheUsersChoicesNotify) {
         EXPECT_THAT(dlg.m_log, IsEmpty());
 
         ASSERT_TRUE(user.ChooseLine(IDC_C_LIST, 1));
-        ASSERT_TRUE(user.ChooseLine(IDC_C_LIST, 1));  // the same line again still notifies
+        ASSERT_TRUE(user.ChooseLine(IDC_C_LIST, 1));   // the same line again still notifies
+        EXPECT_FALSE(user.ChooseLine(IDC_C_LIST, 3));  // there is no such line
         // A single-selection list keeps its line: Ctrl+click chooses it again, a click below
         // the last line changes nothing.
         ASSERT_TRUE(user.ControlClickLine(IDC_C_LIST, 1));
@@ -223,7 +219,7 @@ TEST_P(WindowContract, ANestedDialogDisablesItsOwnerUntilItEnds) {
     EXPECT_THAT(dlg.m_log, ElementsAre("child 1", "go"));
 }
 
-TEST_P(WindowContract, SystemMenuHasThePlatformsItemsThenTheProgramsWithTheirState) {
+TEST_P(WindowContract, SystemMenuHasThePlatformsItemsThenTheProgramsAndMinimisesAndRestores) {
     RunAndCancel([&](ContractUser& user) {
         std::vector<SeenMenuItem> items = user.SystemMenu();
         ASSERT_GE(items.size(), 5u);
@@ -246,15 +242,8 @@ TEST_P(WindowContract, SystemMenuHasThePlatformsItemsThenTheProgramsWithTheirSta
         EXPECT_TRUE(pMenu->ModifyMenuA(IDM_C_PLAY, MF_BYCOMMAND | MF_STRING, IDM_C_PLAY, "&PAUSE"));
         EXPECT_EQ(user.SystemMenu().back().text, "&PAUSE");
         ASSERT_TRUE(user.ChooseSystemMenuItem(IDM_C_PLAY));
-    });
-    EXPECT_THAT(dlg.m_log, ElementsAre("sys play", "sys play"));
-    // Close in the menu cancels like Esc.
-    EXPECT_EQ(Run([](ContractUser& user) { ASSERT_TRUE(user.ChooseSystemMenuItem(SC_CLOSE)); }),
-              IDCANCEL);
-}
 
-TEST_P(WindowContract, MinimiseAndRestoreArriveAsSizeMessages) {
-    RunAndCancel([&](ContractUser& user) {
+        // Minimising and restoring, by hand or from the menu, arrive as size messages.
         ASSERT_TRUE(user.Minimise());
         EXPECT_TRUE(dlg.IsIconic());
         EXPECT_FALSE(user.Minimise());
@@ -264,7 +253,11 @@ TEST_P(WindowContract, MinimiseAndRestoreArriveAsSizeMessages) {
         EXPECT_TRUE(dlg.IsIconic());
         ASSERT_TRUE(user.ChooseSystemMenuItem(SC_RESTORE));
     });
-    EXPECT_THAT(dlg.m_log, ElementsAre("size 1", "size 0", "size 1", "size 0"));
+    EXPECT_THAT(dlg.m_log,
+                ElementsAre("sys play", "sys play", "size 1", "size 0", "size 1", "size 0"));
+    // Close in the menu cancels like Esc.
+    EXPECT_EQ(Run([](ContractUser& user) { ASSERT_TRUE(user.ChooseSystemMenuItem(SC_CLOSE)); }),
+              IDCANCEL);
 }
 
 TEST_P(WindowContract, DroppedPathsArriveOnlyWhileDropsAreAcceptedAndTheDropIsReleased) {
