@@ -1,0 +1,116 @@
+// The program's own options: which answer each command line gets, what Qt is shown and what
+// reaches the player, and the real program's exit statuses and streams without a display.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <QGuiApplication>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "app/linux/CommandLine.h"
+#include "companion/VersionInfo.h"
+#include "platform/Installed.h"
+#include "platform/posix/Version.h"
+#include "platform/posix/files_posix.h"
+#include "tests/support/FilesTempDir.h"
+
+using qv::cli::Action;
+using qv::cli::CommandLine;
+
+namespace {
+
+struct Args {
+    explicit Args(std::vector<std::string> args) : m_args(std::move(args)) {
+        for (std::string& a : m_args) m_argv.push_back(a.data());
+    }
+    int Argc() const { return static_cast<int>(m_argv.size()); }
+    char** Argv() { return m_argv.data(); }
+
+    std::vector<std::string> m_args;
+    std::vector<char*> m_argv;
+};
+
+std::vector<std::string> Strings(int argc, char** argv) {
+    return {argv, argv + argc};
+}
+
+TEST(CommandLine, EachCommandLineGetsItsAnswer) {
+    struct Row {
+        std::vector<std::string> args;
+        Action action;
+    };
+    const Row rows[] = {
+        {{"quavel"}, Action::Run},
+        {{"quavel", "a.mid", "-platform", "offscreen", "--new-instance"}, Action::Run},
+        {{"quavel", "a.mid", "--help"}, Action::Help},
+        {{"quavel", "--version", "--help"}, Action::Version},
+        // A mistyped option is an error even beside --help, never a file silently skipped.
+        {{"quavel", "--help", "--verison"}, Action::Error},
+        {{"quavel", "--", "--help", "--bogus"}, Action::Run},
+    };
+    for (const Row& row : rows) {
+        Args args(row.args);
+        EXPECT_EQ(CommandLine(args.Argc(), args.Argv()).GetAction(), row.action)
+            << ::testing::PrintToString(row.args);
+    }
+}
+
+// Qt takes its options only from before "--", so a file named like one of them still plays.
+TEST(CommandLine, QtSeesNothingAfterTheEndOfOptions) {
+    Args args({"quavel", "-platform", "offscreen", "a.mid", "--new-instance", "--", "-platform",
+               "--help", "b.mid"});
+    CommandLine commandLine(args.Argc(), args.Argv());
+    QGuiApplication application(commandLine.QtArgc(), commandLine.QtArgv());
+    EXPECT_EQ(Strings(commandLine.PlayerArgc(), commandLine.PlayerArgv()),
+              (std::vector<std::string>{"quavel", "a.mid", "-platform", "--help", "b.mid"}));
+    EXPECT_EQ(commandLine.PlayerArgv()[commandLine.PlayerArgc()], nullptr);
+}
+
+struct Outcome {
+    int status = -1;
+    std::string out, err;
+};
+
+Outcome RunQuavel(const std::string& options) {
+    qvtest::TempDir dir;
+    // No display: the answers must not need one.
+    std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " +
+                          std::string(QV_BINARY_DIR) + "/quavel " + options + " >" + dir / "out" +
+                          " 2>" + dir / "err";
+    Outcome o;
+    int raw = std::system(command.c_str());
+    o.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    o.out = qvtest::ReadAll(dir / "out");
+    o.err = qvtest::ReadAll(dir / "err");
+    return o;
+}
+
+TEST(CommandLine, TheProgramAnswersWithoutADisplay) {
+    Outcome help = RunQuavel("--help");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.out.rfind("Usage: quavel ", 0), 0u) << help.out;
+    EXPECT_EQ(help.err, "");
+
+    Outcome wrong = RunQuavel("a.mid --frobnicate");
+    EXPECT_EQ(wrong.status, qv::cli::kExitUsage);
+    EXPECT_EQ(wrong.out, "");
+    EXPECT_EQ(wrong.err, "quavel: unknown option '--frobnicate'\n" + qv::cli::UsageText());
+
+    // The version comes from the program file's own resource, as the About box reads it.
+    qv::PosixFileSystem files;
+    qv::Installed<qv::IFileSystem, qv::InstallFileSystem> installFiles(files);
+    qv::PosixVersion version;
+    qv::Installed<qv::IVersion, qv::InstallVersion> installVersion(version);
+    CVersionInfo info((std::string(QV_BINARY_DIR) + "/quavel").c_str());
+    CString name, copyright;
+    ASSERT_TRUE(info.QueryString("ProductName", name));
+    ASSERT_TRUE(info.QueryString("LegalCopyright", copyright));
+    Outcome shown = RunQuavel("--version");
+    EXPECT_EQ(shown.status, 0);
+    EXPECT_EQ(shown.out, std::string(name) + " " +
+                             std::string(info.FormatProductVersion(1, 1, 1, 0)) + "\n" +
+                             std::string(copyright) + "\n");
+}
+
+}  // namespace
