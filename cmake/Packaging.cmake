@@ -13,10 +13,12 @@ set(CPACK_PACKAGE_NAME quavel)
 set(CPACK_PACKAGE_VENDOR "Quavel developers")
 set(CPACK_PACKAGE_CONTACT "Quavel developers <quavel@localhost>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Player for Standard MIDI Files with a play list")
+# Lines kept short, as Debian's tools show them unwrapped.
 string(CONCAT CPACK_PACKAGE_DESCRIPTION
-    "Quavel plays Standard MIDI Files one after another from a play list, through FluidSynth "
-    "and a General MIDI soundfont. Lists are built from files, folders and saved play lists, "
-    "shown by path, file name or the song's own title, edited and saved again.")
+    "Quavel plays Standard MIDI Files one after another from a play list,\n"
+    "through FluidSynth and a General MIDI soundfont. Lists are built from\n"
+    "files, folders and saved play lists, shown by path, file name or the\n"
+    "song's own title, edited and saved again.")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
@@ -28,6 +30,5 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Without a soundfont it keeps time silently; without a Japanese font its captions are boxes.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
     "timgm6mb-soundfont | fluid-soundfont-gm | musescore-general-soundfont, fonts-ipafont-gothic | fonts-noto-cjk")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}\n${CPACK_PACKAGE_DESCRIPTION}")
 
 include(CPack)

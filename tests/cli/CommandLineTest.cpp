@@ -36,11 +36,7 @@ std::vector<std::string> Strings(int argc, char** argv) {
 }
 
 TEST(CommandLine, EachCommandLineGetsItsAnswer) {
-    struct Row {
-        std::vector<std::string> args;
-        Action action;
-    };
-    const Row rows[] = {
+    std::pair<std::vector<std::string>, Action> rows[] = {
         {{"quavel"}, Action::Run},
         {{"quavel", "a.mid", "-platform", "offscreen", "--new-instance"}, Action::Run},
         {{"quavel", "a.mid", "--help"}, Action::Help},
@@ -49,22 +45,23 @@ TEST(CommandLine, EachCommandLineGetsItsAnswer) {
         {{"quavel", "--help", "--verison"}, Action::Error},
         {{"quavel", "--", "--help", "--bogus"}, Action::Run},
     };
-    for (const Row& row : rows) {
-        Args args(row.args);
-        EXPECT_EQ(CommandLine(args.Argc(), args.Argv()).GetAction(), row.action)
-            << ::testing::PrintToString(row.args);
+    for (auto& [args, action] : rows) {
+        std::vector<char*> argv = Argv(args);
+        EXPECT_EQ(CommandLine(static_cast<int>(argv.size()), argv.data()).GetAction(), action)
+            << ::testing::PrintToString(args);
     }
 }
 
 // Qt takes its options only from before "--", so a file named like one of them still plays.
 TEST(CommandLine, QtSeesNothingAfterTheEndOfOptions) {
-    Args args({"quavel", "-platform", "offscreen", "a.mid", "--new-instance", "--", "-platform",
-               "--help", "b.mid"});
-    CommandLine commandLine(args.Argc(), args.Argv());
+    std::vector<std::string> args{"quavel", "-platform", "offscreen", "a.mid", "--new-instance",
+                                  "--",     "-platform", "--help",    "b.mid"};
+    std::vector<char*> argv = Argv(args);
+    CommandLine commandLine(static_cast<int>(argv.size()), argv.data());
     QGuiApplication application(commandLine.QtArgc(), commandLine.QtArgv());
-    EXPECT_EQ(Strings(commandLine.PlayerArgc(), commandLine.PlayerArgv()),
+    char** player = commandLine.PlayerArgv();
+    EXPECT_EQ(std::vector<std::string>(player, player + commandLine.PlayerArgc()),
               (std::vector<std::string>{"quavel", "a.mid", "-platform", "--help", "b.mid"}));
-    EXPECT_EQ(commandLine.PlayerArgv()[commandLine.PlayerArgc()], nullptr);
 }
 
 struct Outcome {
@@ -78,12 +75,9 @@ Outcome RunQuavel(const std::string& options) {
     std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " +
                           std::string(QV_BINARY_DIR) + "/quavel " + options + " >" + dir / "out" +
                           " 2>" + dir / "err";
-    Outcome o;
     int raw = std::system(command.c_str());
-    o.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    o.out = qvtest::ReadAll(dir / "out");
-    o.err = qvtest::ReadAll(dir / "err");
-    return o;
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, qvtest::ReadAll(dir / "out"),
+            qvtest::ReadAll(dir / "err")};
 }
 
 TEST(CommandLine, TheProgramAnswersWithoutADisplay) {
