@@ -20,19 +20,11 @@ using qv::cli::CommandLine;
 
 namespace {
 
-struct Args {
-    explicit Args(std::vector<std::string> args) : m_args(std::move(args)) {
-        for (std::string& a : m_args) m_argv.push_back(a.data());
-    }
-    int Argc() const { return static_cast<int>(m_argv.size()); }
-    char** Argv() { return m_argv.data(); }
-
-    std::vector<std::string> m_args;
-    std::vector<char*> m_argv;
-};
-
-std::vector<std::string> Strings(int argc, char** argv) {
-    return {argv, argv + argc};
+// main's argv over the caller's strings.
+std::vector<char*> Argv(std::vector<std::string>& args) {
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    return argv;
 }
 
 TEST(CommandLine, EachCommandLineGetsItsAnswer) {
