@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "app/QvApp.h"
+#include "app/linux/CommandLine.h"
 #include "platform/Installed.h"
 #include "platform/files.h"
 #include "platform/mci.h"
@@ -62,6 +63,8 @@ int RunPlayer(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    qv::cli::CommandLine commandLine(argc, argv);
+    if (commandLine.Done()) return commandLine.Answer(stdout, stderr);
     if (!HasDisplay()) {
         std::fprintf(stderr,
                      "quavel: no display to show the player window on (set DISPLAY or "
@@ -69,9 +72,9 @@ int main(int argc, char** argv) {
         return kExitNoDisplay;
     }
     // Qt takes its own options (such as -platform) out of argv; what is left are the files.
-    QApplication application(argc, argv);
+    QApplication application(commandLine.QtArgc(), commandLine.QtArgv());
     QApplication::setQuitOnLastWindowClosed(false);
     qv::qtui::QtWindowSystem windows;
     Installed<qv::IWindowSystem, qv::InstallWindowSystem> installWindows(windows);
-    return RunPlayer(argc, argv);
+    return RunPlayer(commandLine.PlayerArgc(), commandLine.PlayerArgv());
 }
