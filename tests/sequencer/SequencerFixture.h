@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -18,6 +19,7 @@ using Bytes = std::vector<std::uint8_t>;
 struct SentLog {
     std::mutex mutex;
     std::vector<Bytes> messages;
+    std::atomic<bool> ready{true};  // what the outputs answer when asked whether they can sound
     std::vector<Bytes> Take() {
         std::lock_guard<std::mutex> guard(mutex);
         return std::exchange(messages, {});
@@ -31,6 +33,7 @@ public:
         std::lock_guard<std::mutex> guard(m_log.mutex);
         m_log.messages.emplace_back(message.begin(), message.end());
     }
+    bool IsReady() const override { return m_log.ready; }
 
 private:
     SentLog& m_log;
@@ -42,11 +45,6 @@ struct Posted {
     std::uint32_t deviceId;
     bool operator==(const Posted&) const = default;
 };
-
-inline std::ostream& operator<<(std::ostream& os, const Posted& p) {
-    return os << "{callback " << p.callback << ", code " << p.code << ", device " << p.deviceId
-              << "}";
-}
 
 class SequencerFixture : public ::testing::Test {
 protected:
@@ -60,7 +58,6 @@ protected:
         options.makeOutput = [this] { return std::make_unique<RecordingOut>(m_out); };
         m_mci.emplace(options);
     }
-    ~SequencerFixture() override { m_mci.reset(); }
 
     qv::MCIERROR Send(std::uint32_t id, std::uint32_t msg, std::uintptr_t flags,
                       const void* parms) {
@@ -118,9 +115,9 @@ protected:
     qvtest::TempDir m_dir;
     qv::seq::ManualClock m_clock;
     SentLog m_out;
-    std::optional<qv::seq::SequencerMci> m_mci;
     std::mutex m_postMutex;
     std::vector<Posted> m_posted;
+    std::optional<qv::seq::SequencerMci> m_mci;  // last, so its players go before what they use
 };
 
 inline bool IsNoteOn(const Bytes& m) {
