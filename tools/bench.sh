@@ -110,7 +110,7 @@ row "  10 MB: ours / FluidSynth's player" "$(field load load_10mb ours_ms)" "$(f
 row "  growth exponent in size" "$(field load load_exponent value)" - "<=" 1.1
 row "  10 MB: time on the window's thread" "$(field load load_10mb ours_ms)" - "<=" 100 " ms"
 echo "5. playing"
-row "  CPU per song second, WAV: ours / FluidSynth" "$(field cpu play_cpu ours_s)" "$(field cpu play_cpu peer_s)" "<=" 1.0 s
+row "  CPU per second of sound, WAV: ours / FS" "$(field cpu play_cpu ours_s)" "$(field cpu play_cpu peer_s)" "<=" 1.0 s
 row "  lateness median / bare wait loop" "$(field timing lateness_median ours_us)" "$(field timing lateness_median peer_us)" "<=" 1.2 us
 row "  lateness p99 / bare wait loop" "$(field timing lateness_p99 ours_us)" "$(field timing lateness_p99 peer_us)" "<=" 1.2 us
 info "  player CPU, silent output (% of a core)" "$(field timing player_cpu percent)"
