@@ -1,12 +1,15 @@
-// The real quavel on a private X server (Xvfb), as a user starts it:
-// 1. start-up to sound: from the moment the process is started to the first audible sample the
+// The real quavel on a private X server (Xvfb), as a user starts it on one song, beside the
+// smallest Qt dialog (bench/qt_minimal_dialog), in alternating rounds of the same run:
+// 1. start to a visible window, both polled every 10 ms the same way;
+// 2. start to sound: from the moment the process is started to the first audible sample the
 //    synthesizer writes (QUAVEL_MIDI_OUT=wav: renders in real time; the file is read as it grows,
-//    so this is the first note-on plus at most one render period), against the start-up of
-//    bench/qt_minimal_dialog to its first painted frame, alternately in the same run;
-// 2. resident memory (VmRSS) once the window shows and the size has settled, started on a folder
+//    so this is the first note-on plus at most one render period), against the minimal dialog's
+//    own report of its first painted frame;
+//    each with the soundfont the program finds by itself and with the small TimGM6mb;
+// 3. resident memory (VmRSS) once the window shows and the size has settled, started on a folder
 //    of 10,000 generated MIDI files, against the same start with no files.
 //
-//   player_startup [ROUNDS] [ENTRIES]     (defaults 7 and 10000)
+//   player_startup [ROUNDS] [ENTRIES]     (defaults 5 and 10000)
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -22,6 +25,7 @@
 #include <vector>
 
 #include "bench/BenchSongs.h"
+#include "platform/sequencer/Outputs.h"
 #include "platform/sequencer/SmfWriter.h"
 #include "tests/e2e/Desktop.h"
 
@@ -32,6 +36,9 @@ using e2e::Clock;
 using e2e::milliseconds;
 
 constexpr int kAudible = 256;  // of 32767: about -42 dBFS
+constexpr auto kPoll = milliseconds(10);
+const char* const kSmallSoundfont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
+const char* const kPlayerTitle = "^(Quavel|Working\\.\\.\\.) ?$";
 
 double Ms(Clock::duration d) {
     return std::chrono::duration<double, std::milli>(d).count();
@@ -73,32 +80,36 @@ long DataOffset(int fd) {
     return -1;
 }
 
-// Reads the growing WAV file until a sample is audible; answers when that was seen.
-bool WaitForSound(const std::string& path, Clock::time_point deadline, Clock::time_point& heard) {
-    int fd = -1;
-    long offset = -1;
-    std::vector<std::int16_t> buffer(4096);
-    while (Clock::now() < deadline) {
-        if (fd < 0) fd = ::open(path.c_str(), O_RDONLY);
-        if (fd >= 0 && offset < 0) offset = DataOffset(fd);
-        ssize_t n = 0;
-        if (offset >= 0) {
-            n = ::pread(fd, buffer.data(), buffer.size() * 2, offset);
-            const std::size_t count = n > 0 ? static_cast<std::size_t>(n) / 2 : 0;
-            for (std::size_t i = 0; i < count; ++i) {
-                if (std::abs(int(buffer[i])) > kAudible) {
-                    heard = Clock::now();
-                    ::close(fd);
-                    return true;
-                }
-            }
-            offset += static_cast<long>(count * 2);
-        }
-        if (n <= 0) std::this_thread::sleep_for(milliseconds(1));
+// Reads a growing WAV file: answers true once a sample is audible.
+class SoundWatch {
+public:
+    explicit SoundWatch(std::string path) : m_path(std::move(path)) {}
+    ~SoundWatch() {
+        if (m_fd >= 0) ::close(m_fd);
     }
-    if (fd >= 0) ::close(fd);
-    return false;
-}
+    SoundWatch(const SoundWatch&) = delete;
+    SoundWatch& operator=(const SoundWatch&) = delete;
+
+    bool Heard() {
+        if (m_fd < 0) m_fd = ::open(m_path.c_str(), O_RDONLY);
+        if (m_fd >= 0 && m_offset < 0) m_offset = DataOffset(m_fd);
+        if (m_offset < 0) return false;
+        for (;;) {
+            const ssize_t n = ::pread(m_fd, m_buffer.data(), m_buffer.size() * 2, m_offset);
+            const std::size_t count = n > 0 ? static_cast<std::size_t>(n) / 2 : 0;
+            if (count == 0) return false;
+            for (std::size_t i = 0; i < count; ++i)
+                if (std::abs(int(m_buffer[i])) > kAudible) return true;
+            m_offset += static_cast<long>(count * 2);
+        }
+    }
+
+private:
+    std::string m_path;
+    int m_fd = -1;
+    long m_offset = -1;
+    std::vector<std::int16_t> m_buffer = std::vector<std::int16_t>(4096);
+};
 
 struct Tools {
     std::string quavel, minimal;
@@ -126,19 +137,55 @@ double MinimalDialogFrame(const e2e::VirtualDisplay& display, const Tools& tools
     return Ms(frame - start);
 }
 
-double PlayerFirstSound(const e2e::VirtualDisplay& display, const Tools& tools, const fs::path& dir,
-                        const std::string& song, int round) {
+double MinimalDialogWindow(const e2e::VirtualDisplay& display, const Tools& tools) {
+    e2e::ChildProcess dialog;
+    const auto start = Clock::now();
+    if (!dialog.Start({{tools.minimal, "stay"}, display.Env(), {}, {}, {}, -1})) return NAN;
+    const bool shown = e2e::WaitUntil([&] { return !display.VisibleWindows("^Minimal$").empty(); },
+                                      milliseconds(20000), kPoll);
+    const double ms = Ms(Clock::now() - start);
+    dialog.Stop();
+    return shown ? ms : NAN;
+}
+
+struct Start {
+    double windowMs = NAN, soundMs = NAN;
+};
+
+// One start of the player on the song: when its window was seen and when it was first heard.
+Start PlayerStart(const e2e::VirtualDisplay& display, const Tools& tools, const fs::path& dir,
+                  const std::string& song, const std::string& soundfont, int round) {
     const std::string wav = (dir / ("round" + std::to_string(round) + ".wav")).string();
     e2e::Environment env = PlayerEnv(display, dir);
     env["QUAVEL_MIDI_OUT"] = "wav:" + wav;
-    e2e::ChildProcess player;
-    const auto start = Clock::now();
-    if (!player.Start({{tools.quavel, song}, env, dir.string(), {}, {}, -1})) return NAN;
-    Clock::time_point heard;
-    const bool ok = WaitForSound(wav, start + milliseconds(20000), heard);
-    player.Stop();
+    if (soundfont.empty()) {
+        env.erase("QUAVEL_SOUNDFONT");
+    } else {
+        env["QUAVEL_SOUNDFONT"] = soundfont;
+    }
+    Start result;
+    {
+        e2e::ChildProcess player;
+        SoundWatch sound(wav);
+        const auto start = Clock::now();
+        if (!player.Start({{tools.quavel, song}, env, dir.string(), {}, {}, -1})) return result;
+        auto nextWindowPoll = start;
+        while (Clock::now() < start + milliseconds(20000) &&
+               (std::isnan(result.windowMs) || std::isnan(result.soundMs))) {
+            const auto now = Clock::now();
+            if (std::isnan(result.soundMs) && sound.Heard()) result.soundMs = Ms(now - start);
+            if (std::isnan(result.windowMs) && now >= nextWindowPoll) {
+                nextWindowPoll = now + kPoll;
+                if (!display.VisibleWindows(kPlayerTitle).empty()) {
+                    result.windowMs = Ms(Clock::now() - start);
+                }
+            }
+            std::this_thread::sleep_for(milliseconds(1));
+        }
+        player.Stop();
+    }
     fs::remove(wav);
-    return ok ? Ms(heard - start) : NAN;
+    return result;
 }
 
 long VmRssKb(pid_t pid) {
@@ -182,10 +229,15 @@ Memory PlayerMemory(const e2e::VirtualDisplay& display, const Tools& tools, cons
     return m;
 }
 
+void PrintFigure(const char* name, const std::vector<double>& ours,
+                 const std::vector<double>& peer) {
+    std::printf("FIGURE %s ours_ms=%.1f peer_ms=%.1f\n", name, Median(ours), Median(peer));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
+    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
     const int entries = argc > 2 ? std::max(1, std::atoi(argv[2])) : 10000;
     const Tools tools = FindTools();
     const fs::path dir = fs::temp_directory_path() / ("quavel-bench-" + std::to_string(::getpid()));
@@ -193,6 +245,8 @@ int main(int argc, char** argv) {
     fs::permissions(dir / "runtime", fs::perms::owner_all);
     const std::string song = (dir / "chord.mid").string();
     WriteFile(song, ChordAtOnce());
+    std::string tried;
+    const std::string found = qv::seq::FindSoundfont(tried);
 
     e2e::VirtualDisplay display;
     std::string failure;
@@ -200,21 +254,27 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "player_startup: %s\n", failure.c_str());
         return 1;
     }
-    std::vector<double> minimal, player;
+    std::vector<double> frame, window, foundWindow, foundSound, smallWindow, smallSound;
     for (int round = 0; round < rounds; ++round) {
-        minimal.push_back(MinimalDialogFrame(display, tools));
-        player.push_back(PlayerFirstSound(display, tools, dir, song, round));
+        frame.push_back(MinimalDialogFrame(display, tools));
+        window.push_back(MinimalDialogWindow(display, tools));
+        const Start a = PlayerStart(display, tools, dir, song, "", round);
+        foundWindow.push_back(a.windowMs), foundSound.push_back(a.soundMs);
+        const Start b = PlayerStart(display, tools, dir, song, kSmallSoundfont, round);
+        smallWindow.push_back(b.windowMs), smallSound.push_back(b.soundMs);
     }
     qvbench::WriteSongs(dir / "songs", entries);
     const Memory empty = PlayerMemory(display, tools, dir, {});
     const Memory full = PlayerMemory(display, tools, dir, {(dir / "songs").string()});
     fs::remove_all(dir);
 
-    std::printf("start-up on Xvfb, median of %d alternate rounds:\n", rounds);
-    std::printf("  qt_minimal_dialog, start to first frame   %8.1f ms\n", Median(minimal));
-    std::printf("  quavel, start to first audible sample     %8.1f ms\n", Median(player));
-    std::printf("  ratio                                      %8.2f\n",
-                Median(player) / Median(minimal));
+    std::printf("start-up on Xvfb on one song, median of %d alternate rounds:\n", rounds);
+    std::printf("  qt_minimal_dialog: visible window %8.1f ms, first frame %8.1f ms\n",
+                Median(window), Median(frame));
+    std::printf("  quavel, %s: visible window %8.1f ms, first audible sample %8.1f ms\n",
+                found.c_str(), Median(foundWindow), Median(foundSound));
+    std::printf("  quavel, %s: visible window %8.1f ms, first audible sample %8.1f ms\n",
+                kSmallSoundfont, Median(smallWindow), Median(smallSound));
     std::printf("resident memory (VmRSS) once the window shows and the size settles:\n");
     std::printf("  no entries            %8ld kB   (window after %6.0f ms)\n", empty.rssKb,
                 empty.windowMs);
@@ -222,7 +282,14 @@ int main(int argc, char** argv) {
                 full.windowMs);
     std::printf("  per entry             %8.2f kB\n",
                 double(full.rssKb - empty.rssKb) / double(entries));
-    const bool complete = !std::isnan(Median(minimal)) && !std::isnan(Median(player)) &&
+    std::printf("FIGURE soundfont name=%s\n", found.c_str());
+    PrintFigure("startup_window_found", foundWindow, window);
+    PrintFigure("startup_sound_found", foundSound, frame);
+    PrintFigure("startup_window_small", smallWindow, window);
+    PrintFigure("startup_sound_small", smallSound, frame);
+    std::printf("FIGURE memory_per_entry entries=%d kb=%.3f\n", entries,
+                double(full.rssKb - empty.rssKb) / double(entries));
+    const bool complete = !std::isnan(Median(frame)) && !std::isnan(Median(foundSound)) &&
                           empty.rssKb > 0 && full.rssKb > 0;
     return complete ? 0 : 1;
 }

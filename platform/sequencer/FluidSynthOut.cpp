@@ -87,6 +87,9 @@ public:
         m_settings.reset(new_fluid_settings());
         if (!m_settings) return Fail(failure, "cannot create synthesizer settings");
         fluid_settings_setnum(m_settings.get(), "synth.gain", kGain);
+        // Samples load with the first use of their instrument: a 148 MB soundfont otherwise takes
+        // seconds of reading before the first note can sound, for instruments no song may use.
+        fluid_settings_setint(m_settings.get(), "synth.dynamic-sample-loading", 1);
         m_synth.reset(new_fluid_synth(m_settings.get()));
         if (!m_synth) return Fail(failure, WithReason("cannot create the synthesizer"));
         std::string tried;

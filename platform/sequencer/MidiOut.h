@@ -11,6 +11,8 @@ public:
     // One complete channel message (two or three bytes), or SysEx bytes as the song holds them.
     // Called from more than one thread; implementations are thread-safe.
     virtual void Send(std::span<const std::uint8_t> message) = 0;
+    // False while the output is still being made; what it is sent meanwhile is lost.
+    virtual bool IsReady() const { return true; }
 };
 
 // Keeps time and makes no sound: the player does all the timing, this just drops the messages.

@@ -4,13 +4,23 @@
 
 #include "platform/mci.h"
 #include "platform/sequencer/ChannelState.h"
+#include "platform/sequencer/ThreadPriority.h"
 
 namespace qv::seq {
+namespace {
+
+// How often a play that waits for its output looks again.
+constexpr std::int64_t kReadyPollUs = 2000;
+
+}  // namespace
 
 Player::Player(Song song, IMidiOut& out, IClock& clock, Notify notify)
     : m_song(std::move(song)), m_out(out), m_clock(clock), m_notify(std::move(notify)) {
     m_clock.Subscribe(this);
-    m_thread = std::thread([this] { Run(); });
+    m_thread = std::thread([this] {
+        AskForRealTimePriority();
+        Run();
+    });
 }
 
 Player::~Player() {
@@ -37,6 +47,7 @@ PlayMode Player::Mode() const {
 
 std::int64_t Player::PositionLocked() const {
     if (m_mode != PlayMode::Playing) return m_positionUs;
+    if (m_heldForOut || !m_out.IsReady()) return m_startSongUs;
     const std::int64_t songNow = m_startSongUs + (m_clock.NowUs() - m_startClockUs);
     return std::clamp(songNow, m_startSongUs, m_toUs);
 }
@@ -137,7 +148,7 @@ void Player::Wake() {
 void Player::OnClockMoved() {
     std::unique_lock<std::mutex> lock(m_mutex);
     Wake();
-    m_changed.wait(lock, [this] { return m_quit || (m_parked && !m_dirty); });
+    m_parkedCv.wait(lock, [this] { return m_quit || (m_parked && !m_dirty); });
 }
 
 void Player::Run() {
@@ -148,6 +159,7 @@ void Player::Run() {
             Park(lock, kForever);
             continue;
         }
+        if (HoldUntilOutputReady(lock)) continue;
         const std::int64_t songNow =
             std::min(m_startSongUs + (m_clock.NowUs() - m_startClockUs), m_toUs);
         DispatchUntil(songNow);
@@ -161,11 +173,27 @@ void Player::Run() {
         Park(lock, m_startClockUs + (next - m_startSongUs));
     }
     m_changed.notify_all();
+    m_parkedCv.notify_all();
+}
+
+// Until the output can sound, the song stays at its start point; once it can, the start is made
+// again, as what it sent was lost. Answers true while holding.
+bool Player::HoldUntilOutputReady(std::unique_lock<std::mutex>& lock) {
+    if (!m_out.IsReady()) {
+        m_heldForOut = true;
+        Park(lock, m_clock.NowUs() + kReadyPollUs);
+        return true;
+    }
+    if (m_heldForOut) {
+        m_heldForOut = false;
+        StartLocked(m_startSongUs);
+    }
+    return false;
 }
 
 void Player::Park(std::unique_lock<std::mutex>& lock, std::int64_t deadlineUs) {
     m_parked = true;
-    m_changed.notify_all();
+    m_parkedCv.notify_all();
     m_clock.WaitUntil(lock, m_wake, deadlineUs);
     m_parked = false;
 }

@@ -46,6 +46,7 @@ public:
 private:
     void OnClockMoved() override;
     void Run();
+    bool HoldUntilOutputReady(std::unique_lock<std::mutex>& lock);
     void Park(std::unique_lock<std::mutex>& lock, std::int64_t deadlineUs);
     void DispatchUntil(std::int64_t songUs);
     void FinishLocked();
@@ -62,7 +63,10 @@ private:
 
     mutable std::mutex m_mutex;
     std::condition_variable m_wake;     // commands and clock moves for the thread
-    std::condition_variable m_changed;  // the thread parked, or a play ended
+    std::condition_variable m_changed;  // a play ended
+    // The thread parked: only a manual clock's move waits for it, so a waiter for the end of a
+    // play is not woken at every deadline.
+    std::condition_variable m_parkedCv;
     PlayMode m_mode = PlayMode::Stopped;
     std::size_t m_cursor = 0;        // the first event not yet sent
     std::int64_t m_positionUs = 0;   // while not playing
@@ -70,8 +74,9 @@ private:
     std::int64_t m_startClockUs = 0;
     std::int64_t m_toUs = 0;
     std::optional<std::uintptr_t> m_pending;  // the callback of a pending notification
-    bool m_dirty = false;   // something changed that the thread has not looked at yet
-    bool m_parked = false;  // the thread waits for its next deadline
+    bool m_dirty = false;       // something changed that the thread has not looked at yet
+    bool m_parked = false;      // the thread waits for its next deadline
+    bool m_heldForOut = false;  // a start waited for the output, so its set-up was not heard
     bool m_quit = false;
     std::thread m_thread;  // last: started once everything above is ready
 };

@@ -8,6 +8,7 @@
 #include <cerrno>
 
 #include "platform/files.h"
+#include "platform/sequencer/DeferredOut.h"
 #include "platform/sequencer/Outputs.h"
 
 namespace qv::seq {
@@ -121,7 +122,9 @@ const SequencerMci::CommandRow SequencerMci::kCommands[] = {
 };
 
 SequencerMci::SequencerMci(SequencerOptions options)
-    : m_options(std::move(options)), m_clock(m_options.clock ? *m_options.clock : m_steadyClock) {}
+    : m_options(std::move(options)), m_clock(m_options.clock ? *m_options.clock : m_steadyClock) {
+    if (m_options.makeOutputInBackground) m_out = std::make_unique<DeferredMidiOut>(MakeOutput());
+}
 
 SequencerMci::~SequencerMci() {
     std::map<MCIDEVICEID, std::shared_ptr<Player>> devices;
@@ -156,9 +159,14 @@ std::shared_ptr<Player> SequencerMci::Find(MCIDEVICEID id) {
 
 IMidiOut& SequencerMci::Output() {
     std::lock_guard<std::mutex> guard(m_mutex);
-    if (!m_out) m_out = m_options.makeOutput ? m_options.makeOutput() : MakeOutputFromEnvironment();
+    if (!m_out) m_out = MakeOutput()();
     if (!m_out) m_out = std::make_unique<NullMidiOut>();
     return *m_out;
+}
+
+OutputFactory SequencerMci::MakeOutput() const {
+    if (m_options.makeOutput) return m_options.makeOutput;
+    return [] { return MakeOutputFromEnvironment(); };
 }
 
 void SequencerMci::PostSuccess(std::uintptr_t flags, std::uintptr_t parms, MCIDEVICEID id) {

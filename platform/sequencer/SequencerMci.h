@@ -25,6 +25,9 @@ struct SequencerOptions {
     Poster poster;
     IClock* clock = nullptr;   // null: the real monotonic clock
     OutputFactory makeOutput;  // empty: the output the environment asks for
+    // Make the output at once on a thread of its own instead of at the first open, so that a
+    // soundfont that takes seconds to load holds up neither the window nor the first song's open.
+    bool makeOutputInBackground = false;
 };
 
 class SequencerMci final : public IMci {
@@ -59,6 +62,7 @@ private:
 
     std::shared_ptr<Player> Find(MCIDEVICEID id);
     IMidiOut& Output();
+    OutputFactory MakeOutput() const;
     void PostSuccess(std::uintptr_t flags, std::uintptr_t parms, MCIDEVICEID id);
 
     SequencerOptions m_options;

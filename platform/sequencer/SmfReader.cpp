@@ -95,6 +95,9 @@ public:
         ByteReader reader(data);
         std::uint16_t format = 0, nTracks = 0, division = 0;
         if (!ReadHeader(reader, format, nTracks, division)) return SmfStatus::Damaged;
+        // An event takes at least two bytes and most take three or more: room for a third of the
+        // file's bytes saves regrowing, which would touch every page of the events again.
+        m_song.events.reserve(std::min(data.size() / 3, kMaxSmfEvents));
         std::uint64_t offset = 0, endTick = 0;
         for (std::uint16_t i = 0; i < nTracks; ++i) {
             std::span<const std::uint8_t> track;
@@ -248,27 +251,46 @@ private:
         return SmfStatus::Ok;
     }
 
-    // Each track's events are in order already: merge the tracks pairwise, stably, so that at
-    // equal times the earlier track comes first.
+    // Each track's events are in order already: one pass takes the earliest next event of all
+    // tracks, the earlier track first at equal times. A heap of the tracks' next events keeps
+    // that at log(tracks) a step, so that a file of thousands of tracks stays linear in practice;
+    // pairwise merging in place would pass over every event once per doubling of the tracks and
+    // allocate a buffer each pass.
     void MergeTracks() {
         auto& events = m_song.events;
         const auto byTime = [](const SongEvent& a, const SongEvent& b) {
             return a.timeUs < b.timeUs;
         };
         if (std::is_sorted(events.begin(), events.end(), byTime)) return;
-        std::vector<std::size_t> starts = m_runStarts;
-        while (starts.size() > 1) {
-            std::vector<std::size_t> merged;
-            for (std::size_t i = 0; i < starts.size(); i += 2) {
-                merged.push_back(starts[i]);
-                if (i + 1 == starts.size()) break;
-                const std::size_t end = i + 2 < starts.size() ? starts[i + 2] : events.size();
-                std::inplace_merge(events.begin() + static_cast<std::ptrdiff_t>(starts[i]),
-                                   events.begin() + static_cast<std::ptrdiff_t>(starts[i + 1]),
-                                   events.begin() + static_cast<std::ptrdiff_t>(end), byTime);
-            }
-            starts.swap(merged);
+        struct Run {
+            std::size_t at, end;
+        };
+        std::vector<Run> runs;
+        for (std::size_t i = 0; i < m_runStarts.size(); ++i) {
+            const std::size_t end = i + 1 < m_runStarts.size() ? m_runStarts[i + 1] : events.size();
+            if (m_runStarts[i] < end) runs.push_back({m_runStarts[i], end});
         }
+        // The heap holds run numbers; the top is the run whose next event comes first.
+        const auto after = [&](std::size_t a, std::size_t b) {
+            const std::int64_t ta = events[runs[a].at].timeUs, tb = events[runs[b].at].timeUs;
+            return ta != tb ? ta > tb : a > b;
+        };
+        std::vector<std::size_t> heap(runs.size());
+        for (std::size_t i = 0; i < heap.size(); ++i) heap[i] = i;
+        std::make_heap(heap.begin(), heap.end(), after);
+        std::vector<SongEvent> merged;
+        merged.reserve(events.size());
+        while (!heap.empty()) {
+            std::pop_heap(heap.begin(), heap.end(), after);
+            Run& run = runs[heap.back()];
+            merged.push_back(events[run.at]);
+            if (++run.at < run.end) {
+                std::push_heap(heap.begin(), heap.end(), after);
+            } else {
+                heap.pop_back();
+            }
+        }
+        events.swap(merged);
     }
 
     Song& m_song;

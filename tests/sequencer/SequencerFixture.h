@@ -2,10 +2,11 @@
 // A sequencer on a hand-driven clock, with a recording output and a recording notification poster.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <mutex>
 #include <optional>
 #include <string>
-#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -18,6 +19,7 @@ using Bytes = std::vector<std::uint8_t>;
 struct SentLog {
     std::mutex mutex;
     std::vector<Bytes> messages;
+    std::atomic<bool> ready{true};  // what the outputs answer when asked whether they can sound
     std::vector<Bytes> Take() {
         std::lock_guard<std::mutex> guard(mutex);
         return std::exchange(messages, {});
@@ -31,31 +33,31 @@ public:
         std::lock_guard<std::mutex> guard(m_log.mutex);
         m_log.messages.emplace_back(message.begin(), message.end());
     }
+    bool IsReady() const override { return m_log.ready; }
 
 private:
     SentLog& m_log;
 };
 
-// A notification the sequencer posted: callback, code, device id.
-using Posted = std::tuple<std::uintptr_t, std::uint32_t, std::uint32_t>;
+struct Posted {
+    std::uintptr_t callback;
+    std::uint32_t code;
+    std::uint32_t deviceId;
+    bool operator==(const Posted&) const = default;
+};
 
 class SequencerFixture : public ::testing::Test {
 protected:
-    // The sequencer on the hand-driven clock and the recording output, unless a test brings an
-    // output of its own, which then plays in real time.
-    explicit SequencerFixture(qv::seq::OutputFactory output = {}) {
+    SequencerFixture() {
         qv::seq::SequencerOptions options;
-        options.clock = output ? nullptr : &m_clock;
+        options.clock = &m_clock;
         options.poster = [this](std::uintptr_t callback, std::uint32_t code, std::uint32_t id) {
             std::lock_guard<std::mutex> guard(m_postMutex);
             m_posted.push_back({callback, code, id});
         };
-        options.makeOutput = output ? std::move(output) : [this] {
-            return std::unique_ptr<qv::seq::IMidiOut>(std::make_unique<RecordingOut>(m_out));
-        };
+        options.makeOutput = [this] { return std::make_unique<RecordingOut>(m_out); };
         m_mci.emplace(options);
     }
-    ~SequencerFixture() override { m_mci.reset(); }
 
     qv::MCIERROR Send(std::uint32_t id, std::uint32_t msg, std::uintptr_t flags,
                       const void* parms) {
@@ -113,11 +115,27 @@ protected:
     qvtest::TempDir m_dir;
     qv::seq::ManualClock m_clock;
     SentLog m_out;
-    std::optional<qv::seq::SequencerMci> m_mci;
     std::mutex m_postMutex;
     std::vector<Posted> m_posted;
+    std::optional<qv::seq::SequencerMci> m_mci;  // last, so its players go before what they use
 };
 
 inline bool IsNoteOn(const Bytes& m) {
     return m.size() == 3 && (m[0] & 0xF0) == 0x90 && m[2] > 0;
+}
+
+// True when every channel got sustain off, all notes off and all sound off: nothing can be left
+// sounding.
+inline ::testing::AssertionResult Silenced(const std::vector<Bytes>& messages) {
+    for (int channel = 0; channel < 16; ++channel) {
+        for (std::uint8_t controller : {64, 123, 120}) {
+            const Bytes off = {static_cast<std::uint8_t>(0xB0 | channel), controller, 0};
+            if (std::find(messages.begin(), messages.end(), off) == messages.end()) {
+                return ::testing::AssertionFailure()
+                       << "channel " << channel << " lacks controller " << int(controller)
+                       << " = 0";
+            }
+        }
+    }
+    return ::testing::AssertionSuccess();
 }

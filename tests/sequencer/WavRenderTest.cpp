@@ -1,8 +1,12 @@
-#include <thread>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <condition_variable>
 
 #include "platform/sequencer/Outputs.h"
+#include "platform/sequencer/SequencerMci.h"
 #include "platform/sequencer/SmfWriter.h"
-#include "tests/sequencer/SequencerFixture.h"
+#include "tests/support/FilesTempDir.h"
 #include "tests/support/WavFile.h"
 
 namespace {
@@ -18,38 +22,52 @@ std::vector<std::uint8_t> ChordCutBySysexPackets() {
     return qv::seq::BuildSmf(0, 96, {t.End()});
 }
 
-class WavOutput : public SequencerFixture {
-protected:
-    WavOutput() : SequencerFixture([this] { return std::move(m_wav); }) {}
-    std::unique_ptr<qv::seq::IMidiOut> m_wav;
-};
+}  // namespace
 
-// Runs in real time, about two seconds: the synthesizer renders while the song plays.
-TEST_F(WavOutput, RendersASongAsSoundAndTakesSysexSentInPacketsWhole) {
+// Runs in real time, about two seconds: the synthesizer renders while the song plays. The output
+// is made in the background, as the program makes it, so the song must wait for it whole.
+TEST(WavOutput, RendersASongAsSoundAndTakesSysexSentInPacketsWhole) {
     std::string tried;
     if (qv::seq::FindSoundfont(tried).empty()) GTEST_SKIP() << "no soundfont; tried " << tried;
-    const std::string wavPath = m_dir / "out.wav";
-    std::string failure;
-    m_wav = qv::seq::MakeWavOutput(wavPath, failure);
-    ASSERT_TRUE(m_wav) << failure;
+    qvtest::TempDir dir;
+    const std::string wavPath = dir / "out.wav";
+    const std::string midPath = dir.Write("chord.mid", ChordCutBySysexPackets());
 
-    const std::uint32_t id = OpenSong(ChordCutBySysexPackets(), "chord.mid");
-    ASSERT_EQ(Play(id, 0, std::nullopt, 1), 0u);
-    std::vector<Posted> posted;
-    for (int i = 0; i < 1000 && posted.empty(); ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        posted = TakePosted();
-    }
-    EXPECT_EQ(posted, (std::vector<Posted>{{1, MCI_NOTIFY_SUCCESSFUL, id}}));
-    m_mci.reset();  // the output goes with the sequencer, which completes the file
+    std::string failure;
+    std::mutex mutex;
+    std::condition_variable cv;
+    std::uint32_t code = 0;
+    {
+        qv::seq::SequencerOptions options;
+        options.makeOutput = [&] { return qv::seq::MakeWavOutput(wavPath, failure); };
+        options.makeOutputInBackground = true;
+        options.poster = [&](std::uintptr_t, std::uint32_t c, std::uint32_t) {
+            std::lock_guard<std::mutex> guard(mutex);
+            code = c;
+            cv.notify_all();
+        };
+        qv::seq::SequencerMci mci(options);
+        qv::MCI_OPEN_PARMS open{};
+        open.lpstrDeviceType = "sequencer";
+        open.lpstrElementName = midPath.c_str();
+        ASSERT_EQ(mci.SendCommand(0, MCI_OPEN, MCI_OPEN_TYPE | MCI_OPEN_ELEMENT,
+                                  reinterpret_cast<std::uintptr_t>(&open)),
+                  0u);
+        qv::MCI_PLAY_PARMS play{};
+        play.dwCallback = 1;
+        ASSERT_EQ(mci.SendCommand(open.wDeviceID, MCI_PLAY, MCI_FROM | MCI_NOTIFY,
+                                  reinterpret_cast<std::uintptr_t>(&play)),
+                  0u);
+        std::unique_lock<std::mutex> lock(mutex);
+        cv.wait_for(lock, std::chrono::seconds(10), [&] { return code != 0; });
+        EXPECT_EQ(code, static_cast<std::uint32_t>(MCI_NOTIFY_SUCCESSFUL));
+    }  // the output goes with the sequencer, which completes the file
 
     qvtest::WavFile wav;
-    ASSERT_TRUE(qvtest::ReadWavFile(wavPath, wav));
+    ASSERT_TRUE(qvtest::ReadWavFile(wavPath, wav)) << failure;
     EXPECT_GT(wav.Seconds(), 1.9);
     EXPECT_LT(wav.Seconds(), 4.0);
     const double sounding = wav.Rms(0.05, 0.45);
     EXPECT_GT(sounding, 0.006) << "silence while the song plays";
     EXPECT_LT(wav.Rms(1.3, 1.9), sounding / 20) << "the chord went on after the reset";
 }
-
-}  // namespace

@@ -1,0 +1,21 @@
+#include "platform/sequencer/DeferredOut.h"
+
+namespace qv::seq {
+
+DeferredMidiOut::DeferredMidiOut(std::function<std::unique_ptr<IMidiOut>()> make) {
+    m_thread = std::thread([this, make = std::move(make)] {
+        m_out = make ? make() : nullptr;
+        if (!m_out) m_out = std::make_unique<NullMidiOut>();
+        m_ready.store(true, std::memory_order_release);
+    });
+}
+
+DeferredMidiOut::~DeferredMidiOut() {
+    m_thread.join();
+}
+
+void DeferredMidiOut::Send(std::span<const std::uint8_t> message) {
+    if (IsReady()) m_out->Send(message);
+}
+
+}  // namespace qv::seq
