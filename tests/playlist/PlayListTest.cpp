@@ -93,11 +93,9 @@ TEST_F(PlayListModel, DamagedModesAndIndicesGiveEmptyTextsAndSwapMovesWholeEntri
     AddTitled(kSix, 3);
     m_list.SetDisplayMode(7);
     EXPECT_EQ(m_list.GetText(0), "");
-    EXPECT_EQ(m_list.GetText(0, 3), "");
-    EXPECT_EQ(m_list.GetText(0, -2), "");
+    for (int mode : {3, -2}) EXPECT_EQ(m_list.GetText(0, mode), "") << mode;
     m_list.SetDisplayMode(CPlayList::DISPLAY_TITLE);
-    EXPECT_EQ(m_list.GetText(3), "");
-    EXPECT_EQ(m_list.GetText(-1), "");
+    for (int index : {3, -1}) EXPECT_EQ(m_list.GetText(index), "") << index;
     m_list.Swap(0, 2);
     m_list.Swap(0, 3);  // outside the list: nothing happens
     m_list.Swap(-1, 0);

@@ -33,27 +33,24 @@ class RegistryContract : public ::testing::Test {
 protected:
     void SetUp() override {
         m_previous = qv::InstallRegistry(&m_backend.Registry());
-        m_hTest = Create(HKEY_CURRENT_USER, TBackend::kTestKey);
+        m_hTest = Create(TBackend::kTestKey, KEY_ALL_ACCESS, nullptr, nullptr, HKEY_CURRENT_USER);
     }
     void TearDown() override {
         for (HKEY h : m_opened) qv::RegCloseKey(h);
         qv::InstallRegistry(m_previous);
     }
 
-    HKEY Create(HKEY parent, const char* path, qv::REGSAM sam = KEY_ALL_ACCESS,
-                const char* cls = nullptr, std::uint32_t* disposition = nullptr) {
+    HKEY Create(const char* path, qv::REGSAM sam = KEY_ALL_ACCESS, const char* cls = nullptr,
+                std::uint32_t* disposition = nullptr, HKEY parent = nullptr) {
         HKEY h = nullptr;
         std::string clsCopy = cls ? cls : "";
-        EXPECT_EQ(qv::RegCreateKeyExA(parent, path, 0, cls ? clsCopy.data() : nullptr, 0, sam,
-                                      nullptr, &h, disposition),
-                  ERROR_SUCCESS)
+        EXPECT_EQ(
+            qv::RegCreateKeyExA(parent ? parent : m_hTest, path, 0, cls ? clsCopy.data() : nullptr,
+                                0, sam, nullptr, &h, disposition),
+            ERROR_SUCCESS)
             << path;
         m_opened.push_back(h);
         return h;
-    }
-    HKEY Create(const char* path, qv::REGSAM sam = KEY_ALL_ACCESS, const char* cls = nullptr,
-                std::uint32_t* disposition = nullptr) {
-        return Create(m_hTest, path, sam, cls, disposition);
     }
     std::int32_t Set(HKEY h, const char* name, std::uint32_t type, std::string_view data) {
         return qv::RegSetValueExA(h, name, 0, type,
