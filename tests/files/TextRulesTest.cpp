@@ -23,12 +23,6 @@ protected:
 
 }  // namespace
 
-TEST_F(ShiftJisRules, ATrailByteOf0x5CIsNotASeparator) {
-    EXPECT_TRUE(qv::IsLastCharSeparator("C:\\MUSIC\\"));
-    EXPECT_FALSE(qv::IsLastCharSeparator("C:\\MUSIC\\\x83\x5C"));  // ends in katakana so
-    EXPECT_TRUE(qv::IsLastCharSeparator("C:\\\x83\x5C\\"));
-}
-
 TEST_F(ShiftJisRules, CaseInsensitiveCompareDoesNotFoldTheSecondByteOfACharacter) {
     EXPECT_EQ(qv::_mbsicmp("song.mid", "SONG.MID"), 0);
     // The trail bytes 0x41 and 0x61 look like 'A' and 'a' but belong to two different characters.
