@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <random>
 #include <sstream>
 #include <string>
@@ -169,9 +170,10 @@ TEST(RegistryFile, SavingKeepsALinkAndTheFilesModeAndSaysOnceWhenItCannot) {
 
 TEST(RegistryFile, DefaultPathFollowsTheEnvironment) {
     const char* names[] = {"QUAVEL_REGISTRY_FILE", "XDG_CONFIG_HOME", "HOME"};
-    std::vector<std::pair<std::string, bool>> saved;
+    std::vector<std::optional<std::string>> saved;
     for (const char* name : names)
-        saved.emplace_back(std::getenv(name) ? std::getenv(name) : "", std::getenv(name));
+        saved.push_back(std::getenv(name) ? std::optional<std::string>(std::getenv(name))
+                                          : std::nullopt);
     ::unsetenv("QUAVEL_REGISTRY_FILE");
     ::setenv("HOME", "/home/someone", 1);
     ::setenv("XDG_CONFIG_HOME", "/cfg", 1);
@@ -180,12 +182,8 @@ TEST(RegistryFile, DefaultPathFollowsTheEnvironment) {
     EXPECT_EQ(RegistryFile::DefaultPath(), "/home/someone/.config/quavel/registry.reg");
     ::setenv("QUAVEL_REGISTRY_FILE", "/tmp/x.reg", 1);
     EXPECT_EQ(RegistryFile::DefaultPath(), "/tmp/x.reg");
-    for (int i = 0; i < 3; ++i) {
-        if (saved[i].second)
-            ::setenv(names[i], saved[i].first.c_str(), 1);
-        else
-            ::unsetenv(names[i]);
-    }
+    for (int i = 0; i < 3; ++i)
+        saved[i] ? ::setenv(names[i], saved[i]->c_str(), 1) : ::unsetenv(names[i]);
 }
 
 // Saves 40 values named after the process that all hold the generation number, forever.
