@@ -61,25 +61,22 @@ protected:
         std::vector<Value> values;
         char name[256];
         std::uint8_t data[1024];
-        std::uint32_t cchName = sizeof name, cbData = sizeof data, type = 0;
-        while (qv::RegEnumValueA(h, static_cast<std::uint32_t>(values.size()), name, &cchName,
-                                 nullptr, &type, data, &cbData) == ERROR_SUCCESS) {
+        for (std::uint32_t cchName = sizeof name, cbData = sizeof data, type = 0;
+             qv::RegEnumValueA(h, static_cast<std::uint32_t>(values.size()), name, &cchName,
+                               nullptr, &type, data, &cbData) == ERROR_SUCCESS;
+             cchName = sizeof name, cbData = sizeof data)
             values.push_back({std::string(name, cchName), type,
                               std::string(reinterpret_cast<char*>(data), cbData)});
-            cchName = sizeof name;
-            cbData = sizeof data;
-        }
         return values;
     }
     std::vector<std::string> AllSubKeys(HKEY h) {
         std::vector<std::string> names;
         char name[256];
-        std::uint32_t cchName = sizeof name;
-        while (qv::RegEnumKeyExA(h, static_cast<std::uint32_t>(names.size()), name, &cchName,
-                                 nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS) {
+        for (std::uint32_t cchName = sizeof name;
+             qv::RegEnumKeyExA(h, static_cast<std::uint32_t>(names.size()), name, &cchName, nullptr,
+                               nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+             cchName = sizeof name)
             names.emplace_back(name, cchName);
-            cchName = sizeof name;
-        }
         return names;
     }
 

@@ -48,13 +48,6 @@ std::map<std::string, std::uint32_t> Dwords(const std::string& path) {
     return values;
 }
 
-std::vector<std::string> FilesIn(const std::string& dir) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(dir))
-        names.push_back(entry.path().filename().string());
-    return names;
-}
-
 TEST(RegistryFile, ChangesReachTheFileWhenTheLastKeyIsClosedAndWritersKeepEachOthers) {
     qvtest::TempDir dir;
     std::string path = dir / "sub/folder/registry.reg";
@@ -117,9 +110,9 @@ TEST(RegistryFile, WhatCannotBeReadIsSkippedOrSetAsideAndTheFileAsItWasIsKept) {
         EXPECT_EQ(said.find("lines 3, 5") != std::string::npos, text == edited) << said;
     }
     std::vector<std::string> copies;
-    for (const std::string& name : FilesIn(dir.Path()))
-        if (name.rfind("registry.reg.damaged-", 0) == 0)
-            copies.push_back(qvtest::ReadAll(dir / name));
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
+        if (entry.path().filename().string().starts_with("registry.reg.damaged-"))
+            copies.push_back(qvtest::ReadAll(entry.path()));
     std::sort(copies.begin(), copies.end());
     EXPECT_EQ(copies, (std::vector<std::string>{edited, "no header\r\n"}));
 }
@@ -226,8 +219,9 @@ TEST(RegistryFileDurability, ProcessesKilledWhileSavingAtOnceLeaveAWholeFileWith
     }
     EXPECT_EQ(seen, 80u) << "both processes saved";
     SaveOnce(path);
-    for (const std::string& name : FilesIn(dir.Path()))
-        EXPECT_EQ(name.find(".tmp-"), std::string::npos) << "left over: " << name;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
+        EXPECT_EQ(entry.path().filename().string().find(".tmp-"), std::string::npos)
+            << entry.path();
 }
 
 }  // namespace
