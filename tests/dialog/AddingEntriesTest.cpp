@@ -131,15 +131,16 @@ public:
     std::vector<std::string> patterns;
 };
 
-TEST(ShiftJisPaths, ATrailByteOf0x5CIsNoSeparatorButARootIsNotDoubled) {
+TEST(ShiftJisPaths, ATrailByteOf0x5CIsNoSeparatorButATrailingOneIsNotDoubled) {
     ShiftJisFiles files;
     qvtest::ScopedFileSystem installed(&files);
     const std::string so = "C:\\\x83\x5C";  // a folder named with the katakana letter so
     CStringArray aPaths;
     CPlayerDlg dlg;
     dlg.GetSelectedPaths(aPaths, CString(so + " a.mid"));
-    dlg.GetSelectedPaths(aPaths, "C:\\ b.mid");
-    EXPECT_THAT(Strings(aPaths), ElementsAre(so + "\\a.mid", "C:\\b.mid"));
+    dlg.GetSelectedPaths(aPaths, CString(so + "\\ b.mid"));
+    dlg.GetSelectedPaths(aPaths, "C:\\ c.mid");
+    EXPECT_THAT(Strings(aPaths), ElementsAre(so + "\\a.mid", so + "\\b.mid", "C:\\c.mid"));
     CFileFinder finder;
     CStringArray aExtensions;
     aExtensions.Add("MID");

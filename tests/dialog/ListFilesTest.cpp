@@ -49,13 +49,15 @@ TEST_F(ListFiles, SavingWritesOneLinePerEntryAndATitleFileOnlyWhenAsked) {
         AddThree(d);
         Save(d, list);
         EXPECT_EQ(Names(), 2);  // s/ and the list, no title file
+        // A title with a line break still takes one line of the title file.
+        ASSERT_TRUE(d.Drop({Song("two.mid", "Two\r\nlines")}));
         SaveTitles(true);
         files.failCreate = ".saving";  // no new file may be made beside them: written in place
         Save(d, dir / "other.txt");    // the title file takes the base name whatever the extension
         Save(d, dir / "dotted.");
     });
     EXPECT_EQ(qvtest::ReadAll(list), Lines(songs));
-    EXPECT_EQ(qvtest::ReadAll(dir / "other.qvt"), Lines({"Alpha", "b.mid", "Gamma"}));
+    EXPECT_EQ(qvtest::ReadAll(dir / "other.qvt"), Lines({"Alpha", "b.mid", "Gamma", "Two lines"}));
     EXPECT_TRUE(Current(dir / "other.txt", dir / "other.qvt"));
     EXPECT_TRUE(Current(dir / "dotted.", dir / "dotted.qvt"));
     ASSERT_EQ(windows.FileDialogs().size(), 3u);
@@ -66,25 +68,9 @@ TEST_F(ListFiles, SavingWritesOneLinePerEntryAndATitleFileOnlyWhenAsked) {
     EXPECT_EQ(save.flags, static_cast<std::uint32_t>(OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT));
 }
 
-TEST_F(ListFiles, ACurrentTitleFileLoadsTheListWithoutOpeningASong) {
-    std::string list = dir / "mine.qvl";
-    Run([&](DialogDriver& d) {
-        AddThree(d);
-        SaveTitles(true);
-        Save(d, list);
-        fs::remove_all(dir / "s");  // the songs are gone; their titles are not
-        files.midiOpens = 0;
-        Reload(d, list);
-        EXPECT_EQ(files.midiOpens, 0);
-        ASSERT_TRUE(d.ChooseItem(IDC_DISPLAYMODE, CPlayList::DISPLAY_TITLE));
-        EXPECT_THAT(d.Lines(IDC_PLAYLIST), ElementsAre("Alpha", "b.mid", "Gamma"));
-        SaveTitles(false);  // off: the title file is not read, and the songs are missing
-        Reload(d, list);
-        EXPECT_TRUE(d.Lines(IDC_PLAYLIST).empty());
-    });
-}
-
-TEST_F(ListFiles, AStaleOrMisalignedTitleFileIsIgnored) {
+// A current title file loads the list without opening a song; one edited later or a line short is
+// ignored, and so is any when titles are not to be saved.
+TEST_F(ListFiles, ACurrentTitleFileLoadsTheListWithoutOpeningASongAndAnyOtherIsIgnored) {
     std::string list = dir / "mine.qvl", titles = dir / "mine.qvt";
     Run([&](DialogDriver& d) {
         AddThree(d);
@@ -98,16 +84,19 @@ TEST_F(ListFiles, AStaleOrMisalignedTitleFileIsIgnored) {
         ASSERT_TRUE(CPlayerDlg::CopyFileTimes(list.c_str(), titles.c_str()));
         Reload(d, list);
         EXPECT_THAT(Titles(), ElementsAre("Alpha", "b.mid", "Gamma"));
-    });
-}
 
-TEST_F(ListFiles, ATitleWithALineBreakKeepsTheTitlesInStep) {
-    Run([&](DialogDriver& d) {
-        ASSERT_TRUE(d.Drop({Song("two.mid", "Two\r\nlines"), Song("other.mid", "Other")}));
-        SaveTitles(true);
-        Save(d, dir / "mine.qvl");
+        dir.Write("mine.qvt", "One\r\nTwo\r\nThree\r\n");
+        ASSERT_TRUE(CPlayerDlg::CopyFileTimes(list.c_str(), titles.c_str()));
+        fs::remove_all(dir / "s");  // the songs are gone; their titles are not
+        files.midiOpens = 0;
+        Reload(d, list);
+        EXPECT_EQ(files.midiOpens, 0);
+        ASSERT_TRUE(d.ChooseItem(IDC_DISPLAYMODE, CPlayList::DISPLAY_TITLE));
+        EXPECT_THAT(d.Lines(IDC_PLAYLIST), ElementsAre("One", "Two", "Three"));
+        SaveTitles(false);  // off: the title file is not read, and the songs are missing
+        Reload(d, list);
+        EXPECT_TRUE(d.Lines(IDC_PLAYLIST).empty());
     });
-    EXPECT_EQ(qvtest::ReadAll(dir / "mine.qvt"), "Two lines\r\nOther\r\n");
 }
 
 // A failed save names the file it could not save and leaves the files that were there as they

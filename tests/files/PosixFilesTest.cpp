@@ -27,17 +27,15 @@ protected:
                                FILE_ATTRIBUTE_NORMAL);
     }
 
-    struct Item {
-        std::string name;
-        std::uint32_t attributes;
-    };
-    std::vector<Item> Enumerate(const std::string& pattern) {
-        std::vector<Item> items;
+    // The names found, each with its attributes when asked for.
+    std::vector<std::string> Enumerate(const std::string& pattern, bool withAttributes) {
+        std::vector<std::string> items;
         qv::WIN32_FIND_DATAA data;
         qv::HANDLE find = qv::FindFirstFileA(pattern.c_str(), &data);
         if (find == INVALID_HANDLE_VALUE) return items;
         do {
-            items.push_back({data.cFileName, data.dwFileAttributes});
+            items.push_back(data.cFileName +
+                            (withAttributes ? ":" + std::to_string(data.dwFileAttributes) : ""));
         } while (qv::FindNextFileA(find, &data));
         EXPECT_EQ(qv::GetLastError(), static_cast<std::uint32_t>(ERROR_NO_MORE_FILES));
         EXPECT_TRUE(qv::FindClose(find));
@@ -101,11 +99,6 @@ TEST_F(PosixFiles, ReadersDenyingWritesKeepWritersOutWithoutLosingData) {
     EXPECT_EQ(qvtest::ReadAll(path), "keep me");
     qv::CloseHandle(second);
     qv::CloseHandle(reader);
-
-    qv::HANDLE writer = CreateForWriting(path);
-    ASSERT_NE(writer, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(OpenForReading(path), INVALID_HANDLE_VALUE);  // a writer shares nothing
-    qv::CloseHandle(writer);
 }
 
 // The times set are read back in whole seconds; the read-only mark stays as it was.
@@ -135,16 +128,13 @@ TEST_F(PosixFiles, EnumerationListsDotsFoldersAndFilesSortedWithTheirKinds) {
     std::filesystem::create_directory_symlink(m_dir / "Sub", m_dir / "link");
     ASSERT_EQ(::symlink(song.c_str(), (m_dir / "to-song").c_str()), 0);
     ASSERT_EQ(::symlink((m_dir / "nowhere").c_str(), (m_dir / "dangling").c_str()), 0);
-    std::vector<std::string> items;
-    for (const auto& item : Enumerate(m_dir.Path() + "/*.*"))
-        items.push_back(item.name + ":" + std::to_string(item.attributes));
-    EXPECT_THAT(items, ::testing::ElementsAre(".:16", "..:16", ".hidden:2", "A.mid:128",
-                                              "b.MID:128", "dangling:128", "link:16", "Sub:16",
-                                              "to-song:128", "_x.mid:128"));
-    std::vector<std::string> mids;
-    for (const auto& item : Enumerate(m_dir.Path() + "/*.mid")) mids.push_back(item.name);
-    EXPECT_THAT(mids, ::testing::ElementsAre("A.mid", "b.MID", "_x.mid"));
-    EXPECT_TRUE(Enumerate(m_dir.Path() + "/missing/*.*").empty());
+    EXPECT_THAT(
+        Enumerate(m_dir.Path() + "/*.*", true),
+        ::testing::ElementsAre(".:16", "..:16", ".hidden:2", "A.mid:128", "b.MID:128",
+                               "dangling:128", "link:16", "Sub:16", "to-song:128", "_x.mid:128"));
+    EXPECT_THAT(Enumerate(m_dir.Path() + "/*.mid", false),
+                ::testing::ElementsAre("A.mid", "b.MID", "_x.mid"));
+    EXPECT_TRUE(Enumerate(m_dir.Path() + "/missing/*.*", false).empty());
     EXPECT_EQ(qv::GetLastError(), static_cast<std::uint32_t>(ERROR_PATH_NOT_FOUND));
 }
 

@@ -111,18 +111,14 @@ TEST(RegFormat, ReadsHandWrittenFilesTheWayTheEditorDoes) {
     const RegKey& key = Settings(top);
     EXPECT_EQ(key.SubKeyCount(), 0u);
     ASSERT_EQ(key.ValueCount(), 8u);
-    EXPECT_EQ(key.ValueAt(0).data, B(std::string_view("C:\\Program Files\\x\0", 19)))
-        << "a backslash that escapes nothing stands for itself";
-    EXPECT_EQ(key.ValueAt(1).data, B(std::string_view("\x03\0\0\0", 4)));
+    std::string data;  // each value's data, then a bar
+    for (std::size_t i = 0; i < key.ValueCount(); ++i)
+        data += std::string(key.ValueAt(i).data.begin(), key.ValueAt(i).data.end()) + "|";
+    // A backslash that escapes nothing stands for itself; other data are taken as they are.
+    EXPECT_EQ(data,
+              "C:\\Program Files\\x\0|\x03\0\0\0|a\0b\0\0|a\r\nb\0|\x83\x5C\0|あ\0|%A%\0|%\0|"s);
     EXPECT_EQ(key.ValueAt(2).type, static_cast<std::uint32_t>(REG_MULTI_SZ));
-    EXPECT_EQ(key.ValueAt(2).data, B(std::string_view("a\0b\0\0", 5)));
-    EXPECT_EQ(key.ValueAt(3).data, B(std::string_view("a\r\nb\0", 5)));
-    EXPECT_EQ(key.ValueAt(4).data, B(std::string_view("\x83\x5C\0", 3)));
-    EXPECT_EQ(key.ValueAt(5).name + "=" +
-                  std::string(key.ValueAt(5).data.begin(), key.ValueAt(5).data.end()),
-              std::string("曲=あ\0", 8));
-    EXPECT_EQ(key.ValueAt(6).data, B(std::string_view("%A%\0", 4)));
-    EXPECT_EQ(key.ValueAt(7).data, B(std::string_view("%\0", 2))) << "other data as they are";
+    EXPECT_EQ(key.ValueAt(5).name, "曲");
 }
 
 TEST(RegFormat, SkipsOnlyTheLinesItCannotReadAndSaysWhich) {

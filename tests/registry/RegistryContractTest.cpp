@@ -33,27 +33,24 @@ class RegistryContract : public ::testing::Test {
 protected:
     void SetUp() override {
         m_previous = qv::InstallRegistry(&m_backend.Registry());
-        m_hTest = Create(HKEY_CURRENT_USER, TBackend::kTestKey);
+        m_hTest = Create(TBackend::kTestKey, KEY_ALL_ACCESS, nullptr, nullptr, HKEY_CURRENT_USER);
     }
     void TearDown() override {
         for (HKEY h : m_opened) qv::RegCloseKey(h);
         qv::InstallRegistry(m_previous);
     }
 
-    HKEY Create(HKEY parent, const char* path, qv::REGSAM sam = KEY_ALL_ACCESS,
-                const char* cls = nullptr, std::uint32_t* disposition = nullptr) {
+    HKEY Create(const char* path, qv::REGSAM sam = KEY_ALL_ACCESS, const char* cls = nullptr,
+                std::uint32_t* disposition = nullptr, HKEY parent = nullptr) {
         HKEY h = nullptr;
         std::string clsCopy = cls ? cls : "";
-        EXPECT_EQ(qv::RegCreateKeyExA(parent, path, 0, cls ? clsCopy.data() : nullptr, 0, sam,
-                                      nullptr, &h, disposition),
-                  ERROR_SUCCESS)
+        EXPECT_EQ(
+            qv::RegCreateKeyExA(parent ? parent : m_hTest, path, 0, cls ? clsCopy.data() : nullptr,
+                                0, sam, nullptr, &h, disposition),
+            ERROR_SUCCESS)
             << path;
         m_opened.push_back(h);
         return h;
-    }
-    HKEY Create(const char* path, qv::REGSAM sam = KEY_ALL_ACCESS, const char* cls = nullptr,
-                std::uint32_t* disposition = nullptr) {
-        return Create(m_hTest, path, sam, cls, disposition);
     }
     std::int32_t Set(HKEY h, const char* name, std::uint32_t type, std::string_view data) {
         return qv::RegSetValueExA(h, name, 0, type,
@@ -64,25 +61,22 @@ protected:
         std::vector<Value> values;
         char name[256];
         std::uint8_t data[1024];
-        std::uint32_t cchName = sizeof name, cbData = sizeof data, type = 0;
-        while (qv::RegEnumValueA(h, static_cast<std::uint32_t>(values.size()), name, &cchName,
-                                 nullptr, &type, data, &cbData) == ERROR_SUCCESS) {
+        for (std::uint32_t cchName = sizeof name, cbData = sizeof data, type = 0;
+             qv::RegEnumValueA(h, static_cast<std::uint32_t>(values.size()), name, &cchName,
+                               nullptr, &type, data, &cbData) == ERROR_SUCCESS;
+             cchName = sizeof name, cbData = sizeof data)
             values.push_back({std::string(name, cchName), type,
                               std::string(reinterpret_cast<char*>(data), cbData)});
-            cchName = sizeof name;
-            cbData = sizeof data;
-        }
         return values;
     }
     std::vector<std::string> AllSubKeys(HKEY h) {
         std::vector<std::string> names;
         char name[256];
-        std::uint32_t cchName = sizeof name;
-        while (qv::RegEnumKeyExA(h, static_cast<std::uint32_t>(names.size()), name, &cchName,
-                                 nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS) {
+        for (std::uint32_t cchName = sizeof name;
+             qv::RegEnumKeyExA(h, static_cast<std::uint32_t>(names.size()), name, &cchName, nullptr,
+                               nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+             cchName = sizeof name)
             names.emplace_back(name, cchName);
-            cchName = sizeof name;
-        }
         return names;
     }
 

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <random>
 #include <sstream>
 #include <string>
@@ -35,15 +36,6 @@ std::int32_t SetDword(RegistryFile& reg, HKEY h, const std::string& name, std::u
     return reg.SetValueEx(h, name.c_str(), 0, REG_DWORD, reinterpret_cast<std::uint8_t*>(&n), 4);
 }
 
-std::uint32_t ValueCount(RegistryFile& reg) {
-    HKEY h = OpenSettings(reg);
-    std::uint32_t values = 0;
-    reg.QueryInfoKey(h, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr,
-                     nullptr, nullptr, nullptr);
-    reg.CloseKey(h);
-    return values;
-}
-
 // The dword values of the file on disk by name, as its lines hold them.
 std::map<std::string, std::uint32_t> Dwords(const std::string& path) {
     std::map<std::string, std::uint32_t> values;
@@ -54,13 +46,6 @@ std::map<std::string, std::uint32_t> Dwords(const std::string& path) {
             values[line.substr(1, eq - 1)] = std::stoul(line.substr(eq + 8), nullptr, 16);
     }
     return values;
-}
-
-std::vector<std::string> FilesIn(const std::string& dir) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(dir))
-        names.push_back(entry.path().filename().string());
-    return names;
 }
 
 TEST(RegistryFile, ChangesReachTheFileWhenTheLastKeyIsClosedAndWritersKeepEachOthers) {
@@ -80,7 +65,12 @@ TEST(RegistryFile, ChangesReachTheFileWhenTheLastKeyIsClosedAndWritersKeepEachOt
     SetDword(second, h2, "Shared", 2);
     SetDword(second, h2, "OnlySecond", 20);
     ASSERT_EQ(second.CloseKey(h2), ERROR_SUCCESS);
-    EXPECT_EQ(ValueCount(first), 3u) << "a key opened later sees the other writer's values";
+    h1 = OpenSettings(first);
+    std::uint32_t values = 0;
+    first.QueryInfoKey(h1, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr,
+                       nullptr, nullptr, nullptr);
+    EXPECT_EQ(values, 3u) << "a key opened later sees the other writer's values";
+    first.CloseKey(h1);
 
     std::uint32_t n = 5;
     EXPECT_EQ(first.SetValueEx(HKEY_CURRENT_USER, "AtTheRoot", 0, REG_DWORD,
@@ -120,9 +110,9 @@ TEST(RegistryFile, WhatCannotBeReadIsSkippedOrSetAsideAndTheFileAsItWasIsKept) {
         EXPECT_EQ(said.find("lines 3, 5") != std::string::npos, text == edited) << said;
     }
     std::vector<std::string> copies;
-    for (const std::string& name : FilesIn(dir.Path()))
-        if (name.rfind("registry.reg.damaged-", 0) == 0)
-            copies.push_back(qvtest::ReadAll(dir / name));
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
+        if (entry.path().filename().string().starts_with("registry.reg.damaged-"))
+            copies.push_back(qvtest::ReadAll(entry.path()));
     std::sort(copies.begin(), copies.end());
     EXPECT_EQ(copies, (std::vector<std::string>{edited, "no header\r\n"}));
 }
@@ -173,9 +163,10 @@ TEST(RegistryFile, SavingKeepsALinkAndTheFilesModeAndSaysOnceWhenItCannot) {
 
 TEST(RegistryFile, DefaultPathFollowsTheEnvironment) {
     const char* names[] = {"QUAVEL_REGISTRY_FILE", "XDG_CONFIG_HOME", "HOME"};
-    std::vector<std::pair<std::string, bool>> saved;
+    std::vector<std::optional<std::string>> saved;
     for (const char* name : names)
-        saved.emplace_back(std::getenv(name) ? std::getenv(name) : "", std::getenv(name));
+        saved.push_back(std::getenv(name) ? std::optional<std::string>(std::getenv(name))
+                                          : std::nullopt);
     ::unsetenv("QUAVEL_REGISTRY_FILE");
     ::setenv("HOME", "/home/someone", 1);
     ::setenv("XDG_CONFIG_HOME", "/cfg", 1);
@@ -184,12 +175,8 @@ TEST(RegistryFile, DefaultPathFollowsTheEnvironment) {
     EXPECT_EQ(RegistryFile::DefaultPath(), "/home/someone/.config/quavel/registry.reg");
     ::setenv("QUAVEL_REGISTRY_FILE", "/tmp/x.reg", 1);
     EXPECT_EQ(RegistryFile::DefaultPath(), "/tmp/x.reg");
-    for (int i = 0; i < 3; ++i) {
-        if (saved[i].second)
-            ::setenv(names[i], saved[i].first.c_str(), 1);
-        else
-            ::unsetenv(names[i]);
-    }
+    for (int i = 0; i < 3; ++i)
+        saved[i] ? ::setenv(names[i], saved[i]->c_str(), 1) : ::unsetenv(names[i]);
 }
 
 // Saves 40 values named after the process that all hold the generation number, forever.
@@ -232,8 +219,9 @@ TEST(RegistryFileDurability, ProcessesKilledWhileSavingAtOnceLeaveAWholeFileWith
     }
     EXPECT_EQ(seen, 80u) << "both processes saved";
     SaveOnce(path);
-    for (const std::string& name : FilesIn(dir.Path()))
-        EXPECT_EQ(name.find(".tmp-"), std::string::npos) << "left over: " << name;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
+        EXPECT_EQ(entry.path().filename().string().find(".tmp-"), std::string::npos)
+            << entry.path();
 }
 
 }  // namespace

@@ -18,14 +18,6 @@ std::string Bytes(const CRegistryData* data) {
     return std::string(reinterpret_cast<const char*>(data->GetData()), data->GetLength());
 }
 
-TEST(CRegistryValue, AnUntypedValueTakesTheTypeRead) {
-    CRegistryValue number, text;
-    EXPECT_EQ(number.GetDword(), 0u);
-    EXPECT_EQ(number.GetType(), static_cast<DWORD>(REG_DWORD));
-    EXPECT_EQ(text.GetString(), "");
-    EXPECT_EQ(text.GetType(), static_cast<DWORD>(REG_SZ));
-}
-
 TEST(CRegistryValue, ALoadedStringEndsAtItsFirstZeroAndIsWrittenWithoutOne) {
     CRegistryValue loaded;
     EXPECT_TRUE(loaded.SetData(REG_SZ, Data(std::string_view("ab\0cd\0", 6))));

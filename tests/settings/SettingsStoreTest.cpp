@@ -29,9 +29,9 @@ void ReadAsTheProgramDoes(CSettingsStore& store, const SettingInfo& setting) {
 class SettingsStoreTest : public testing::Test {
 protected:
     BOOL LoadSettings(CSettingsStore& store) { return store.Load(IDS_REGKEY, HKEY_CURRENT_USER); }
-    std::string Section() const { return "[HKEY_CURRENT_USER\\Software\\Velmora\\Quavel32]\r\n"; }
     void WriteSettingsFile(const std::string& body) {
-        m_registry.WriteFile("REGEDIT4\r\n\r\n" + Section() + body);
+        m_registry.WriteFile(
+            "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Velmora\\Quavel32]\r\n" + body);
     }
 
     qv::test::ScopedFileRegistry m_registry;
@@ -84,16 +84,12 @@ TEST_F(SettingsStoreTest, HandEditedValuesAreFoundAndOnlyWhatWasReadOrSetIsWritt
 }
 
 TEST_F(SettingsStoreTest, UnknownValuesAndSubKeysSurviveARunByteForByte) {
-    WriteSettingsFile(
-        "\"Multi\"=hex(7):61,00,62,00,00\r\n"
-        "\"Short\"=hex(4):05\r\n"
-        "\"None\"=hex(0):01,02\r\n"
-        "\"Odd\"=hex(20):ff\r\n"
-        "\"Blob\"=hex:\r\n"
-        "\"Expand\"=hex(2):25,41,25,00\r\n"
-        "\r\n" +
-        Section().substr(0, Section().size() - 3) + "\\Kept]\r\n\"Inner\"=dword:00000009\r\n\r\n" +
-        Section().substr(0, Section().size() - 3) + "\\Removed]\r\n\r\n");
+    const std::string kept =
+        "\"Multi\"=hex(7):61,00,62,00,00\r\n\"Short\"=hex(4):05\r\n\"None\"=hex(0):01,02\r\n"
+        "\"Odd\"=hex(20):ff\r\n\"Blob\"=hex:\r\n";
+    const std::string key = "[HKEY_CURRENT_USER\\Software\\Velmora\\Quavel32\\";
+    WriteSettingsFile(kept + "\"Expand\"=hex(2):25,41,25,00\r\n\r\n" + key +
+                      "Kept]\r\n\"Inner\"=dword:00000009\r\n\r\n" + key + "Removed]\r\n\r\n");
     CSettingsStore store;
     ASSERT_TRUE(LoadSettings(store));
     ASSERT_NE(store.GetSubKey("Kept"), nullptr);
@@ -101,16 +97,14 @@ TEST_F(SettingsStoreTest, UnknownValuesAndSubKeysSurviveARunByteForByte) {
 
     // Another hand removes a sub-key while the program runs; the save makes it again.
     std::string text = m_registry.ReadFile();
-    text.erase(text.find("[HKEY_CURRENT_USER\\Software\\Velmora\\Quavel32\\Removed]"));
+    text.erase(text.find(key + "Removed]"));
     m_registry.WriteFile(text);
     ASSERT_TRUE(store.Save(nullptr, nullptr));
 
     std::string saved = m_registry.ReadFile();
-    for (const char* line :
-         {"\"Multi\"=hex(7):61,00,62,00,00\r\n", "\"Short\"=hex(4):05\r\n",
-          "\"None\"=hex(0):01,02\r\n", "\"Odd\"=hex(20):ff\r\n", "\"Blob\"=hex:\r\n",
-          "\"Expand\"=\"%A%\"\r\n", "\"Inner\"=dword:00000009\r\n",
-          "[HKEY_CURRENT_USER\\Software\\Velmora\\Quavel32\\Removed]\r\n"})
+    for (const std::string& line :
+         {kept + "\"Expand\"=\"%A%\"\r\n", std::string("\"Inner\"=dword:00000009\r\n"),
+          key + "Removed]\r\n"})
         EXPECT_NE(saved.find(line), std::string::npos) << line << "\nin\n" << saved;
 }
 
