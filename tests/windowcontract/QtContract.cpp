@@ -99,11 +99,7 @@ public:
         return CanAct() && (SendKey(FocusTarget(), Qt::Key_Escape), true);
     }
 
-    bool PressCloseBox() override {
-        if (!CanAct()) return false;
-        DialogWidget()->close();
-        return true;
-    }
+    bool PressCloseBox() override { return CanAct() && (DialogWidget()->close(), true); }
 
     bool Minimise() override { return SetMinimised(true); }
     bool Restore() override { return SetMinimised(false); }

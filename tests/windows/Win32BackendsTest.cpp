@@ -217,7 +217,6 @@ TEST(Win32VersionTest, OwnResourceReadsThroughVersionDll) {
 }
 
 TEST(Win32MidiOutTest, NullIsSilentAndAnUnknownDeviceIsNamedInTheReason) {
-    ::SetEnvironmentVariableA("QUAVEL_MIDI_OUT", "null");
     ::_putenv("QUAVEL_MIDI_OUT=null");
     std::string failure;
     EXPECT_NE(qv::win32::MakeMidiOutput(failure), nullptr);
