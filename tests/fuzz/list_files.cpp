@@ -1,9 +1,6 @@
 // Arbitrary entries (path and title, cut from the input at zero bytes) saved as a play list with
 // its title file, read back into a second player, and shuffled: what the model accepted comes
 // back whole, in order and with its title, and every entry's texts stay together.
-#include <stdlib.h>
-#include <unistd.h>
-
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -16,25 +13,9 @@
 #include "platform/posix/files_posix.h"
 #include "platform/rand.h"
 #include "res/resource.h"
+#include "tests/fuzz/FuzzSupport.h"
 
 namespace {
-
-struct Setting {
-    std::string folder;
-    qv::PosixFileSystem files;
-};
-
-Setting& Get() {
-    static Setting* pSetting = [] {
-        auto* p = new Setting;
-        const char* base = ::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
-        p->folder = std::string(base) + "/quavel-fuzz-XXXXXX";
-        if (!::mkdtemp(p->folder.data())) std::abort();
-        qv::InstallFileSystem(&p->files);
-        return p;
-    }();
-    return *pSetting;
-}
 
 // What the title file keeps of a title: each CR LF pair as one blank.
 std::string AsSaved(std::string_view title) {
@@ -50,14 +31,11 @@ std::string AsSaved(std::string_view title) {
     return out;
 }
 
-void Check(bool condition) {
-    if (!condition) __builtin_trap();
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    Setting& setting = Get();
+    static qv::PosixFileSystem files;
+    static const std::string folder = (qv::InstallFileSystem(&files), MakeFuzzFolder());
     // A fresh window system each run, as it keeps a record of every dialog it answered. A message
     // box (a failed save) is a finding.
     qv::headless::HeadlessWindowSystem windows;
@@ -70,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         fields.emplace_back(input.substr(start, end - start));
         start = end + 1;
     }
-    const std::string list = setting.folder + "/list.qvl";
+    const std::string list = folder + "/list.qvl";
     CPlayerDlg saver;
     saver.m_settings.Value(IDS_YESSAVETITLE).SetDword(1);
     // Only titled entries: a path is never opened, whatever it names.
@@ -80,7 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (saver.m_list.GetSize() == 0) return 0;
     windows.AnswerFileDialog(list);
     saver.OnSave();
-    Check(CPlayerDlg::IsTitleFileCurrent(list.c_str(), (setting.folder + "/list.qvt").c_str()));
+    Check(CPlayerDlg::IsTitleFileCurrent(list.c_str(), (folder + "/list.qvt").c_str()));
 
     CPlayerDlg reader;
     reader.m_settings.Value(IDS_YESSAVETITLE).SetDword(1);
@@ -97,6 +75,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Check(name == reader.m_list.m_aNames[i]);
     }
     std::filesystem::remove(list);
-    std::filesystem::remove(setting.folder + "/list.qvt");
+    std::filesystem::remove(folder + "/list.qvt");
     return 0;
 }

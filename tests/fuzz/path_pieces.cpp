@@ -3,8 +3,6 @@
 // of a path for a system whose programs parse one command-line text, and the look-up of a path
 // ignoring letter case in a small folder tree.
 #include <fcntl.h>
-#include <stdlib.h>
-#include <unistd.h>
 
 #include <cstdint>
 #include <filesystem>
@@ -15,6 +13,7 @@
 #include "app/PlayerDlg.h"
 #include "platform/posix/files_posix.h"
 #include "platform/process.h"
+#include "tests/fuzz/FuzzSupport.h"
 
 namespace {
 
@@ -23,30 +22,14 @@ public:
     qv::PathSyntax GetPathSyntax() override { return {932, '\\', '/', 1}; }
 };
 
-struct Setting {
-    std::string folder;
-    qv::PosixFileSystem posix;
-    ShiftJisFiles shiftJis;
-};
-
-Setting& Get() {
-    static Setting* pSetting = [] {
-        auto* p = new Setting;
-        const char* base = ::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
-        p->folder = std::string(base) + "/quavel-fuzz-XXXXXX";
-        if (!::mkdtemp(p->folder.data())) std::abort();
-        for (const char* name : {"Music/Song.mid", "Music/song.MID", "music2/A b.Mid", "x/Y/z"}) {
-            std::filesystem::path path = p->folder + "/" + name;
-            std::filesystem::create_directories(path.parent_path());
-            ::close(::creat(path.c_str(), 0644));
-        }
-        return p;
-    }();
-    return *pSetting;
-}
-
-void Check(bool condition) {
-    if (!condition) __builtin_trap();
+std::string MakeTree() {
+    std::string folder = MakeFuzzFolder();
+    for (const char* name : {"Music/Song.mid", "Music/song.MID", "music2/A b.Mid", "x/Y/z"}) {
+        std::filesystem::path path = folder + "/" + name;
+        std::filesystem::create_directories(path.parent_path());
+        ::close(::creat(path.c_str(), 0644));
+    }
+    return folder;
 }
 
 void CheckSplitPath(const std::string& path) {
@@ -102,14 +85,16 @@ std::string Folded(std::string_view text) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    Setting& setting = Get();
+    static qv::PosixFileSystem posix;
+    static ShiftJisFiles shiftJis;
+    static const std::string folder = MakeTree();
     // Up to the first zero byte, as every text of the program ends there.
     std::string text(reinterpret_cast<const char*>(data), size);
     text.resize(std::char_traits<char>::length(text.c_str()));
 
-    qv::InstallFileSystem(&setting.shiftJis);
+    qv::InstallFileSystem(&shiftJis);
     CheckSplitPath(text);
-    qv::InstallFileSystem(&setting.posix);
+    qv::InstallFileSystem(&posix);
     CheckSplitPath(text);
 
     for (const std::string& piece : qv::SplitCommandLine(text))
@@ -122,7 +107,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // Below the tree only: ".." pieces would wander the whole file system.
     if (text.find("..") == std::string::npos) {
-        std::string path = setting.folder + "/" + text;
+        std::string path = folder + "/" + text;
         std::string disk = qv::GetDiskPath(path.c_str());
         Check(Folded(disk) == Folded(path));
         Check(qv::GetDiskPath(disk.c_str()) == disk);

@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/Installed.h"
 #include "platform/posix/Process.h"
 #include "tests/support/FilesTempDir.h"
 
@@ -46,10 +47,8 @@ protected:
         // Programs are found on the path, as a command typed without its folder expects.
         ::setenv("PATH", (m_dir.Path() + ":" + m_path).c_str(), 1);
         WriteScript("recorder", kRecorder, 0755);
-        m_previous = qv::InstallProcess(&m_backend);
     }
     void TearDown() override {
-        qv::InstallProcess(m_previous);
         ::setenv("PATH", m_path.c_str(), 1);
         ::unsetenv("QV_RECORD");
     }
@@ -70,7 +69,7 @@ protected:
     }
 
     qv::PosixProcess m_backend;
-    qv::IProcess* m_previous = nullptr;
+    qv::Installed<qv::IProcess, qv::InstallProcess> m_installed{m_backend};
     qvtest::TempDir m_dir;
     std::string m_path = ::getenv("PATH") ? ::getenv("PATH") : "";
     std::string m_record;

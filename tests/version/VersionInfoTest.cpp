@@ -8,20 +8,14 @@ namespace {
 using qv::versionblob::Description;
 using qvtest::Bytes;
 
-class VersionInfoTest : public qvtest::VersionFixture {
-protected:
-    // The About box's version line.
-    static CString VersionLine(CVersionInfo& info) {
-        return "Version " + info.FormatProductVersion(1, 2, 0, 0);
-    }
-};
+using VersionInfoTest = qvtest::VersionFixture;
 
 TEST_F(VersionInfoTest, EachSeparatorFollowsTheWidthOfThePartBefore) {
     CVersionInfo info(WritePe(qvtest::SampleDescription(1, 2, 3, 4)).c_str());
     EXPECT_EQ(info.FormatProductVersion(1, 1, 1, 1), "1.2.3.4");
     EXPECT_EQ(info.FormatProductVersion(2, 0, 2, 0), "0103");
     CVersionInfo wide(WritePe(qvtest::SampleDescription(1, 123)).c_str());
-    EXPECT_EQ(VersionLine(wide), "Version 1.123");
+    EXPECT_EQ(wide.FormatProductVersion(1, 2, 0, 0), "1.123");  // as the About box shows it
     EXPECT_EQ(CVersionInfo::FormatVersionPart(7, 3, 1), ".007");
 
     EXPECT_EQ(info.GetFixedValue(6), 0x00030004u);
@@ -55,14 +49,14 @@ TEST_F(VersionInfoTest, AFileWithoutAWholeResourceGivesEmptyValues) {
     EXPECT_FALSE(info.Load((m_dir / "missing.exe").c_str()));
     CString name;
     EXPECT_FALSE(info.QueryString("ProductName", name));
-    EXPECT_EQ(VersionLine(info), "Version 0.00");
+    EXPECT_EQ(info.FormatProductVersion(1, 2, 0, 0), "0.00");
     EXPECT_EQ(info.GetTranslationKey(), "");
 
     Bytes blob = qv::versionblob::Serialize(qvtest::SampleDescription(1, 5));
     blob[2] = 20;  // the root claims a 20-byte fixed block
     CVersionInfo shortFixed(m_dir.Write("short.exe", qvtest::MakePe(blob, false)).c_str());
     EXPECT_EQ(shortFixed.GetFixedValue(1), 0u);
-    EXPECT_EQ(VersionLine(shortFixed), "Version 0.00");
+    EXPECT_EQ(shortFixed.FormatProductVersion(1, 2, 0, 0), "0.00");
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Installed.h"
 #include "platform/posix/Version.h"
 #include "platform/posix/files_posix.h"
 #include "res/gen/VersionBlob.h"
@@ -141,15 +142,13 @@ inline qv::versionblob::Description SampleDescription(std::uint16_t major = 1,
 // The POSIX version backend over the real file system, and a folder for the files a test writes.
 class VersionFixture : public ::testing::Test {
 protected:
-    ~VersionFixture() override { qv::InstallVersion(m_previous); }
-
     std::string WritePe(const qv::versionblob::Description& d) {
         return m_dir.Write("file" + std::to_string(m_count++) + ".exe",
                            MakePe(qv::versionblob::Serialize(d), false));
     }
 
     qv::PosixVersion m_backend;
-    qv::IVersion* m_previous = qv::InstallVersion(&m_backend);
+    qv::Installed<qv::IVersion, qv::InstallVersion> m_installedVersion{m_backend};
     qv::PosixFileSystem m_files;
     ScopedFileSystem m_installed{&m_files};
     TempDir m_dir;

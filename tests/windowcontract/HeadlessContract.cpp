@@ -1,5 +1,6 @@
 #include <chrono>
 
+#include "platform/Installed.h"
 #include "platform/headless/HeadlessWindowSystem.h"
 #include "tests/windowcontract/ContractBackends.h"
 
@@ -64,9 +65,7 @@ public:
     HeadlessBackend() {
         m_windows.SetFailureHandler(
             [this](const std::string& what) { m_problems.push_back(what); });
-        m_previous = qv::InstallWindowSystem(&m_windows);
     }
-    ~HeadlessBackend() override { qv::InstallWindowSystem(m_previous); }
 
     void AddTemplate(const qv::res::DialogTemplate& tpl) override { m_windows.AddTemplate(tpl); }
     void OnDialog(std::uint32_t templateId, std::function<void(ContractUser&)> acts) override {
@@ -84,7 +83,7 @@ public:
 
 private:
     HeadlessWindowSystem m_windows;
-    qv::IWindowSystem* m_previous = nullptr;
+    qv::Installed<qv::IWindowSystem, qv::InstallWindowSystem> m_installed{m_windows};
     std::vector<std::string> m_problems;
 };
 

@@ -13,6 +13,7 @@
 #include <QTimer>
 
 #include "framework/Dialog.h"
+#include "platform/Installed.h"
 #include "platform/qt/QtWindowSystem.h"
 #include "res/resource.h"
 #include "tests/windowcontract/QtTestApplication.h"
@@ -27,20 +28,10 @@ std::string Utf8(const QString& text) {
 
 class QtBackendTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        EnsureQtApplication();
-        system = std::make_unique<QtWindowSystem>();
-        previous = qv::InstallWindowSystem(system.get());
-    }
-    void TearDown() override {
-        qv::InstallWindowSystem(previous);
-        system.reset();
-    }
-
     // Opens the program's template `id` on a plain dialog and runs `checks` while it is shown.
     void WithDialog(std::uint32_t id, const std::function<void(qv::HWND)>& checks) {
-        system->SetDialogShownHook([&](qv::HWND hDlg, std::uint32_t) {
-            QTimer::singleShot(0, system->WidgetOf(hDlg), [&, hDlg] {
+        system.SetDialogShownHook([&](qv::HWND hDlg, std::uint32_t) {
+            QTimer::singleShot(0, system.WidgetOf(hDlg), [&, hDlg] {
                 checks(hDlg);
                 qv::EndDialog(hDlg, IDCANCEL);
             });
@@ -49,10 +40,11 @@ protected:
         EXPECT_EQ(dialog.DoModal(), IDCANCEL);
     }
 
-    QWidget* Control(qv::HWND hDlg, int id) { return system->WidgetOf(qv::GetDlgItem(hDlg, id)); }
+    QWidget* Control(qv::HWND hDlg, int id) { return system.WidgetOf(qv::GetDlgItem(hDlg, id)); }
 
-    std::unique_ptr<QtWindowSystem> system;
-    qv::IWindowSystem* previous = nullptr;
+    bool m_application = (EnsureQtApplication(), true);  // before any window system
+    QtWindowSystem system;
+    qv::Installed<qv::IWindowSystem, qv::InstallWindowSystem> installed{system};
 };
 
 // The templates' "System" font has cells of 8 x 16 pixels at 96 dpi, which the offscreen screen
@@ -61,7 +53,7 @@ protected:
 TEST_F(QtBackendTest, TemplatesAreLaidOutOnTheSystemFontsCellsAndTheirTextsFitAndDecode) {
     for (std::uint32_t id : {IDD_PLAYER, IDD_OPTIONS, IDD_ABOUTBOX}) {
         WithDialog(id, [&](qv::HWND hDlg) {
-            QWidget* dialog = system->WidgetOf(hDlg);
+            QWidget* dialog = system.WidgetOf(hDlg);
             if (id == IDD_PLAYER) {
                 EXPECT_EQ(dialog->size(), QSize(494, 338));
                 EXPECT_EQ(Control(hDlg, IDC_PLAYLIST)->geometry(), QRect(12, 42, 432, 204));

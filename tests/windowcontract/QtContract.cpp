@@ -19,6 +19,7 @@
 #include <deque>
 #include <map>
 
+#include "platform/Installed.h"
 #include "platform/qt/QtWindowSystem.h"
 #include "tests/windowcontract/ContractBackends.h"
 #include "tests/windowcontract/QtTestApplication.h"
@@ -98,11 +99,7 @@ public:
         return CanAct() && (SendKey(FocusTarget(), Qt::Key_Escape), true);
     }
 
-    bool PressCloseBox() override {
-        if (!CanAct()) return false;
-        DialogWidget()->close();
-        return true;
-    }
+    bool PressCloseBox() override { return CanAct() && (DialogWidget()->close(), true); }
 
     bool Minimise() override { return SetMinimised(true); }
     bool Restore() override { return SetMinimised(false); }
@@ -247,14 +244,11 @@ private:
 class QtBackend final : public ContractBackend {
 public:
     QtBackend() {
-        m_system = std::make_unique<QtWindowSystem>();
-        m_system->SetDialogShownHook(
+        m_system.SetDialogShownHook(
             [this](qv::HWND hDlg, std::uint32_t templateId) { Shown(hDlg, templateId); });
-        m_previous = qv::InstallWindowSystem(m_system.get());
     }
-    ~QtBackend() override { qv::InstallWindowSystem(m_previous); }
 
-    void AddTemplate(const qv::res::DialogTemplate& tpl) override { m_system->AddTemplate(tpl); }
+    void AddTemplate(const qv::res::DialogTemplate& tpl) override { m_system.AddTemplate(tpl); }
     void OnDialog(std::uint32_t templateId, std::function<void(ContractUser&)> acts) override {
         m_handlers[templateId].push_back(std::move(acts));
     }
@@ -277,17 +271,17 @@ private:
         }
         std::function<void(ContractUser&)> acts = std::move(queue.front());
         queue.pop_front();
-        QTimer::singleShot(0, m_system->WidgetOf(hDlg), [this, hDlg, templateId, acts] {
-            QtUser user(*m_system, hDlg);
+        QTimer::singleShot(0, m_system.WidgetOf(hDlg), [this, hDlg, templateId, acts] {
+            QtUser user(m_system, hDlg);
             acts(user);
-            if (m_system->HasEnded(hDlg)) return;
+            if (m_system.HasEnded(hDlg)) return;
             m_problems.push_back("dialog " + std::to_string(templateId) + " left open");
             qv::EndDialog(hDlg, IDCANCEL);
         });
     }
 
-    std::unique_ptr<QtWindowSystem> m_system;
-    qv::IWindowSystem* m_previous = nullptr;
+    QtWindowSystem m_system;
+    qv::Installed<qv::IWindowSystem, qv::InstallWindowSystem> m_installed{m_system};
     std::map<std::uint32_t, std::deque<std::function<void(ContractUser&)>>> m_handlers;
     std::vector<std::string> m_problems;
 };

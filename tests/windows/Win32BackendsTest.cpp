@@ -171,18 +171,9 @@ TEST_F(Win32RegistryTest, ValuesKeepTheirTypesAndTheKeyCountsThem) {
     EXPECT_EQ(AllValues(), (std::vector<std::string>{"AutoDocCmd:1:4", "YesLoop:4:4"}));
 }
 
-// The settings store writes strings without their zero and appends one itself when reading.
-TEST_F(Win32RegistryTest, StringWithoutItsZeroReadsBackAsWritten) {
-    if (SkipWineDifference())
-        GTEST_SKIP() << "Wine reads a REG_SZ stored without its zero back with one";
-    const std::uint8_t text[] = {'a', 'b', 'c'};
-    ASSERT_EQ(qv::RegSetValueExA(m_key, "AutoDocCmd", 0, REG_SZ, text, 3), ERROR_SUCCESS);
-    EXPECT_EQ(AllValues(), std::vector<std::string>{"AutoDocCmd:1:3"});
-}
-
-// A string stored without its zero, read into a buffer of exactly its length: the settings store
-// keeps a byte in hand in case a registry appends a zero anyway.
-TEST_F(Win32RegistryTest, EnumValueStaysInsideTheBuffer) {
+// The settings store writes strings without their zero, and reads them into a buffer of exactly
+// their length, keeping a byte in hand in case a registry appends a zero anyway.
+TEST_F(Win32RegistryTest, StringWithoutItsZeroStaysInsideTheBufferAndReadsBackAsWritten) {
     const std::uint8_t text[] = {'a', 'b', 'c'};
     ASSERT_EQ(qv::RegSetValueExA(m_key, "V", 0, REG_SZ, text, 3), ERROR_SUCCESS);
     char name[8];
@@ -190,6 +181,9 @@ TEST_F(Win32RegistryTest, EnumValueStaysInsideTheBuffer) {
     std::uint32_t cchName = sizeof name, cbData = 3, type = 0;
     qv::RegEnumValueA(m_key, 0, name, &cchName, nullptr, &type, data, &cbData);
     EXPECT_EQ(data[3], 0x55);
+    if (SkipWineDifference())
+        GTEST_SKIP() << "Wine reads a REG_SZ stored without its zero back with one";
+    EXPECT_EQ(AllValues(), std::vector<std::string>{"V:1:3"});
 }
 
 TEST(Win32ProcessTest, StartsWithoutWaitingAndReportsAMissingProgram) {
@@ -223,7 +217,6 @@ TEST(Win32VersionTest, OwnResourceReadsThroughVersionDll) {
 }
 
 TEST(Win32MidiOutTest, NullIsSilentAndAnUnknownDeviceIsNamedInTheReason) {
-    ::SetEnvironmentVariableA("QUAVEL_MIDI_OUT", "null");
     ::_putenv("QUAVEL_MIDI_OUT=null");
     std::string failure;
     EXPECT_NE(qv::win32::MakeMidiOutput(failure), nullptr);
