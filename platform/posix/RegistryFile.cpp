@@ -281,16 +281,20 @@ std::int32_t RegistryFile::WriteFailed(const char* what) {
     return ERROR_CANTWRITE;
 }
 
+RegistryFile::Stamp RegistryFile::Stamp::Of(const struct stat& st) {
+    return Stamp{true,
+                 st.st_dev,
+                 st.st_ino,
+                 static_cast<std::uint64_t>(st.st_size),
+                 st.st_mtim.tv_sec,
+                 st.st_mtim.tv_nsec};
+}
+
 bool RegistryFile::LoadLatest(bool bLocked) {
     struct stat st {};
     Stamp now;
     if (::stat(m_path.c_str(), &st) == 0)
-        now = Stamp{true,
-                    st.st_dev,
-                    st.st_ino,
-                    static_cast<std::uint64_t>(st.st_size),
-                    st.st_mtim.tv_sec,
-                    st.st_mtim.tv_nsec};
+        now = Stamp::Of(st);
     else if (errno != ENOENT)
         now.size = ~std::uint64_t{0};  // unknown: read it to find out what is wrong
     if (m_bLoaded && now == m_stamp) return true;
@@ -363,12 +367,7 @@ RegistryFile::ReadResult RegistryFile::ReadFile(RegKey& tree, Stamp& stamp,
         reason = std::strerror(errno);
         return ReadResult::Failed;
     }
-    stamp = Stamp{true,
-                  st.st_dev,
-                  st.st_ino,
-                  static_cast<std::uint64_t>(st.st_size),
-                  st.st_mtim.tv_sec,
-                  st.st_mtim.tv_nsec};
+    stamp = Stamp::Of(st);
     RegParseError error;
     if (!ParseRegText(text, tree, &error)) {
         reason = error.message;
@@ -434,12 +433,7 @@ bool RegistryFile::WriteFileAtomically(const std::string& target, const std::str
         errno = error;
         return false;
     }
-    stamp = Stamp{true,
-                  st.st_dev,
-                  st.st_ino,
-                  static_cast<std::uint64_t>(st.st_size),
-                  st.st_mtim.tv_sec,
-                  st.st_mtim.tv_nsec};
+    stamp = Stamp::Of(st);
     // The new file is in place; the folder's sync makes the rename itself survive a power cut.
     return SyncDir(DirName(target));
 }

@@ -13,6 +13,8 @@
 // a file that is no registry file at all is never overwritten: it is renamed aside and the
 // registry starts empty. Something that is not a regular file, or larger than any settings file,
 // is neither read nor written.
+#include <sys/stat.h>
+
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -89,6 +91,7 @@ private:
         std::uint64_t dev = 0, ino = 0, size = 0;
         std::int64_t mtimeSec = 0, mtimeNsec = 0;
         friend bool operator==(const Stamp&, const Stamp&) = default;
+        static Stamp Of(const struct stat& st);
     };
     enum class ReadResult { Ok, Missing, Damaged, Failed };
 
