@@ -5,7 +5,7 @@
 
 namespace qv {
 
-// The text of the string resource id; an absent id gives an empty text.
+// The text of the string resource id in the UI language; an absent id gives an empty text.
 std::string_view LoadResourceString(std::uint32_t id);
 
 }  // namespace qv

@@ -18,8 +18,6 @@ constexpr char kTitleExtension[] = ".qvt";
 constexpr char kMidiExtension[] = "MID";
 // Joins a path and its title from a title file into one expanded path.
 constexpr char kTitleMark = '\x01';
-constexpr char kOpenFilter[] =
-    "MIDIファイル(*.MID)|*.MID|リストファイル(*.qvl)|*.qvl|すべてのファイル(*.*)|*.*||";
 // Longer than any path a file system accepts; a longer drop is refused rather than cut.
 constexpr std::uint32_t kMaxDroppedPath = 32767;
 
@@ -165,9 +163,11 @@ void CPlayerDlg::OnDropFiles(HDROP hDropInfo) {
 }
 
 void CPlayerDlg::OnOpen() {
+    CString strFilter;
+    strFilter.Load(IDS_OPEN_FILTER);
     CFileDialog dlg(TRUE, nullptr, nullptr,
                     OFN_HIDEREADONLY | OFN_ALLOWMULTISELECT | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST,
-                    kOpenFilter, this);
+                    strFilter, this);
     dlg.m_ofn.Flags &= ~static_cast<std::uint32_t>(OFN_SHOWHELP);
     // Names with blanks are common here; the Explorer form carries them whole. A window system
     // that answers in the text form is still read the old way, cut at blanks.

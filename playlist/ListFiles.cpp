@@ -19,7 +19,6 @@ constexpr char kLineEnd[] = "\r\n";
 constexpr char kTitleMark = '\x01';
 constexpr char kListExtension[] = "qvl";
 constexpr char kTitleExtension[] = "qvt";
-constexpr char kSaveFilter[] = "リストファイル(*.qvl)|*.qvl|すべてのファイル(*.*)|*.*||";
 // A list of a million entries fits; anything larger is not a play list, and is not read whole.
 constexpr std::uint64_t kMaxListFileBytes = 64u << 20;
 // Beside the file being saved, so that putting it in place is a rename within one folder.
@@ -187,8 +186,10 @@ BOOL CPlayerDlg::CopyFileTimes(const CString& strSource, const CString& strTarge
 
 void CPlayerDlg::OnSave() {
     if (m_list.GetSize() == 0) return;
+    CString strFilter;
+    strFilter.Load(IDS_SAVE_FILTER);
     CFileDialog dlg(FALSE, kListExtension, nullptr, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
-                    kSaveFilter, this);
+                    strFilter, this);
     dlg.m_ofn.Flags &= ~static_cast<std::uint32_t>(OFN_SHOWHELP);
     if (dlg.DoModal() != IDOK) return;
     CString strListPath = dlg.GetPathName();

@@ -5,6 +5,8 @@
 #include <span>
 #include <string_view>
 
+#include "res/Language.h"
+
 namespace qv::res {
 
 enum class ControlKind : std::uint8_t {
@@ -70,8 +72,8 @@ struct DialogTemplate {
     }
 };
 
-// The program's template of that id, or null.
-const DialogTemplate* FindDialogTemplate(std::uint32_t id);
+// The program's template of that id in that language, or null.
+const DialogTemplate* FindDialogTemplate(std::uint32_t id, Language language);
 
 // Rows read like the lines of a resource script: a control is visible unless wrapped in Hidden().
 constexpr ControlTemplate Control(std::int32_t id, ControlKind kind, std::string_view caption,

@@ -82,3 +82,9 @@
 #define IDS_WINDOWPOSY 125
 #define IDS_YESSAVETITLE 126
 #define IDS_TITLESAVE_FAILED 127
+
+// Display texts of the file dialogs
+#define IDS_OPEN_FILTER 200
+#define IDS_SAVE_FILTER 201
+#define IDS_PROGRAM_FILTER 202
+#define IDS_BROWSE 203

@@ -7,11 +7,6 @@
 
 namespace {
 
-// Each "|" separates a description from its pattern; the last two end the list.
-const char kProgramFilter[] =
-    "プログラム|*.exe;*.pif;*.com;*.bat;*.cmd|すべてのファイル(*.*)|*.*||";
-const char kBrowseTitle[] = "参照";
-
 CString LoadText(UINT nID) {
     CString s;
     s.Load(nID);
@@ -51,10 +46,11 @@ void COptionsDlg::OnOK() {
 
 BOOL COptionsDlg::BrowseForProgram(CString& strTarget) {
     CFileDialog dlgFile(TRUE, nullptr, nullptr,
-                        OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST, kProgramFilter,
-                        this);
+                        OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST,
+                        LoadText(IDS_PROGRAM_FILTER), this);
     dlgFile.m_ofn.Flags &= ~static_cast<std::uint32_t>(OFN_SHOWHELP);
-    dlgFile.m_ofn.lpstrTitle = kBrowseTitle;
+    const CString strTitle = LoadText(IDS_BROWSE);
+    dlgFile.m_ofn.lpstrTitle = strTitle;
     if (dlgFile.DoModal() != IDOK) return FALSE;
     strTarget = dlgFile.GetPathName();
     return TRUE;

@@ -15,6 +15,7 @@
 #include "platform/posix/Version.h"
 #include "platform/posix/files_posix.h"
 #include "platform/process.h"
+#include "platform/qt/QtLanguage.h"
 #include "platform/qt/QtWindowSystem.h"
 #include "platform/registry.h"
 #include "platform/sequencer/SequencerMci.h"
@@ -75,6 +76,7 @@ int main(int argc, char** argv) {
     // Qt takes its own options (such as -platform) out of argv; what is left are the files.
     QApplication application(commandLine.QtArgc(), commandLine.QtArgv());
     QApplication::setQuitOnLastWindowClosed(false);
+    qv::qtui::InstallQtTranslations(application);
     qv::qtui::QtWindowSystem windows;
     Installed<qv::IWindowSystem, qv::InstallWindowSystem> installWindows(windows);
     return RunPlayer(commandLine.PlayerArgc(), commandLine.PlayerArgv());

@@ -7,6 +7,7 @@
 
 #include "platform/WindowBackendSupport.h"
 #include "platform/headless/HeadlessWindow.h"
+#include "platform/language.h"
 #include "res/resource.h"
 
 namespace qv::headless {
@@ -158,7 +159,7 @@ const res::DialogTemplate* HeadlessWindowSystem::FindTemplate(std::uint32_t id) 
     for (const res::DialogTemplate* tpl : m_testTemplates) {
         if (tpl->id == id) return tpl;
     }
-    return res::FindDialogTemplate(id);
+    return res::FindDialogTemplate(id, UiLanguage());
 }
 
 HeadlessWindowSystem::Window* HeadlessWindowSystem::Find(HWND hWnd) const {

@@ -13,6 +13,7 @@
 #include <cstring>
 
 #include "platform/WindowBackendSupport.h"
+#include "platform/qt/QtLanguage.h"
 #include "platform/qt/QtText.h"
 #include "platform/qt/QtWindow.h"
 
@@ -144,6 +145,7 @@ void QtWindowSystem::CreateControl(Window& dlg, const res::ControlTemplate& ct) 
     widget->setEnabled((ct.style & res::kDisabled) == 0);
     if (!(ct.style & res::kVisible)) widget->hide();
     if (ct.kind == ControlKind::BlackFrame) widget->lower();
+    NameControl(*widget, ct.id);
     ctl->widget = widget;
 
     switch (ct.kind) {

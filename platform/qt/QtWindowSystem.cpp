@@ -13,6 +13,7 @@
 #include <cstring>
 
 #include "platform/WindowBackendSupport.h"
+#include "platform/language.h"
 #include "platform/qt/QtFileDialogs.h"
 #include "platform/qt/QtText.h"
 #include "platform/qt/QtWindow.h"
@@ -141,7 +142,7 @@ const res::DialogTemplate* QtWindowSystem::FindTemplate(std::uint32_t id) const 
     for (const res::DialogTemplate* tpl : m_testTemplates) {
         if (tpl->id == id) return tpl;
     }
-    return res::FindDialogTemplate(id);
+    return res::FindDialogTemplate(id, UiLanguage());
 }
 
 QtWindowSystem::Window* QtWindowSystem::Find(HWND hWnd) const {

@@ -9,6 +9,7 @@
 #include "platform/sequencer/SequencerMci.h"
 #include "platform/sequencer/WindowPoster.h"
 #include "platform/win32/Win32Files.h"
+#include "platform/win32/Win32Language.h"
 #include "platform/win32/Win32Mci.h"
 #include "platform/win32/Win32Process.h"
 #include "platform/win32/Win32Registry.h"
@@ -32,6 +33,7 @@ int RunPlayer(qv::IMci& mci, const std::vector<std::string>& arguments) {
 }  // namespace
 
 int RunQuavel(void* instance, const std::vector<std::string>& arguments) {
+    qv::SetUiLanguage(qv::win32::UserUiLanguage());
     qv::win32::Win32WindowSystem windows(instance);
     Installed<qv::IWindowSystem, qv::InstallWindowSystem> installWindows(windows);
     qv::win32::Win32FileSystem files;

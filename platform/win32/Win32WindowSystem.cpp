@@ -12,6 +12,7 @@
 
 #include "platform/WindowBackendSupport.h"
 #include "platform/strings.h"
+#include "platform/win32/Win32Language.h"
 #include "platform/win32/Win32Text.h"
 #include "res/DialogTemplate.h"
 #include "res/resource.h"
@@ -106,13 +107,17 @@ std::intptr_t Win32WindowSystem::DialogBoxParamA(std::uint32_t templateId, HWND 
                                                  DialogProc proc, std::intptr_t initParam) {
     if (!proc) return -1;
     DialogStart start{this, proc, initParam, templateId};
+    if (const void* tpl = FindDialogResource(m_instance, templateId))
+        return ::DialogBoxIndirectParamA(static_cast<HINSTANCE>(m_instance),
+                                         static_cast<LPCDLGTEMPLATEA>(tpl), Sys(hWndParent),
+                                         &DialogThunk, reinterpret_cast<LPARAM>(&start));
     return ::DialogBoxParamA(static_cast<HINSTANCE>(m_instance), MAKEINTRESOURCEA(templateId),
                              Sys(hWndParent), &DialogThunk, reinterpret_cast<LPARAM>(&start));
 }
 
 void Win32WindowSystem::PrepareDialog(HWND hDlg, std::uint32_t templateId) {
     // Resources cannot hold a combo box's lines, so they come from the template here.
-    if (const res::DialogTemplate* t = res::FindDialogTemplate(templateId)) {
+    if (const res::DialogTemplate* t = res::FindDialogTemplate(templateId, UiLanguage())) {
         for (const res::ControlTemplate& c : t->controls) {
             ::HWND control = ::GetDlgItem(Sys(hDlg), c.id);
             if (!control || c.kind != res::ControlKind::ComboBox) continue;

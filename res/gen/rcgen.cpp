@@ -1,6 +1,6 @@
 // Build-time tool: writes the Windows resource script from the one definition of each resource in
-// res/: the dialog templates (as DIALOGEX), the string table, icon 128, the version resource and
-// the application manifest.
+// res/: the dialog templates (as DIALOGEX) and the string table in each language, icon 128, the
+// version resource and the application manifest.
 //   rcgen <quavel.rc> <icon.ico> <manifest> <version.rc>
 #include <cstdio>
 #include <fstream>
@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "res/DialogTemplate.h"
+#include "res/StringTable.h"
 #include "res/resource.h"
 
 namespace {
@@ -16,18 +17,19 @@ namespace {
 using qv::res::ControlKind;
 using qv::res::ControlTemplate;
 using qv::res::DialogTemplate;
+using qv::res::Language;
 
 constexpr std::uint32_t kChild = 0x40000000;  // WS_CHILD
 
-struct StringRow {
-    std::uint32_t id;
-    std::string_view text;
+// The LANGUAGE statement of each set: primary and sub-language ids.
+struct LanguageRow {
+    Language language;
+    const char* statement;
 };
 
-constexpr StringRow kStrings[] = {
-#define QV_STRING(id, text) {id, text},
-#include "res/strings.def"
-#undef QV_STRING
+constexpr LanguageRow kLanguageStatements[] = {
+    {Language::Japanese, "LANGUAGE 0x11, 0x1"},  // LANG_JAPANESE, SUBLANG_DEFAULT
+    {Language::English, "LANGUAGE 0x09, 0x1"},   // LANG_ENGLISH, SUBLANG_ENGLISH_US
 };
 
 // Resource-script text: quotes doubled, backslashes and control characters escaped. The options
@@ -122,15 +124,22 @@ std::string Script(const char* icon, const char* manifest, const char* version) 
     s << "// Generated from res/ by rcgen; edit the templates, strings.def or version.def "
          "instead.\n"
          "#pragma code_page(65001)\n"
-         "LANGUAGE 0x11, 0x1\n\n"  // Japanese, the language of every text below
+      << kLanguageStatements[0].statement << "\n\n"
       << IDR_MAINFRAME << " ICON " << PathLiteral(icon) << "\n"
       << "1 24 " << PathLiteral(manifest) << "\n\n";  // RT_MANIFEST of the process
-    for (std::uint32_t id : {IDD_ABOUTBOX, IDD_PLAYER, IDD_OPTIONS}) {
-        if (const DialogTemplate* d = qv::res::FindDialogTemplate(id)) WriteDialog(s, *d);
+    // The dialogs and strings once per language; the program picks the set it speaks.
+    for (const LanguageRow& lang : kLanguageStatements) {
+        s << lang.statement << "\n\n";
+        for (std::uint32_t id : {IDD_ABOUTBOX, IDD_PLAYER, IDD_OPTIONS}) {
+            if (const DialogTemplate* d = qv::res::FindDialogTemplate(id, lang.language))
+                WriteDialog(s, *d);
+        }
+        s << "STRINGTABLE\nBEGIN\n";
+        for (const qv::res::StringEntry& row : qv::res::StringTable(lang.language))
+            s << "  " << row.id << ", " << Quoted(row.text) << "\n";
+        s << "END\n\n";
     }
-    s << "STRINGTABLE\nBEGIN\n";
-    for (const StringRow& row : kStrings) s << "  " << row.id << ", " << Quoted(row.text) << "\n";
-    s << "END\n\n#include " << PathLiteral(version) << "\n";
+    s << kLanguageStatements[0].statement << "\n#include " << PathLiteral(version) << "\n";
     return s.str();
 }
 

@@ -14,7 +14,9 @@
 
 #include "framework/Dialog.h"
 #include "platform/Installed.h"
+#include "platform/language.h"
 #include "platform/qt/QtWindowSystem.h"
+#include "platform/strings.h"
 #include "res/resource.h"
 #include "tests/windowcontract/QtTestApplication.h"
 
@@ -42,45 +44,58 @@ protected:
 
     QWidget* Control(qv::HWND hDlg, int id) { return system.WidgetOf(qv::GetDlgItem(hDlg, id)); }
 
+    void CheckLayout(std::uint32_t id, qv::HWND hDlg) {
+        QWidget* dialog = system.WidgetOf(hDlg);
+        if (id == IDD_PLAYER) {
+            EXPECT_EQ(dialog->size(), QSize(494, 338));
+            EXPECT_EQ(Control(hDlg, IDC_PLAYLIST)->geometry(), QRect(12, 42, 432, 204));
+            qv::SetWindowTextA(qv::GetDlgItem(hDlg, IDC_POSITION), "100:00");
+            // A Shift-JIS title is shown decoded; the program reads back its own bytes (the
+            // contract's list case).
+            qv::SendMessageA(qv::GetDlgItem(hDlg, IDC_PLAYLIST), LB_ADDSTRING, 0,
+                             reinterpret_cast<std::intptr_t>("\x83\x5C\x83\x69\x83\x5E"));
+            auto* list = static_cast<QListWidget*>(Control(hDlg, IDC_PLAYLIST));
+            EXPECT_EQ(Utf8(list->item(0)->text()), "ソナタ");
+            for (int named : {IDC_PLAYLIST, IDC_UP, IDC_REMOVE, IDC_CLEAR, IDC_DOWN, IDC_SHUFFLE}) {
+                EXPECT_EQ(Utf8(Control(hDlg, named)->accessibleName()),
+                          qv::LoadResourceString(static_cast<std::uint32_t>(named)));
+                EXPECT_EQ(Control(hDlg, named)->toolTip(), Control(hDlg, named)->accessibleName());
+            }
+            EXPECT_EQ(Utf8(Control(hDlg, IDC_UP)->accessibleName()),
+                      qv::UiLanguage() == qv::Language::English ? "Move up" : "上へ移動");
+        }
+        for (QLabel* label : dialog->findChildren<QLabel*>()) {
+            EXPECT_LE(label->sizeHint().width(), label->width()) << Utf8(label->text());
+            EXPECT_LE(label->fontMetrics().height(), label->height()) << Utf8(label->text());
+        }
+        for (QAbstractButton* button : dialog->findChildren<QAbstractButton*>()) {
+            if (button->isHidden()) continue;
+            int room = button->width();
+            if (qobject_cast<QCheckBox*>(button)) {
+                room -= button->style()->pixelMetric(QStyle::PM_IndicatorWidth) +
+                        button->style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing);
+            }
+            QString text = button->text().remove(QLatin1Char('&'));
+            EXPECT_LE(button->fontMetrics().horizontalAdvance(text), room) << Utf8(text);
+        }
+    }
+
     bool m_application = (EnsureQtApplication(), true);  // before any window system
     QtWindowSystem system;
     qv::Installed<qv::IWindowSystem, qv::InstallWindowSystem> installed{system};
 };
 
 // The templates' "System" font has cells of 8 x 16 pixels at 96 dpi, which the offscreen screen
-// has: the layout is the original's, and every caption fits its control, as does the longest
-// read-out.
+// has: the layout is the original's, every caption of every language fits its control, as does
+// the longest read-out, and the controls captioned with a symbol have names in that language.
 TEST_F(QtBackendTest, TemplatesAreLaidOutOnTheSystemFontsCellsAndTheirTextsFitAndDecode) {
-    for (std::uint32_t id : {IDD_PLAYER, IDD_OPTIONS, IDD_ABOUTBOX}) {
-        WithDialog(id, [&](qv::HWND hDlg) {
-            QWidget* dialog = system.WidgetOf(hDlg);
-            if (id == IDD_PLAYER) {
-                EXPECT_EQ(dialog->size(), QSize(494, 338));
-                EXPECT_EQ(Control(hDlg, IDC_PLAYLIST)->geometry(), QRect(12, 42, 432, 204));
-                qv::SetWindowTextA(qv::GetDlgItem(hDlg, IDC_POSITION), "100:00");
-                // A Shift-JIS title is shown decoded; the program reads back its own bytes (the
-                // contract's list case).
-                qv::SendMessageA(qv::GetDlgItem(hDlg, IDC_PLAYLIST), LB_ADDSTRING, 0,
-                                 reinterpret_cast<std::intptr_t>("\x83\x5C\x83\x69\x83\x5E"));
-                auto* list = static_cast<QListWidget*>(Control(hDlg, IDC_PLAYLIST));
-                EXPECT_EQ(Utf8(list->item(0)->text()), "ソナタ");
-            }
-            for (QLabel* label : dialog->findChildren<QLabel*>()) {
-                EXPECT_LE(label->sizeHint().width(), label->width()) << Utf8(label->text());
-                EXPECT_LE(label->fontMetrics().height(), label->height()) << Utf8(label->text());
-            }
-            for (QAbstractButton* button : dialog->findChildren<QAbstractButton*>()) {
-                if (button->isHidden()) continue;
-                int room = button->width();
-                if (qobject_cast<QCheckBox*>(button)) {
-                    room -= button->style()->pixelMetric(QStyle::PM_IndicatorWidth) +
-                            button->style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing);
-                }
-                QString text = button->text().remove(QLatin1Char('&'));
-                EXPECT_LE(button->fontMetrics().horizontalAdvance(text), room) << Utf8(text);
-            }
-        });
+    for (qv::Language language : qv::res::kLanguages) {
+        qv::SetUiLanguage(language);
+        for (std::uint32_t id : {IDD_PLAYER, IDD_OPTIONS, IDD_ABOUTBOX}) {
+            WithDialog(id, [&](qv::HWND hDlg) { CheckLayout(id, hDlg); });
+        }
     }
+    qv::SetUiLanguage(qv::Language::Japanese);
 }
 
 TEST_F(QtBackendTest, OpenDialogAnswersSeveralFilesWithBlanksInTheExplorerForm) {
