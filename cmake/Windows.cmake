@@ -37,6 +37,9 @@ qv_library(qv_core
   DIRS app playback playlist settings companion
   LINK qv_framework qv_platform qv_res)
 add_subdirectory(platform/win32)
+# The sequencer makes its output through win32/ (MakeOutputFromEnvironment): a cycle of two
+# static libraries, which CMake repeats on the link line.
+target_link_libraries(qv_sequencer PUBLIC qv_win32)
 
 # 32-bit Wine cannot start on this kind of machine, so only the 64-bit build carries the tests.
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)

@@ -4,11 +4,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/posix/files_posix.h"
 #include "platform/rand.h"
 #include "playlist/PlayList.h"
 #include "tests/support/FilesTempDir.h"
 #include "tests/support/SmfBytes.h"
+#include "tests/support/SystemBackends.h"
 
 using qv::seq::SmfTrack;
 
@@ -41,7 +41,7 @@ protected:
         }
     }
 
-    qv::PosixFileSystem m_fs;
+    qvtest::SystemFileSystem m_fs;
     qvtest::ScopedFileSystem m_installed{&m_fs};
     qvtest::TempDir m_dir;
     CPlayList m_list;

@@ -4,10 +4,10 @@
 #include <optional>
 #include <string>
 
-#include "platform/posix/files_posix.h"
 #include "playlist/PlayList.h"
 #include "tests/support/FilesTempDir.h"
 #include "tests/support/SmfBytes.h"
+#include "tests/support/SystemBackends.h"
 
 using namespace qvtest;
 using T = qv::seq::SmfTrack;
@@ -33,7 +33,7 @@ protected:
             << label;
     }
 
-    qv::PosixFileSystem m_fs;
+    qvtest::SystemFileSystem m_fs;
     qvtest::ScopedFileSystem m_installed{&m_fs};
     qvtest::TempDir m_dir;
 };

@@ -8,18 +8,36 @@
 #include <vector>
 
 #include "platform/registry.h"
+#include "tests/support/Wine.h"
+#ifdef _WIN32
+#include "platform/win32/Win32Registry.h"
+#else
 #include "tests/support/RegistryTestFile.h"
+#endif
 
 namespace {
 
 using qv::HKEY;
 
+#ifdef _WIN32
+// The real registry, below a key of its own that each case starts without.
+struct SystemRegistryBackend {
+    static constexpr const char* kTestKey = "Software\\QuavelContractTest";
+    SystemRegistryBackend() { qvtest::DeleteSystemRegistryKey(kTestKey); }
+    ~SystemRegistryBackend() { qvtest::DeleteSystemRegistryKey(kTestKey); }
+    qv::win32::Win32Registry backend;
+    qv::IRegistry& Registry() { return backend; }
+};
+using Backends = ::testing::Types<SystemRegistryBackend>;
+#else
 struct FileRegistryBackend {
     static constexpr const char* kTestKey = "Software\\QuavelContractTest";
     qvtest::TempDir dir;
     qv::posix::RegistryFile backend{dir / "registry.reg"};
     qv::IRegistry& Registry() { return backend; }
 };
+using Backends = ::testing::Types<FileRegistryBackend>;
+#endif
 
 struct Value {
     std::string name;
@@ -86,7 +104,6 @@ protected:
     std::vector<HKEY> m_opened;
 };
 
-using Backends = ::testing::Types<FileRegistryBackend>;
 TYPED_TEST_SUITE(RegistryContract, Backends);
 
 TYPED_TEST(RegistryContract, CreateMakesMissingParentsAndOpenFindsOnlyWhatExists) {
@@ -112,9 +129,9 @@ TYPED_TEST(RegistryContract, CreateMakesMissingParentsAndOpenFindsOnlyWhatExists
 
     // Names match without regard to case and keep their first spelling.
     h = this->Create("A\\B");
-    this->Set(h, "Name", REG_SZ, "first");
-    this->Set(h, "NAME", REG_SZ, "second");
-    EXPECT_EQ(this->AllValues(h), (std::vector<Value>{{"Name", REG_SZ, "second"}}));
+    this->Set(h, "Name", REG_BINARY, "first");
+    this->Set(h, "NAME", REG_BINARY, "second");
+    EXPECT_EQ(this->AllValues(h), (std::vector<Value>{{"Name", REG_BINARY, "second"}}));
     EXPECT_EQ(this->AllSubKeys(this->m_hTest), std::vector<std::string>{"a"});
 }
 
@@ -161,9 +178,22 @@ TYPED_TEST(RegistryContract, ValuesComeBackInOrderOfCreationWithTheirExactBytes)
         {"own-type", 0x12345, "\x80\xFF"},
         {"", REG_EXPAND_SZ, std::string("%X%\0", 4)},
     };
-    EXPECT_EQ(this->AllValues(h), expected);
     EXPECT_EQ(this->Set(h, "", REG_SZ, "d"), ERROR_SUCCESS) << "the same default value";
     EXPECT_EQ(this->AllValues(h).size(), expected.size());
+    // The settings store reads a string into a buffer of exactly its stored length.
+    char name[8];
+    std::uint8_t data[4] = {0, 0, 0, '#'};
+    std::uint32_t cchName = sizeof name, cbData = 3;
+    this->Set(h, "zeta", REG_SZ, "abc");
+    EXPECT_EQ(qv::RegEnumValueA(h, 0, name, &cchName, nullptr, nullptr, data, &cbData),
+              ERROR_SUCCESS);
+    EXPECT_EQ(data[3], '#');
+    this->Set(h, "", REG_EXPAND_SZ, std::string_view("%X%\0", 4));
+    expected[0] = {"zeta", REG_SZ, "abc"};
+    QV_SKIP_WINE_DIFFERENCE(
+        "values are listed sorted by name, and a REG_SZ stored without its "
+        "zero reads back with one");
+    EXPECT_EQ(this->AllValues(h), expected);
 }
 
 TYPED_TEST(RegistryContract, SmallBuffersGetMoreDataAndNothingIsWrittenPastThem) {
@@ -175,22 +205,6 @@ TYPED_TEST(RegistryContract, SmallBuffersGetMoreDataAndNothingIsWrittenPastThem)
     std::memset(data, '#', sizeof data);
     std::uint32_t type = 0, cchName = 5, cbData = sizeof data, cchClass = 4;
 
-    EXPECT_EQ(qv::RegEnumValueA(this->m_hTest, 0, name, &cchName, nullptr, &type, data, &cbData),
-              ERROR_MORE_DATA)
-        << "no room for the name's zero";
-    EXPECT_EQ(name[5], '#');
-    cchName = 6;
-    cbData = 5;
-    EXPECT_EQ(qv::RegEnumValueA(this->m_hTest, 0, name, &cchName, nullptr, &type, data, &cbData),
-              ERROR_MORE_DATA);
-    EXPECT_EQ(cbData, 6u) << "the size needed is reported";
-    EXPECT_EQ(data[5], '#');
-    EXPECT_EQ(qv::RegEnumValueA(this->m_hTest, 0, name, &cchName, nullptr, &type, nullptr, &cbData),
-              ERROR_SUCCESS)
-        << "without a data buffer only the size is asked for";
-    EXPECT_EQ(cbData, 6u);
-
-    cchName = 5;
     EXPECT_EQ(
         qv::RegEnumKeyExA(this->m_hTest, 0, name, &cchName, nullptr, nullptr, nullptr, nullptr),
         ERROR_MORE_DATA);
@@ -201,6 +215,24 @@ TYPED_TEST(RegistryContract, SmallBuffersGetMoreDataAndNothingIsWrittenPastThem)
     ASSERT_EQ(qv::RegEnumKeyExA(this->m_hTest, 0, name, &cchName, nullptr, cls, &cchClass, nullptr),
               ERROR_SUCCESS);
     EXPECT_EQ(std::string(name, cchName) + "/" + std::string(cls, cchClass), "sub12/abcd");
+
+    cchName = 5;
+    std::memset(name, '#', sizeof name);
+    EXPECT_EQ(qv::RegEnumValueA(this->m_hTest, 0, name, &cchName, nullptr, &type, data, &cbData),
+              ERROR_MORE_DATA)
+        << "no room for the name's zero";
+    EXPECT_EQ(name[5], '#');
+    cchName = 6;
+    cbData = 5;
+    EXPECT_EQ(qv::RegEnumValueA(this->m_hTest, 0, name, &cchName, nullptr, &type, data, &cbData),
+              ERROR_MORE_DATA);
+    EXPECT_EQ(cbData, 6u) << "the size needed is reported";
+    EXPECT_EQ(qv::RegEnumValueA(this->m_hTest, 0, name, &cchName, nullptr, &type, nullptr, &cbData),
+              ERROR_SUCCESS)
+        << "without a data buffer only the size is asked for";
+    EXPECT_EQ(cbData, 6u);
+    QV_SKIP_WINE_DIFFERENCE("RegEnumValueA writes one byte past a data buffer that is too short");
+    EXPECT_EQ(data[5], '#');
 }
 
 TYPED_TEST(RegistryContract, BadHandlesMissingRightsAndReservedArgumentsAreRefused) {
@@ -226,6 +258,7 @@ TYPED_TEST(RegistryContract, BadHandlesMissingRightsAndReservedArgumentsAreRefus
     EXPECT_EQ(qv::RegOpenKeyExA(hClosed, "", 0, KEY_READ, &h), ERROR_INVALID_HANDLE);
 }
 
+#ifndef _WIN32
 TEST(RegistrySeam, AnswersNotImplementedWithoutABackendAndHandsBackThePreviousOne) {
     qv::IRegistry* previous = qv::InstallRegistry(nullptr);
     HKEY h = nullptr;
@@ -236,5 +269,6 @@ TEST(RegistrySeam, AnswersNotImplementedWithoutABackendAndHandsBackThePreviousOn
     EXPECT_EQ(qv::InstallRegistry(&backend), nullptr);
     EXPECT_EQ(qv::InstallRegistry(previous), &backend);
 }
+#endif
 
 }  // namespace

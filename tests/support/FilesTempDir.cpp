@@ -28,7 +28,9 @@ TempDir::~TempDir() {
 }
 
 std::string TempDir::operator/(std::string_view name) const {
-    return m_path + "/" + std::string(name);
+    // The system's own separator, so that a path the system normalises reads back the same.
+    return m_path + static_cast<char>(std::filesystem::path::preferred_separator) +
+           std::string(name);
 }
 
 std::string TempDir::Write(std::string_view name, std::string_view bytes) const {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "companion/VersionInfo.h"
+#include "tests/support/Wine.h"
 #include "tests/version/VersionTestFiles.h"
 
 namespace {
@@ -31,7 +32,7 @@ TEST_F(VersionInfoTest, TheFirstTranslationNamesTheTableAndNoneMeansEnglish) {
     CString name;
     EXPECT_TRUE(info.QueryString("ProductName", name));
     EXPECT_EQ(name, "Quavel (English)");
-    EXPECT_EQ(info.GetLanguageName(), "English (United States)");
+    const CString language = info.GetLanguageName();
 
     // Only a Japanese table and no translations: no key can be assumed, so every string misses.
     Description noTable = qvtest::SampleDescription();
@@ -41,6 +42,8 @@ TEST_F(VersionInfoTest, TheFirstTranslationNamesTheTableAndNoneMeansEnglish) {
     name = "unchanged";
     EXPECT_FALSE(info.QueryString("ProductName", name));
     EXPECT_EQ(name, "unchanged");
+    QV_SKIP_WINE_DIFFERENCE("VerLanguageNameA names 0x0409 \"English\", without the country");
+    EXPECT_EQ(language, "English (United States)");
 }
 
 TEST_F(VersionInfoTest, AFileWithoutAWholeResourceGivesEmptyValues) {

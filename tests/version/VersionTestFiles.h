@@ -10,10 +10,9 @@
 #include <vector>
 
 #include "platform/Installed.h"
-#include "platform/posix/Version.h"
-#include "platform/posix/files_posix.h"
 #include "res/gen/VersionBlob.h"
 #include "tests/support/FilesTempDir.h"
+#include "tests/support/SystemBackends.h"
 
 namespace qvtest {
 
@@ -139,7 +138,7 @@ inline qv::versionblob::Description SampleDescription(std::uint16_t major = 1,
     return d;
 }
 
-// The POSIX version backend over the real file system, and a folder for the files a test writes.
+// The system's version backend over the real file system, and a folder for the files a test writes.
 class VersionFixture : public ::testing::Test {
 protected:
     std::string WritePe(const qv::versionblob::Description& d) {
@@ -147,9 +146,9 @@ protected:
                            MakePe(qv::versionblob::Serialize(d), false));
     }
 
-    qv::PosixVersion m_backend;
+    SystemVersion m_backend;
     qv::Installed<qv::IVersion, qv::InstallVersion> m_installedVersion{m_backend};
-    qv::PosixFileSystem m_files;
+    SystemFileSystem m_files;
     ScopedFileSystem m_installed{&m_files};
     TempDir m_dir;
     int m_count = 0;

@@ -1,5 +1,6 @@
-// The Win32 backends on the real system calls (under wine64 in CI). Where Wine answers otherwise
-// than Windows, the case says so by name and is skipped under Wine only.
+// What only the Win32 backends do, on the real system calls (under wine64 in CI); the seams'
+// contracts run on them in the portable test programs. Where Wine answers otherwise than Windows,
+// the case says so by name and is skipped under Wine only.
 // <windows.h> first, so that the seam headers leave its names alone.
 // clang-format off
 #include <windows.h>
@@ -7,184 +8,27 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "platform/Installed.h"
-#include "platform/files.h"
 #include "platform/mci.h"
 #include "platform/process.h"
-#include "platform/registry.h"
 #include "platform/version.h"
-#include "platform/win32/Win32Files.h"
 #include "platform/win32/Win32Mci.h"
 #include "platform/win32/Win32Process.h"
-#include "platform/win32/Win32Registry.h"
 #include "platform/win32/Win32Version.h"
 #include "platform/win32/Win32WindowSystem.h"
 #include "platform/window.h"
 #include "res/resource.h"
 #include "tests/support/FilesTempDir.h"
+#include "tests/support/Wine.h"
 
 namespace {
 
 using qv::Installed;
-
-bool UnderWine() {
-    HMODULE ntdll = ::GetModuleHandleA("ntdll.dll");
-    return ntdll && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
-}
-
-// Whether to skip a case where Wine is known to differ; QV_WINE_DIFFERENCES=1 runs them anyway,
-// to see whether a newer Wine still does.
-bool SkipWineDifference() {
-    return UnderWine() && !std::getenv("QV_WINE_DIFFERENCES");
-}
-
-class Win32Files : public ::testing::Test {
-protected:
-    qv::win32::Win32FileSystem m_fs;
-    Installed<qv::IFileSystem, qv::InstallFileSystem> m_installed{m_fs};
-    qvtest::TempDir m_dir;
-};
-
-TEST_F(Win32Files, WrittenBytesReadBackWhileOthersAreDeniedWriting) {
-    const std::string path = m_dir / "list.qvl";
-    qv::HANDLE out =
-        qv::CreateFileA(path.c_str(), GENERIC_WRITE, 0, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL);
-    ASSERT_NE(out, INVALID_HANDLE_VALUE);
-    std::uint32_t written = 0;
-    EXPECT_TRUE(qv::WriteFile(out, "a\r\nb\r\n", 6, &written));
-    EXPECT_EQ(written, 6u);
-    qv::CloseHandle(out);
-
-    qv::HANDLE in = qv::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, 0);
-    ASSERT_NE(in, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(qv::CreateFileA(path.c_str(), GENERIC_WRITE, 0, CREATE_ALWAYS, 0),
-              INVALID_HANDLE_VALUE);
-    EXPECT_EQ(qv::GetLastError(), static_cast<std::uint32_t>(ERROR_SHARING_VIOLATION));
-    char buffer[16] = {};
-    std::uint32_t read = 0;
-    EXPECT_TRUE(qv::ReadFile(in, buffer, sizeof buffer, &read));
-    EXPECT_EQ(std::string(buffer, read), "a\r\nb\r\n");
-    qv::CloseHandle(in);
-}
-
-TEST_F(Win32Files, StatusEnumerationAndTimesFollowTheFileSystem) {
-    const std::string file = m_dir.Write("song.mid", "MThd");
-    qv::StatBuffer st{};
-    ASSERT_EQ(qv::StatPath(m_dir.Path().c_str(), &st), 0);
-    EXPECT_TRUE(st.st_mode & _S_IFDIR);
-    EXPECT_EQ(qv::StatPath((m_dir / "missing").c_str(), &st), -1);
-    qv::WIN32_FILE_ATTRIBUTE_DATA data{};
-    EXPECT_FALSE(qv::GetFileAttributesExA((m_dir / "missing").c_str(), &data));
-    EXPECT_EQ(qv::GetLastError(), static_cast<std::uint32_t>(ERROR_FILE_NOT_FOUND));
-
-    std::vector<std::string> names;
-    qv::WIN32_FIND_DATAA found{};
-    qv::HANDLE find = qv::FindFirstFileA((m_dir.Path() + "\\*.*").c_str(), &found);
-    ASSERT_NE(find, INVALID_HANDLE_VALUE);
-    do names.push_back(found.cFileName);
-    while (qv::FindNextFileA(find, &found));
-    qv::FindClose(find);
-    EXPECT_EQ(names.size(), 3u);  // ".", ".." and the song
-
-    // Times copied from one file to another compare equal, as title files rely on.
-    const std::string copy = m_dir.Write("song.qvt", "x");
-    ASSERT_TRUE(qv::GetFileAttributesExA(file.c_str(), &data));
-    qv::HANDLE h = qv::CreateFileA(copy.c_str(), FILE_WRITE_ATTRIBUTES, 0, OPEN_EXISTING, 0);
-    ASSERT_NE(h, INVALID_HANDLE_VALUE);
-    EXPECT_TRUE(
-        qv::SetFileTime(h, &data.ftCreationTime, &data.ftLastAccessTime, &data.ftLastWriteTime));
-    qv::CloseHandle(h);
-    qv::WIN32_FILE_ATTRIBUTE_DATA copied{};
-    ASSERT_TRUE(qv::GetFileAttributesExA(copy.c_str(), &copied));
-    EXPECT_EQ(
-        std::memcmp(&copied.ftLastWriteTime, &data.ftLastWriteTime, sizeof data.ftLastWriteTime),
-        0);
-}
-
-TEST_F(Win32Files, OwnFileNameIsCutToFitAndSaysSo) {
-    char name[MAX_PATH] = {};
-    const std::uint32_t n = qv::GetModuleFileNameA(nullptr, name, sizeof name);
-    ASSERT_GT(n, 4u);
-    char tiny[4] = {};
-    EXPECT_EQ(qv::GetModuleFileNameA(nullptr, tiny, sizeof tiny), sizeof tiny);
-    EXPECT_EQ(qv::GetLastError(), static_cast<std::uint32_t>(ERROR_INSUFFICIENT_BUFFER));
-    EXPECT_EQ(std::strlen(tiny), sizeof tiny - 1);
-}
-
-class Win32RegistryTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ::RegDeleteTreeA(HKEY_CURRENT_USER, kKey);
-        ASSERT_EQ(qv::RegCreateKeyExA(kSeamCurrentUser, kKey, 0, nullptr, 0, KEY_ALL_ACCESS,
-                                      nullptr, &m_key, nullptr),
-                  ERROR_SUCCESS);
-    }
-    void TearDown() override {
-        qv::RegCloseKey(m_key);
-        ::RegDeleteTreeA(HKEY_CURRENT_USER, kKey);
-    }
-    static constexpr const char* kKey = "Software\\QuavelWin32Test";
-    // HKEY_CURRENT_USER as the program, built without <windows.h>, passes it.
-    const qv::HKEY kSeamCurrentUser = reinterpret_cast<qv::HKEY>(std::uintptr_t{0x80000001u});
-    qv::win32::Win32Registry m_registry;
-    Installed<qv::IRegistry, qv::InstallRegistry> m_installed{m_registry};
-    qv::HKEY m_key = nullptr;
-
-    // Name:type:length of every value, sorted: Wine lists values sorted by name, Windows in the
-    // order they were written, and the settings store relies on neither.
-    std::vector<std::string> AllValues() {
-        std::vector<std::string> seen;
-        for (std::uint32_t i = 0;; ++i) {
-            char name[32];
-            std::uint8_t data[32];
-            std::uint32_t cchName = sizeof name, cbData = sizeof data, type = 0;
-            if (qv::RegEnumValueA(m_key, i, name, &cchName, nullptr, &type, data, &cbData) !=
-                ERROR_SUCCESS)
-                break;
-            seen.push_back(std::string(name, cchName) + ":" + std::to_string(type) + ":" +
-                           std::to_string(cbData));
-        }
-        std::sort(seen.begin(), seen.end());
-        return seen;
-    }
-};
-
-// Through the seam's predefined root, which a 64-bit process must widen as the system does.
-TEST_F(Win32RegistryTest, ValuesKeepTheirTypesAndTheKeyCountsThem) {
-    const std::uint8_t text[] = {'a', 'b', 'c', 0};
-    const std::uint8_t one[] = {1, 0, 0, 0};
-    ASSERT_EQ(qv::RegSetValueExA(m_key, "AutoDocCmd", 0, REG_SZ, text, 4), ERROR_SUCCESS);
-    ASSERT_EQ(qv::RegSetValueExA(m_key, "YesLoop", 0, REG_DWORD, one, 4), ERROR_SUCCESS);
-    std::uint32_t values = 0, longestName = 0, longestData = 0;
-    ASSERT_EQ(qv::RegQueryInfoKeyA(m_key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                                   &values, &longestName, &longestData, nullptr, nullptr),
-              ERROR_SUCCESS);
-    EXPECT_EQ(values, 2u);
-    EXPECT_EQ(longestName, 10u);
-    EXPECT_EQ(AllValues(), (std::vector<std::string>{"AutoDocCmd:1:4", "YesLoop:4:4"}));
-}
-
-// The settings store writes strings without their zero, and reads them into a buffer of exactly
-// their length, keeping a byte in hand in case a registry appends a zero anyway.
-TEST_F(Win32RegistryTest, StringWithoutItsZeroStaysInsideTheBufferAndReadsBackAsWritten) {
-    const std::uint8_t text[] = {'a', 'b', 'c'};
-    ASSERT_EQ(qv::RegSetValueExA(m_key, "V", 0, REG_SZ, text, 3), ERROR_SUCCESS);
-    char name[8];
-    std::uint8_t data[4] = {0, 0, 0, 0x55};
-    std::uint32_t cchName = sizeof name, cbData = 3, type = 0;
-    qv::RegEnumValueA(m_key, 0, name, &cchName, nullptr, &type, data, &cbData);
-    EXPECT_EQ(data[3], 0x55);
-    if (SkipWineDifference())
-        GTEST_SKIP() << "Wine reads a REG_SZ stored without its zero back with one";
-    EXPECT_EQ(AllValues(), std::vector<std::string>{"V:1:3"});
-}
 
 TEST(Win32ProcessTest, StartsWithoutWaitingAndReportsAMissingProgram) {
     qv::win32::Win32Process process;
@@ -243,7 +87,7 @@ TEST(Win32MciTest, SystemSequencerMeasuresASongInMilliseconds) {
     const auto flags = MCI_OPEN_TYPE | MCI_OPEN_TYPE_ID | MCI_OPEN_ELEMENT | MCI_WAIT;
     const qv::MCIERROR opened =
         qv::mciSendCommandA(0, MCI_OPEN, flags, reinterpret_cast<std::uintptr_t>(&open));
-    if (opened != 0 && UnderWine())
+    if (opened != 0 && qvtest::UnderWine())
         GTEST_SKIP() << "Wine's sequencer needs a MIDI device: " << opened;
     ASSERT_EQ(opened, 0u);
     ASSERT_NE(open.wDeviceID, 0u);
@@ -259,7 +103,7 @@ TEST(Win32MciTest, SystemSequencerMeasuresASongInMilliseconds) {
               0u);
     const std::uintptr_t length = status.dwReturn;
     qv::mciSendCommandA(open.wDeviceID, MCI_CLOSE, MCI_WAIT, 0);
-    if (SkipWineDifference()) GTEST_SKIP() << "Wine's sequencer ignores tempo: " << length << " ms";
+    QV_SKIP_WINE_DIFFERENCE("the system sequencer ignores tempo: " << length << " ms");
     EXPECT_EQ(length, 2000u);
 }
 
@@ -301,7 +145,7 @@ std::int32_t PlayerProc(qv::HWND hDlg, std::uint32_t message, std::uintptr_t, st
 }
 
 TEST(Win32WindowTest, PlayerDialogFromTheResources) {
-    if (!::GetEnvironmentVariableA("DISPLAY", nullptr, 0) && UnderWine())
+    if (!::GetEnvironmentVariableA("DISPLAY", nullptr, 0) && qvtest::UnderWine())
         GTEST_SKIP() << "Wine needs an X display to create windows";
     qv::win32::Win32WindowSystem windows(::GetModuleHandleA(nullptr));
     Installed<qv::IWindowSystem, qv::InstallWindowSystem> installed(windows);

@@ -1,0 +1,17 @@
+#pragma once
+// Where Wine answers otherwise than Windows, a case names the difference and is skipped under Wine
+// only; elsewhere it runs. QV_WINE_DIFFERENCES=1 runs such cases under Wine too, to see whether a
+// newer Wine still differs.
+#include <gtest/gtest.h>
+
+namespace qvtest {
+
+bool UnderWine();
+bool SkipWineDifference();
+// Removes a key below HKEY_CURRENT_USER of the system registry, with all it holds (Windows only).
+void DeleteSystemRegistryKey(const char* path);
+
+}  // namespace qvtest
+
+#define QV_SKIP_WINE_DIFFERENCE(what) \
+    if (qvtest::SkipWineDifference()) GTEST_SKIP() << "Wine difference: " << what
