@@ -78,27 +78,6 @@ TEST_F(StartQuitTest, StartsWithFilesPlaysTheFirstAndStoresTheSettingsAtQuit) {
                                 }));
 }
 
-TEST_F(StartQuitTest, FirstStartWithoutFilesIsIdleAndCentred) {
-    RunProgram({}, [&](CPlayerDlg& dlg, DialogDriver& d) {
-        EXPECT_TRUE(IsCentred(d));
-        EXPECT_EQ(TransportState(d), "0000");
-        for (int id : {IDC_SHUFFLE, IDC_CLEAR, IDC_REMOVE, IDC_EDIT, IDC_DOCUMENT})
-            EXPECT_FALSE(d.IsEnabled(id)) << id;
-        EXPECT_EQ(d.Text(IDC_POSITION), "00:00");
-        EXPECT_TRUE(d.HasTimer(CPlayerDlg::TIMER_POSITION));
-        EXPECT_TRUE(d.AcceptsDrops());
-        EXPECT_FALSE(dlg.m_device.IsOpen());
-
-        // Our items below the platform's own, the transport grayed like its buttons; About last.
-        const std::vector<qv::headless::MenuItem> menu = d.SystemMenu();
-        ASSERT_GE(menu.size(), 7u);
-        std::string ours;
-        for (auto item = menu.end() - 7; item != menu.end(); ++item)
-            ours += (item->IsGrayed() ? "-" : "") + item->text + "|";
-        EXPECT_EQ(ours, "|-&PLAY|-S&TOP|-PREV(&<)|-NEXT(&>)||バージョン情報(&A)...|");
-    });
-}
-
 // Unknown values surviving a run: the settings store's tests and the end-to-end test.
 TEST_F(StartQuitTest, StoredSettingsAreRestored) {
     StoreSettings(
@@ -135,9 +114,26 @@ TEST_F(StartQuitTest, StoredSettingsAreRestored) {
     });
 }
 
+// A first start without files is idle and centred.
 TEST_F(StartQuitTest, QuitWhileMinimisedKeepsTheStoredPlace) {
     windows.AnswerMessageBox(IDOK);
-    RunProgram({}, [&](CPlayerDlg&, DialogDriver& d) {
+    RunProgram({}, [&](CPlayerDlg& dlg, DialogDriver& d) {
+        EXPECT_TRUE(IsCentred(d));
+        EXPECT_EQ(TransportState(d), "0000");
+        for (int id : {IDC_SHUFFLE, IDC_CLEAR, IDC_REMOVE, IDC_EDIT, IDC_DOCUMENT})
+            EXPECT_FALSE(d.IsEnabled(id)) << id;
+        EXPECT_EQ(d.Text(IDC_POSITION), "00:00");
+        EXPECT_TRUE(d.HasTimer(CPlayerDlg::TIMER_POSITION));
+        EXPECT_TRUE(d.AcceptsDrops());
+        EXPECT_FALSE(dlg.m_device.IsOpen());
+
+        // Our items below the platform's own, the transport grayed like its buttons; About last.
+        const std::vector<qv::headless::MenuItem> menu = d.SystemMenu();
+        ASSERT_GE(menu.size(), 7u);
+        std::string ours;
+        for (auto item = menu.end() - 7; item != menu.end(); ++item)
+            ours += (item->IsGrayed() ? "-" : "") + item->text + "|";
+        EXPECT_EQ(ours, "|-&PLAY|-S&TOP|-PREV(&<)|-NEXT(&>)||バージョン情報(&A)...|");
         ASSERT_TRUE(d.Minimise());
         ASSERT_TRUE(d.PressCloseBox());
     });

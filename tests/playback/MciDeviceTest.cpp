@@ -36,12 +36,8 @@ public:
     qv::MCIERROR SendCommand(qv::MCIDEVICEID deviceId, std::uint32_t msg, std::uintptr_t flags,
                              std::uintptr_t parms) override {
         const qv::MCIERROR result = results.count(msg) ? results[msg] : 0;
-        SentCommand c;
-        c.deviceId = deviceId;
-        c.msg = msg;
-        c.flags = flags;
-        c.callback = At<qv::MCI_GENERIC_PARMS>(parms).dwCallback;
-        c.block = reinterpret_cast<const void*>(parms);
+        SentCommand c{deviceId, msg, flags, At<qv::MCI_GENERIC_PARMS>(parms).dwCallback,
+                      reinterpret_cast<const void*>(parms)};
         if (msg == MCI_OPEN && result == 0) At<qv::MCI_OPEN_PARMS>(parms).wDeviceID = 7;
         if (msg == MCI_STATUS && result == 0) At<qv::MCI_STATUS_PARMS>(parms).dwReturn = 4242;
         if (msg == MCI_OPEN) c.open = At<qv::MCI_OPEN_PARMS>(parms);
@@ -75,9 +71,12 @@ protected:
         ASSERT_EQ(device.OpenElementByTypeId(MCI_DEVTYPE_SEQUENCER, "/songs/a.mid", 0, nullptr), 0);
         m_mci.sent.clear();
     }
-    const SentCommand& Only() {
+    // The one command sent since the last call.
+    SentCommand Only() {
         EXPECT_EQ(m_mci.sent.size(), 1u);
-        return m_mci.sent.back();
+        SentCommand c = m_mci.sent.empty() ? SentCommand{} : m_mci.sent.back();
+        m_mci.sent.clear();
+        return c;
     }
 
     RecordingMci m_mci;
@@ -91,12 +90,12 @@ TEST_F(MciDeviceTest, OpenAsksDeviceZeroAndAFailedOpenLeavesTheObjectOpenOnItUnt
     EXPECT_EQ(device.OpenElementByTypeId(0x1020B, "gone.mid", 0, nullptr), MCIERR_FILE_NOT_FOUND);
     // Device zero is asked, by the type's low word; a successful open plays in the play-control
     // tests.
-    EXPECT_EQ(Only().deviceId, 0u);
-    EXPECT_EQ(Only().flags, static_cast<UINT_PTR>(MCI_OPEN_TYPE_ID | MCI_OPEN_ELEMENT));
-    EXPECT_EQ(reinterpret_cast<UINT_PTR>(Only().open.lpstrDeviceType), 0x20Bu);
-    EXPECT_STREQ(Only().open.lpstrElementName, "gone.mid");
+    const SentCommand open = Only();
+    EXPECT_EQ(open.deviceId, 0u);
+    EXPECT_EQ(open.flags, static_cast<UINT_PTR>(MCI_OPEN_TYPE_ID | MCI_OPEN_ELEMENT));
+    EXPECT_EQ(reinterpret_cast<UINT_PTR>(open.open.lpstrDeviceType), 0x20Bu);
+    EXPECT_STREQ(open.open.lpstrElementName, "gone.mid");
     EXPECT_TRUE(device.IsOpen());
-    m_mci.sent.clear();
     EXPECT_EQ(device.OpenByTypeId(MCI_DEVTYPE_SEQUENCER, 0, nullptr), -1);
     EXPECT_EQ(device.OpenByTypeName("sequencer", 0, nullptr), -1);
     EXPECT_EQ(device.OpenElementByTypeName("sequencer", "b.mid", 0, nullptr), -1);
@@ -114,7 +113,8 @@ TEST_F(MciDeviceTest, OpenAsksDeviceZeroAndAFailedOpenLeavesTheObjectOpenOnItUnt
     EXPECT_FALSE(device.IsOpen()) << "a refused close still closes the object";
 }
 
-// The flags and callback of every operation, under the two notification rules.
+// The flags and callback of every operation, under the two notification rules; destroying the
+// open device then closes it without notification.
 TEST_F(MciDeviceTest, SendsTheFlagsAndCallbackOfItsNotificationRule) {
     struct Case {
         const char* label;
@@ -143,13 +143,20 @@ TEST_F(MciDeviceTest, SendsTheFlagsAndCallbackOfItsNotificationRule) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
-        TestDevice device;
-        OpenAsPlayer(device);
-        c.call(device);
-        EXPECT_EQ(Only().msg, c.msg);
-        EXPECT_EQ(Only().flags, c.flags);
-        EXPECT_EQ(Only().callback, c.callback);
-        EXPECT_EQ(device.m_dwLastError, 0u);
+        {
+            TestDevice device;
+            OpenAsPlayer(device);
+            c.call(device);
+            const SentCommand sent = Only();
+            EXPECT_EQ(sent.msg, c.msg);
+            EXPECT_EQ(sent.flags, c.flags);
+            EXPECT_EQ(sent.callback, c.callback);
+            EXPECT_EQ(device.m_dwLastError, 0u);
+        }
+        const SentCommand close = Only();
+        EXPECT_EQ(close.msg, static_cast<UINT>(MCI_CLOSE));
+        EXPECT_EQ(close.deviceId, 7u);
+        EXPECT_EQ(close.flags + close.callback, 0u);
     }
 }
 
@@ -159,43 +166,28 @@ TEST_F(MciDeviceTest, FillsTheParameterBlocksReusingThePlayBlockAndZeroingTheSeq
     device.Play(kNone, kNone, 0, &m_wnd);
     device.Play(1500, 9000, 0, nullptr);
     ASSERT_EQ(m_mci.sent.size(), 2u);
-    EXPECT_EQ(m_mci.sent[0].play.dwFrom, 0u);
-    EXPECT_EQ(m_mci.sent[0].play.dwTo, 0u);
-    EXPECT_EQ(m_mci.sent[1].play.dwFrom, 1500u);
-    EXPECT_EQ(m_mci.sent[1].play.dwTo, 9000u);
-    EXPECT_EQ(m_mci.sent[0].block, m_mci.sent[1].block);
-
+    const auto& [first, second] = std::pair(m_mci.sent[0], m_mci.sent[1]);
+    EXPECT_EQ(first.play.dwFrom + first.play.dwTo, 0u);
+    EXPECT_EQ(second.play.dwFrom, 1500u);
+    EXPECT_EQ(second.play.dwTo, 9000u);
+    EXPECT_EQ(first.block, second.block);
     m_mci.sent.clear();
+
     DWORD value = 0;
     EXPECT_EQ(device.Status(value, MCI_STATUS_LENGTH, 0, nullptr, 3), 0);
-    EXPECT_EQ(Only().status.dwItem, static_cast<DWORD>(MCI_STATUS_LENGTH));
-    EXPECT_EQ(Only().status.dwTrack, 3u);
+    const SentCommand status = Only();
+    EXPECT_EQ(status.status.dwItem, static_cast<DWORD>(MCI_STATUS_LENGTH));
+    EXPECT_EQ(status.status.dwTrack, 3u);
     EXPECT_EQ(value, 4242u);
 
     // A MIDI device's set sends the whole sequencer block, zeroed but for what is set.
-    m_mci.sent.clear();
     EXPECT_EQ(device.Set(MCI_FORMAT_MILLISECONDS, kNone, 0, nullptr), 0);
-    const qv::MCI_SEQ_SET_PARMS& b = Only().seqSet;
+    const qv::MCI_SEQ_SET_PARMS b = Only().seqSet;
     EXPECT_EQ(
         b.dwTimeFormat | b.dwAudio | b.dwTempo | b.dwPort | b.dwSlave | b.dwMaster | b.dwOffset,
         0u);
-    m_mci.sent.clear();
     device.Set(kNone, 3, 0, nullptr);
     EXPECT_EQ(Only().seqSet.dwAudio, 3u);
-}
-
-TEST_F(MciDeviceTest, DestroyingAnOpenDeviceClosesItWithoutNotification) {
-    {
-        CMidiDevice device;
-        device.OpenElementByTypeId(MCI_DEVTYPE_SEQUENCER, "a.mid", 0, &m_wnd);
-        device.Play(0, kNone, 0, &m_wnd);
-        m_mci.sent.clear();
-    }
-    const SentCommand& c = Only();
-    EXPECT_EQ(c.msg, static_cast<UINT>(MCI_CLOSE));
-    EXPECT_EQ(c.deviceId, 7u);
-    EXPECT_EQ(c.flags, 0u);
-    EXPECT_EQ(c.callback, 0u);
 }
 
 }  // namespace

@@ -17,16 +17,9 @@ protected:
         songs = {Song("one.mid", 1000), Song("two.mid", 2000), Song("three.mid", 1000)};
     }
 
-    static void ExpectPlaying(CPlayerDlg& dlg, DialogDriver& d, int nEntry) {
-        ExpectState(dlg, d, nEntry, true);
-    }
-    // Idle after STOP or the end of the list, with nEntry still current and selected.
-    static void ExpectStopped(CPlayerDlg& dlg, DialogDriver& d, int nEntry) {
-        ExpectState(dlg, d, nEntry, false);
-        EXPECT_EQ(d.Text(IDC_POSITION), "00:00");
-        EXPECT_EQ(d.Text(IDC_LENGTH), "00:00");
-    }
-    static void ExpectState(CPlayerDlg& dlg, DialogDriver& d, int nEntry, bool playing) {
+    // nEntry current and selected, playing or idle (after STOP or the end of the list, with the
+    // read-outs reset).
+    static void Expect(CPlayerDlg& dlg, DialogDriver& d, int nEntry, bool playing) {
         EXPECT_EQ(dlg.m_nCurrent, nEntry);
         EXPECT_EQ(d.Selection(IDC_PLAYLIST), nEntry);
         EXPECT_EQ(dlg.m_bPlaying, playing ? 1 : 0);
@@ -35,30 +28,13 @@ protected:
         EXPECT_EQ(d.Text(IDC_PLAY), playing ? "&PAUSE" : "&PLAY");
         EXPECT_EQ(TransportState(d), playing ? "1111" : "1011");
         EXPECT_EQ(d.IsEnabled(IDC_SHUFFLE), !playing);
+        if (playing) return;
+        EXPECT_EQ(d.Text(IDC_POSITION), "00:00");
+        EXPECT_EQ(d.Text(IDC_LENGTH), "00:00");
     }
 
     std::vector<std::string> songs;
 };
-
-TEST_F(PlayControlTest, PlaysThroughTheListOnCompletionsAndStopsAfterTheLast) {
-    RunPlayer([&](CPlayerDlg& dlg, DialogDriver& d) {
-        AddEntries(dlg, songs);
-        ASSERT_TRUE(d.Click(IDC_PLAY)) << d.WhyRefused();
-        ExpectPlaying(dlg, d, 0);
-        EXPECT_EQ(d.Text(IDC_LENGTH), "00:01");
-        EXPECT_FALSE(d.IsEnabled(IDC_EDIT));
-        Run(1000);
-        ExpectPlaying(dlg, d, 1);
-        EXPECT_EQ(d.Text(IDC_LENGTH), "00:02");
-        Run(1400);
-        EXPECT_EQ(d.Text(IDC_POSITION), "00:01");
-        Run(600);
-        ExpectPlaying(dlg, d, 2);
-        EXPECT_EQ(d.Text(IDC_POSITION), "00:00");
-        Run(1000);
-        ExpectStopped(dlg, d, 2);
-    });
-}
 
 TEST_F(PlayControlTest, PreviousAndNextStopAtTheEndsWithoutLoopAndWrapRoundWithIt) {
     RunPlayer([&](CPlayerDlg& dlg, DialogDriver& d) {
@@ -68,18 +44,18 @@ TEST_F(PlayControlTest, PreviousAndNextStopAtTheEndsWithoutLoopAndWrapRoundWithI
         AddEntries(dlg, songs);
         ASSERT_TRUE(d.Click(IDC_PLAY));
         ASSERT_TRUE(d.Click(IDC_PREV));
-        ExpectStopped(dlg, d, 0);
+        Expect(dlg, d, 0, false);
 
         // After STOP both are enabled, yet while idle they do nothing.
         ASSERT_TRUE(d.Click(IDC_NEXT));
         ASSERT_TRUE(d.Click(IDC_PREV));
-        ExpectStopped(dlg, d, 0);
+        Expect(dlg, d, 0, false);
 
         ASSERT_TRUE(d.ChooseLine(IDC_PLAYLIST, 2));
         ASSERT_TRUE(d.Click(IDC_PLAY));  // from the selection
-        ExpectPlaying(dlg, d, 2);
+        Expect(dlg, d, 2, true);
         ASSERT_TRUE(d.Click(IDC_NEXT));
-        ExpectStopped(dlg, d, 2);
+        Expect(dlg, d, 2, false);
         // The list repaints once, after the selection moved.
         EXPECT_TRUE(d.Redraws(IDC_PLAYLIST));
         EXPECT_GT(d.Invalidations(IDC_PLAYLIST), 0);
@@ -88,15 +64,15 @@ TEST_F(PlayControlTest, PreviousAndNextStopAtTheEndsWithoutLoopAndWrapRoundWithI
         ASSERT_TRUE(d.Click(IDC_LOOP));
         ASSERT_TRUE(d.Click(IDC_PLAY));
         Run(1000);
-        ExpectPlaying(dlg, d, 0);
+        Expect(dlg, d, 0, true);
         ASSERT_TRUE(d.Click(IDC_PREV));
-        ExpectPlaying(dlg, d, 2);
+        Expect(dlg, d, 2, true);
         ASSERT_TRUE(d.Click(IDC_NEXT));
-        ExpectPlaying(dlg, d, 0);
+        Expect(dlg, d, 0, true);
         // Loop turned off while playing counts from that click on.
         ASSERT_TRUE(d.Click(IDC_LOOP));
         ASSERT_TRUE(d.Click(IDC_PREV));
-        ExpectStopped(dlg, d, 0);
+        Expect(dlg, d, 0, false);
     });
 }
 
@@ -121,16 +97,16 @@ TEST_F(PlayControlTest, PauseHoldsThePieceAndStopReleasesIt) {
         Run(1400);
         EXPECT_EQ(dlg.m_nCurrent, 0);
         Run(100);
-        ExpectPlaying(dlg, d, 1);
+        Expect(dlg, d, 1, true);
 
         // STOP releases the device and keeps the current entry, from a pause as well.
         ASSERT_TRUE(d.Click(IDC_PLAY));
         ASSERT_TRUE(d.Click(IDC_STOP));
-        ExpectStopped(dlg, d, 1);
+        Expect(dlg, d, 1, false);
         EXPECT_TRUE(d.IsEnabled(IDC_REMOVE));
         EXPECT_TRUE(d.IsEnabled(IDC_EDIT));
         Run(3000);
-        ExpectStopped(dlg, d, 1);
+        Expect(dlg, d, 1, false);
     });
 }
 
@@ -145,7 +121,7 @@ TEST_F(PlayControlTest, ChoosingAnotherEntryOrNextWhilePlayingOrPausedPlaysItFro
         EXPECT_EQ(d.Text(IDC_POSITION), "00:02");
 
         ASSERT_TRUE(d.ChooseLine(IDC_PLAYLIST, 1));
-        ExpectPlaying(dlg, d, 1);
+        Expect(dlg, d, 1, true);
         EXPECT_EQ(d.Text(IDC_POSITION), "00:00");
         Run(1100);  // the timer ticks every 200 ms from start-up, not from the new entry
         EXPECT_EQ(d.Text(IDC_POSITION), "00:01");
@@ -153,10 +129,10 @@ TEST_F(PlayControlTest, ChoosingAnotherEntryOrNextWhilePlayingOrPausedPlaysItFro
         // During a pause the chosen entry, or the next one, plays, and the PLAY caption says so.
         ASSERT_TRUE(d.Click(IDC_PLAY));
         ASSERT_TRUE(d.ChooseLine(IDC_PLAYLIST, 0));
-        ExpectPlaying(dlg, d, 0);
+        Expect(dlg, d, 0, true);
         ASSERT_TRUE(d.Click(IDC_PLAY));
         ASSERT_TRUE(d.Click(IDC_NEXT));
-        ExpectPlaying(dlg, d, 1);
+        Expect(dlg, d, 1, true);
     });
 }
 
@@ -169,18 +145,16 @@ TEST_F(PlayControlTest, ReadOutsShowWholeMinutesAndSecondsTruncated) {
     for (const auto& c : kCases) paths.push_back(Song(std::to_string(c.ms) + ".mid", c.ms));
     RunPlayer([&](CPlayerDlg& dlg, DialogDriver& d) {
         AddEntries(dlg, paths);
+        ASSERT_TRUE(d.Click(IDC_PLAY));
         for (int i = 0; i < static_cast<int>(std::size(kCases)); ++i) {
             ASSERT_TRUE(d.ChooseLine(IDC_PLAYLIST, i));
-            if (!dlg.m_bPlaying) {
-                ASSERT_TRUE(d.Click(IDC_PLAY));
-            }
             EXPECT_EQ(d.Text(IDC_LENGTH), kCases[i].shown) << kCases[i].ms;
         }
         // Under a second: no running position, and the piece still ends the list.
         Run(800);
         EXPECT_EQ(d.Text(IDC_POSITION), "00:00");
         Run(200);
-        ExpectStopped(dlg, d, 3);
+        Expect(dlg, d, 3, false);
     });
 }
 
@@ -203,9 +177,9 @@ TEST_F(PlayControlTest, SystemMenuAndRightClickOnTheMinimisedWindowDriveThePlaye
         EXPECT_EQ(d.Caption(), entry);
 
         ASSERT_TRUE(d.ChooseSystemMenuItem(CPlayerDlg::IDM_SYS_NEXT));
-        ExpectPlaying(dlg, d, 1);
+        Expect(dlg, d, 1, true);
         dlg.SendMessageA(WM_SYSCOMMAND, CPlayerDlg::IDM_SYS_PREV | 0x000F);  // low bits ignored
-        ExpectPlaying(dlg, d, 0);
+        Expect(dlg, d, 0, true);
         ASSERT_TRUE(d.ChooseSystemMenuItem(CPlayerDlg::IDM_SYS_STOP));
         EXPECT_EQ(dlg.m_bPlaying, 0);
         EXPECT_TRUE(d.SystemMenuItem(CPlayerDlg::IDM_SYS_STOP)->IsGrayed());
@@ -224,15 +198,15 @@ TEST_F(PlayControlTest, EntriesWithNothingToPlayCountAsEndedAndAWholeRoundOfThem
         AddEntries(dlg, {gone, songs[0], Song("empty.mid", 0)});
         std::remove(gone.c_str());
         ASSERT_TRUE(d.Click(IDC_PLAY));
-        ExpectPlaying(dlg, d, 1);
+        Expect(dlg, d, 1, true);
         ASSERT_TRUE(d.Click(IDC_LOOP));
         // The entry that lasts no time and the missing one pass, then the list wraps round.
         Run(1000);
-        ExpectPlaying(dlg, d, 1);
+        Expect(dlg, d, 1, true);
         // Now no entry can start: one round, and playback stops as at the end of the list.
         std::remove(songs[0].c_str());
         Run(1000);
-        ExpectStopped(dlg, d, 1);
+        Expect(dlg, d, 1, false);
     });
 }
 
@@ -244,11 +218,11 @@ TEST_F(PlayControlTest, ACompletionOvertakenByTheUserDoesNotSkipAnEntry) {
         clock.AdvanceMs(1000);
         ASSERT_TRUE(d.Click(IDC_NEXT));
         d.Pump();
-        ExpectPlaying(dlg, d, 1);
+        Expect(dlg, d, 1, true);
         // Other notification codes never advance.
         dlg.SendMessageA(MM_MCINOTIFY, MCI_NOTIFY_ABORTED, dlg.m_device.GetDeviceId());
         dlg.SendMessageA(MM_MCINOTIFY, MCI_NOTIFY_FAILURE, dlg.m_device.GetDeviceId());
-        ExpectPlaying(dlg, d, 1);
+        Expect(dlg, d, 1, true);
     });
 }
 

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
+#include "settings/NameMap.h"
 #include "settings/RegistryKey.h"
+#include "settings/RegistryValue.h"
 #include "tests/support/RegistryTestFile.h"
 
 namespace {
@@ -60,6 +63,27 @@ TEST(CRegistryKey, EnumValueAppendsAZeroToStringsAndRefusesAValueThatGrewSinceOp
     EXPECT_EQ(reader.EnumValue(0, name, type, data), ERROR_MORE_DATA);
     EXPECT_EQ(name, "b") << "outputs unchanged";
     EXPECT_EQ(reader.EnumValue(3, name, type, data), ERROR_NO_MORE_ITEMS);
+}
+
+TEST(CRegistryValue, ALoadedStringEndsAtItsFirstZeroAndIsWrittenWithoutOne) {
+    CRegistryValue loaded;
+    EXPECT_TRUE(loaded.SetData(REG_SZ, Data("ab\0cd\0", 6)));
+    EXPECT_EQ(loaded.GetString(), "ab");
+    ASSERT_NE(loaded.GetData(), nullptr);
+    EXPECT_EQ(loaded.GetData()->GetLength(), 2u);
+    EXPECT_EQ(std::memcmp(loaded.GetData()->GetData(), "ab", 2), 0);
+}
+
+TEST(CNameMap, EntriesNeverMoveWhileTheMapGrowsOrAValueIsReplaced) {
+    CRegistryValueMap map;
+    CRegistryValue* first = &map["Name"];
+    first->SetDword(1);
+    for (int i = 0; i < 200; ++i) map[CString("v") + std::to_string(i).c_str()].SetDword(i);
+    EXPECT_EQ(first, map.Lookup("Name"));
+    CRegistryValue replacement;
+    replacement.SetString("text");
+    map.SetAt("Name", replacement);
+    EXPECT_EQ(first->GetString(), "text");
 }
 
 }  // namespace

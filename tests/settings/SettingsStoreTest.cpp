@@ -16,16 +16,6 @@ CString Name(UINT nID) {
     return s;
 }
 
-// Reads a setting the way the program does, so that a missing one takes its default.
-void ReadAsTheProgramDoes(CSettingsStore& store, const SettingInfo& setting) {
-    if (setting.dwType == REG_SZ)
-        store.Value(setting.nNameId).GetString();
-    else if (setting.dwDefault != 0)
-        store.Value(Name(setting.nNameId), setting.dwDefault).GetDword();
-    else
-        store.Value(setting.nNameId).GetDword();
-}
-
 class SettingsStoreTest : public testing::Test {
 protected:
     BOOL LoadSettings(CSettingsStore& store) { return store.Load(IDS_REGKEY, HKEY_CURRENT_USER); }
@@ -36,27 +26,6 @@ protected:
 
     qv::test::ScopedFileRegistry m_registry;
 };
-
-TEST_F(SettingsStoreTest, FirstStartCreatesTheKeyAndQuitWritesEveryDefaultWithItsType) {
-    {
-        CSettingsStore store;
-        ASSERT_TRUE(LoadSettings(store));
-        EXPECT_EQ(store.GetValueCount(), 0);
-        for (const SettingInfo& setting : kSettings) ReadAsTheProgramDoes(store, setting);
-        ASSERT_TRUE(store.Save(nullptr, nullptr));
-    }
-    m_registry.Restart();
-    CSettingsStore store;
-    ASSERT_TRUE(LoadSettings(store));
-    EXPECT_EQ(store.GetValueCount(), static_cast<int>(std::size(kSettings)));
-    for (const SettingInfo& setting : kSettings) {
-        CRegistryValue& value = store.Value(setting.nNameId);
-        DWORD dwRead =
-            setting.dwType == REG_DWORD ? value.GetDword() : value.GetString().GetLength();
-        EXPECT_EQ(value.GetType(), setting.dwType) << Name(setting.nNameId).GetString();
-        EXPECT_EQ(dwRead, setting.dwDefault) << Name(setting.nNameId).GetString();
-    }
-}
 
 TEST_F(SettingsStoreTest, HandEditedValuesAreFoundAndOnlyWhatWasReadOrSetIsWritten) {
     WriteSettingsFile(
