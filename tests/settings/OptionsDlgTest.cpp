@@ -9,30 +9,19 @@ namespace {
 
 class OptionsDlgTest : public PlayerFixture {
 protected:
-    // Opens the options from the player and lets the body act in them.
-    void WithOptions(const std::function<void(DialogDriver&)>& body,
-                     const std::function<void(CPlayerDlg&)>& after) {
-        RunPlayer([&](CPlayerDlg& dlg, DialogDriver& d) {
-            windows.OnDialog(IDD_OPTIONS, [&](DialogDriver& opt) {
-                body(opt);
-                if (!opt.IsEnded()) {
-                    ADD_FAILURE() << "the options dialog was left open";
-                    EXPECT_TRUE(opt.PressEscape());
-                }
-            });
-            ASSERT_TRUE(d.Click(IDC_OPTIONS));
-            after(dlg);
+    // Opens the options from the player and lets the body act in them; the body closes them.
+    void WithOptions(DialogDriver& d, const std::function<void(DialogDriver&)>& body) {
+        windows.OnDialog(IDD_OPTIONS, [&](DialogDriver& opt) {
+            body(opt);
+            EXPECT_TRUE(opt.IsEnded()) << "the options dialog was left open";
         });
-    }
-
-    static CRegistryValue& Stored(CPlayerDlg& dlg, const char* pszName) {
-        return dlg.m_settings.Value(pszName);
+        ASSERT_TRUE(d.Click(IDC_OPTIONS));
     }
 };
 
 TEST_F(OptionsDlgTest, FirstUseShowsTheDefaultsAndCancelStillLeavesThemInTheStore) {
-    WithOptions(
-        [](DialogDriver& opt) {
+    RunPlayer([&](CPlayerDlg& dlg, DialogDriver& d) {
+        WithOptions(d, [](DialogDriver& opt) {
             EXPECT_EQ(opt.Caption(), "オプション設定");
             EXPECT_EQ(opt.Check(IDC_ASKQUIT), BST_CHECKED);
             EXPECT_EQ(opt.Check(IDC_SAVETITLE), BST_UNCHECKED);
@@ -40,31 +29,29 @@ TEST_F(OptionsDlgTest, FirstUseShowsTheDefaultsAndCancelStillLeavesThemInTheStor
             ASSERT_TRUE(opt.Click(IDC_ASKQUIT));
             ASSERT_TRUE(opt.Type(IDC_EDITCMD, "vi"));
             ASSERT_TRUE(opt.Click(IDCANCEL));
-        },
-        [](CPlayerDlg& dlg) {
-            EXPECT_EQ(Stored(dlg, "YesAskQuit").GetDword(), 1u);
-            EXPECT_EQ(Stored(dlg, "YesSaveTitle").GetType(), static_cast<DWORD>(REG_DWORD));
-            EXPECT_EQ(Stored(dlg, "AutoDocCmd").GetType(), static_cast<DWORD>(REG_SZ));
-            EXPECT_EQ(Stored(dlg, "RightEditCmd").GetString(), "");
         });
+        EXPECT_EQ(dlg.m_settings.Value("YesAskQuit").GetDword(), 1u);
+        EXPECT_EQ(dlg.m_settings.Value("YesSaveTitle").GetType(), static_cast<DWORD>(REG_DWORD));
+        EXPECT_EQ(dlg.m_settings.Value("AutoDocCmd").GetType(), static_cast<DWORD>(REG_SZ));
+        EXPECT_EQ(dlg.m_settings.Value("RightEditCmd").GetString(), "");
+    });
 }
 
 TEST_F(OptionsDlgTest, OkStoresWhatTheDialogShowsAndRetypesWhatWasStoredOtherwise) {
     StoreSettings("\"YesAutoDoc\"=\"1\"\r\n\"AutoDocCmd\"=\"viewer\"\r\n\"RightEditCmd\"=dword:5");
-    WithOptions(
-        [](DialogDriver& opt) {
+    RunPlayer([&](CPlayerDlg& dlg, DialogDriver& d) {
+        WithOptions(d, [](DialogDriver& opt) {
             EXPECT_EQ(opt.Check(IDC_AUTODOC), BST_UNCHECKED);  // a text reads as 0
             EXPECT_EQ(opt.Text(IDC_DOCCMD), "viewer");
             EXPECT_EQ(opt.Text(IDC_EDITCMD), "");  // a number reads as no text
             ASSERT_TRUE(opt.Click(IDC_SAVETITLE));
             ASSERT_TRUE(opt.Type(IDC_EDITCMD, "/opt/My Editor/edit"));
             ASSERT_TRUE(opt.PressEnter());
-        },
-        [](CPlayerDlg& dlg) {
-            EXPECT_EQ(Stored(dlg, "YesAutoDoc").GetType(), static_cast<DWORD>(REG_DWORD));
-            EXPECT_EQ(Stored(dlg, "YesSaveTitle").GetDword(), 1u);
-            EXPECT_EQ(Stored(dlg, "RightEditCmd").GetString(), "/opt/My Editor/edit");  // retyped
         });
+        EXPECT_EQ(dlg.m_settings.Value("YesAutoDoc").GetType(), static_cast<DWORD>(REG_DWORD));
+        EXPECT_EQ(dlg.m_settings.Value("YesSaveTitle").GetDword(), 1u);
+        EXPECT_EQ(dlg.m_settings.Value("RightEditCmd").GetString(), "/opt/My Editor/edit");
+    });
 }
 
 TEST_F(OptionsDlgTest, ABrowseSetsItsCommandAndPutsBackTheOtherUnconfirmedChanges) {
@@ -72,26 +59,24 @@ TEST_F(OptionsDlgTest, ABrowseSetsItsCommandAndPutsBackTheOtherUnconfirmedChange
     windows.AnswerFileDialog(program);
     windows.CancelFileDialog();
     StoreSettings("\"RightEditCmd\"=\"edit\"");
-    WithOptions(
-        [&](DialogDriver& opt) {
+    RunPlayer([&](CPlayerDlg& dlg, DialogDriver& d) {
+        WithOptions(d, [&](DialogDriver& opt) {
             ASSERT_TRUE(opt.Click(IDC_ASKQUIT));
             ASSERT_TRUE(opt.Type(IDC_EDITCMD, "typed, not confirmed"));
             ASSERT_TRUE(opt.Click(IDC_BROWSE_DOCCMD));
             EXPECT_EQ(opt.Check(IDC_ASKQUIT), BST_CHECKED);
             EXPECT_EQ(opt.Text(IDC_EDITCMD), "edit");
             EXPECT_EQ(opt.Text(IDC_DOCCMD), program);
-
             // A cancelled browse changes nothing.
             ASSERT_TRUE(opt.Type(IDC_EDITCMD, "kept"));
             ASSERT_TRUE(opt.Click(IDC_BROWSE_EDITCMD));
             EXPECT_EQ(opt.Text(IDC_EDITCMD), "kept");
             ASSERT_TRUE(opt.Click(IDOK));
-        },
-        [&](CPlayerDlg& dlg) {
-            EXPECT_EQ(Stored(dlg, "YesAskQuit").GetDword(), 1u);
-            EXPECT_EQ(Stored(dlg, "AutoDocCmd").GetString(), program.c_str());
-            EXPECT_EQ(Stored(dlg, "RightEditCmd").GetString(), "kept");
         });
+        EXPECT_EQ(dlg.m_settings.Value("YesAskQuit").GetDword(), 1u);
+        EXPECT_EQ(dlg.m_settings.Value("AutoDocCmd").GetString(), program.c_str());
+        EXPECT_EQ(dlg.m_settings.Value("RightEditCmd").GetString(), "kept");
+    });
     ASSERT_EQ(windows.FileDialogs().size(), 2u);
     const qv::headless::FileDialogCall& call = windows.FileDialogs()[0];
     EXPECT_FALSE(call.save);
