@@ -49,33 +49,44 @@ protected:
     }
 };
 
+// A cancelled question leaves everything running; the music stops only when the dialog object
+// goes, after the settings are written.
 TEST_F(StartQuitTest, StartsWithFilesPlaysTheFirstAndStoresTheSettingsAtQuit) {
-    const std::string a = Song("a.mid", 1000);
+    const std::string a = Song("a.mid", 3000);
     const std::string b = Song("b.mid", 1500);
+    windows.AnswerMessageBox(IDCANCEL);
     windows.AnswerMessageBox(IDOK);
     RunProgram({a, b}, [&](CPlayerDlg& dlg, DialogDriver& d) {
         EXPECT_EQ(d.Lines(IDC_PLAYLIST), (std::vector<std::string>{a, b}));
         EXPECT_EQ(dlg.m_nCurrent, 0);
         EXPECT_EQ(d.Text(IDC_PLAY), "&PAUSE");
-        EXPECT_TRUE(dlg.m_device.IsOpen());
         ASSERT_TRUE(d.ChooseItem(IDC_DISPLAYMODE, 1));
+        Run(1000);
         ASSERT_TRUE(d.PressEscape());
+        EXPECT_FALSE(d.IsEnded());
+        EXPECT_TRUE(d.HasTimer(CPlayerDlg::TIMER_POSITION));
+        EXPECT_TRUE(StoredSettings().empty());
+        Run(1000);
+        EXPECT_EQ(d.Text(IDC_POSITION), "00:02");
+        ASSERT_TRUE(d.Click(IDC_QUIT));
+        EXPECT_TRUE(d.IsEnded());
+        EXPECT_TRUE(dlg.m_device.IsOpen());
+        EXPECT_FALSE(StoredSettings().empty());
     });
-    ASSERT_EQ(windows.MessageBoxes().size(), 1u);
-    EXPECT_EQ(windows.MessageBoxes()[0].text, "終了しますか?");
-    EXPECT_EQ(windows.MessageBoxes()[0].caption, "Quavel");
-    EXPECT_EQ(windows.MessageBoxes()[0].type, static_cast<std::uint32_t>(MB_OKCANCEL));
+    ASSERT_EQ(windows.MessageBoxes().size(), 2u);
+    for (const auto& box : windows.MessageBoxes()) {
+        EXPECT_EQ(box.text, "終了しますか?");
+        EXPECT_EQ(box.caption, "Quavel");
+        EXPECT_EQ(box.type, static_cast<std::uint32_t>(MB_OKCANCEL));
+    }
     // Centred on the 1280 x 1024 screen: the window is 500 x 363 pixels. YesAutoDoc was read when
     // the entry started.
-    EXPECT_EQ(SortedSettings(), (std::vector<std::string>{
-                                    "\"DisplayMode\"=dword:00000001",
-                                    "\"WindowPosX\"=dword:00000186",
-                                    "\"WindowPosY\"=dword:0000014a",
-                                    "\"YesAskQuit\"=dword:00000001",
-                                    "\"YesAutoDoc\"=dword:00000000",
-                                    "\"YesLoop\"=dword:00000000",
-                                    "\"YesRandomize\"=dword:00000000",
-                                }));
+    EXPECT_EQ(
+        SortedSettings(),
+        (std::vector<std::string>{"\"DisplayMode\"=dword:00000001", "\"WindowPosX\"=dword:00000186",
+                                  "\"WindowPosY\"=dword:0000014a", "\"YesAskQuit\"=dword:00000001",
+                                  "\"YesAutoDoc\"=dword:00000000", "\"YesLoop\"=dword:00000000",
+                                  "\"YesRandomize\"=dword:00000000"}));
 }
 
 // Unknown values surviving a run: the settings store's tests and the end-to-end test.
@@ -96,14 +107,11 @@ TEST_F(StartQuitTest, StoredSettingsAreRestored) {
         EXPECT_FALSE(d.IsTopmost());
         ASSERT_TRUE(d.Click(IDC_QUIT));
     });
-    EXPECT_EQ(SortedSettings(), (std::vector<std::string>{
-                                    "\"DisplayMode\"=dword:00000002",
-                                    "\"WindowPosX\"=dword:00000064",
-                                    "\"WindowPosY\"=dword:00000000",
-                                    "\"YesAskQuit\"=dword:00000001",
-                                    "\"YesLoop\"=dword:00000001",
-                                    "\"YesRandomize\"=dword:00000000",
-                                }));
+    EXPECT_EQ(SortedSettings(),
+              (std::vector<std::string>{
+                  "\"DisplayMode\"=dword:00000002", "\"WindowPosX\"=dword:00000064",
+                  "\"WindowPosY\"=dword:00000000", "\"YesAskQuit\"=dword:00000001",
+                  "\"YesLoop\"=dword:00000001", "\"YesRandomize\"=dword:00000000"}));
 
     // A mode the selector does not offer selects nothing; its lines stay empty until the user
     // chooses one (the list-editing tests).
@@ -138,35 +146,13 @@ TEST_F(StartQuitTest, QuitWhileMinimisedKeepsTheStoredPlace) {
         ASSERT_TRUE(d.PressCloseBox());
     });
     // WindowPosY was never read on a first start, so it is not written either.
-    EXPECT_EQ(SortedSettings(), (std::vector<std::string>{
-                                    "\"DisplayMode\"=dword:00000000",
-                                    "\"WindowPosX\"=dword:7fffffff",
-                                    "\"YesAskQuit\"=dword:00000001",
-                                    "\"YesLoop\"=dword:00000000",
-                                    "\"YesRandomize\"=dword:00000000",
-                                }));
+    EXPECT_EQ(
+        SortedSettings(),
+        (std::vector<std::string>{"\"DisplayMode\"=dword:00000000", "\"WindowPosX\"=dword:7fffffff",
+                                  "\"YesAskQuit\"=dword:00000001", "\"YesLoop\"=dword:00000000",
+                                  "\"YesRandomize\"=dword:00000000"}));
     // And the next start centres the window again.
     RunProgram({}, [&](CPlayerDlg&, DialogDriver& d) { EXPECT_TRUE(IsCentred(d)); });
-}
-
-TEST_F(StartQuitTest, ACancelledQuestionLeavesEverythingRunning) {
-    const std::string a = Song("a.mid", 3000);
-    windows.AnswerMessageBox(IDCANCEL);
-    windows.AnswerMessageBox(IDOK);
-    RunProgram({a}, [&](CPlayerDlg& dlg, DialogDriver& d) {
-        Run(1000);
-        ASSERT_TRUE(d.PressEscape());
-        EXPECT_FALSE(d.IsEnded());
-        EXPECT_TRUE(d.HasTimer(CPlayerDlg::TIMER_POSITION));
-        EXPECT_TRUE(StoredSettings().empty());
-        Run(1000);
-        EXPECT_EQ(d.Text(IDC_POSITION), "00:02");
-        ASSERT_TRUE(d.Click(IDC_QUIT));
-        EXPECT_TRUE(d.IsEnded());
-        // The music stops only when the dialog object goes, after the settings are written.
-        EXPECT_TRUE(dlg.m_device.IsOpen());
-        EXPECT_FALSE(StoredSettings().empty());
-    });
 }
 
 // Enter is the OK command: it quits like Esc, asking first and keeping what changed.

@@ -58,16 +58,16 @@ TEST_F(CompanionTest, TheDocumentIsTheDocFileElseTheTxtFileOfTheSameBaseName) {
     EXPECT_FALSE(dlg.FindCompanionDocument(none.c_str(), &doc));
     EXPECT_EQ(doc, "untouched");
     EXPECT_FALSE(dlg.FindCompanionDocument("", &doc));
-    ASSERT_TRUE(dlg.FindCompanionDocument(both.c_str(), &doc));
-    EXPECT_EQ(doc.Str(), dir / "both.DOC");
-    ASSERT_TRUE(dlg.FindCompanionDocument(txt.c_str(), &doc));
-    EXPECT_EQ(doc.Str(), dir / "txt.TXT");
     // A file without extension, and a document whose folder and name the disk spells otherwise:
     // the program that opens it must be given names that exist.
-    ASSERT_TRUE(dlg.FindCompanionDocument((dir / "bare").c_str(), &doc));
-    EXPECT_EQ(doc.Str(), dir / "bare.DOC");
-    ASSERT_TRUE(dlg.FindCompanionDocument((dir / "SUB/lower.mid").c_str(), &doc));
-    EXPECT_EQ(doc.Str(), lower);
+    const std::pair<std::string, std::string> kFound[] = {{both, dir / "both.DOC"},
+                                                          {txt, dir / "txt.TXT"},
+                                                          {dir / "bare", dir / "bare.DOC"},
+                                                          {dir / "SUB/lower.mid", lower}};
+    for (const auto& [song, expected] : kFound) {
+        EXPECT_TRUE(dlg.FindCompanionDocument(song.c_str(), &doc)) << song;
+        EXPECT_EQ(doc.Str(), expected);
+    }
 }
 
 // A name with blanks and a dash reaches the command as one argument of its own.
