@@ -82,3 +82,9 @@
 #define IDS_WINDOWPOSY 125
 #define IDS_YESSAVETITLE 126
 #define IDS_TITLESAVE_FAILED 127
+// Why the sequencer plays silently, and what to install or set
+#define IDS_SOUND_NOSOUNDFONT 160
+#define IDS_SOUND_BADSOUNDFONT 161
+#define IDS_SOUND_NOAUDIO 162
+#define IDS_SOUND_NOALSAPORT 163
+#define IDS_SOUND_BADOUTPUT 164

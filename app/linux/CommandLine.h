@@ -8,7 +8,7 @@
 
 namespace qv::cli {
 
-enum class Action { Run, Help, Version, Error };
+enum class Action { Run, Help, Version, ListOutputs, Error };
 
 constexpr int kExitUsage = 2;
 
@@ -17,7 +17,8 @@ public:
     CommandLine(int argc, char** argv);
 
     Action GetAction() const { return m_action; }
-    // --help, --version and wrong options are answered here; the player then does not start.
+    // --help, --version, --list-outputs and wrong options are answered here; the player then does
+    // not start.
     bool Done() const { return m_action != Action::Run; }
     // Prints the answer of a Done() command line and returns the exit status.
     int Answer(std::FILE* out, std::FILE* err) const;

@@ -33,7 +33,7 @@ TEST(WavOutput, RendersASongAsSoundAndTakesSysexSentInPacketsWhole) {
     const std::string wavPath = dir / "out.wav";
     const std::string midPath = dir.Write("chord.mid", ChordCutBySysexPackets());
 
-    std::string failure;
+    qv::seq::OutputFailure failure;
     std::mutex mutex;
     std::condition_variable cv;
     std::uint32_t code = 0;
@@ -64,7 +64,7 @@ TEST(WavOutput, RendersASongAsSoundAndTakesSysexSentInPacketsWhole) {
     }  // the output goes with the sequencer, which completes the file
 
     qvtest::WavFile wav;
-    ASSERT_TRUE(qvtest::ReadWavFile(wavPath, wav)) << failure;
+    ASSERT_TRUE(qvtest::ReadWavFile(wavPath, wav)) << failure.reason;
     EXPECT_GT(wav.Seconds(), 1.9);
     EXPECT_LT(wav.Seconds(), 4.0);
     const double sounding = wav.Rms(0.05, 0.45);
