@@ -33,6 +33,7 @@ TEST(CommandLine, EachCommandLineGetsItsAnswer) {
         {{"quavel", "a.mid", "-platform", "offscreen", "--new-instance"}, Action::Run},
         {{"quavel", "a.mid", "--help"}, Action::Help},
         {{"quavel", "--version", "--help"}, Action::Version},
+        {{"quavel", "--list-outputs", "a.mid"}, Action::ListOutputs},
         // A mistyped option is an error even beside --help, never a file silently skipped.
         {{"quavel", "--help", "--verison"}, Action::Error},
         {{"quavel", "--", "--help", "--bogus"}, Action::Run},
@@ -77,6 +78,9 @@ TEST(CommandLine, TheProgramAnswersWithoutADisplay) {
     EXPECT_EQ(help.status, 0);
     EXPECT_EQ(help.out.rfind("Usage: quavel ", 0), 0u) << help.out;
     EXPECT_EQ(help.err, "");
+    Outcome outputs = RunQuavel("--list-outputs");
+    EXPECT_EQ(outputs.status, 0);
+    EXPECT_EQ(outputs.out.rfind("fluidsynth ", 0), 0u) << outputs.out;
 
     Outcome wrong = RunQuavel("a.mid --frobnicate");
     EXPECT_EQ(wrong.status, qv::cli::kExitUsage);

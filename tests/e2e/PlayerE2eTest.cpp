@@ -72,15 +72,20 @@ protected:
     }
 
     // quavel on the private display, with its settings, sound and messages in the temporary folder.
-    void StartPlayer(const std::vector<std::string>& args, const std::string& midiOut) {
+    // launcher: what the player is started through, if anything.
+    void StartPlayer(const std::vector<std::string>& args, const std::string& midiOut,
+                     const e2e::Environment& extra = {},
+                     const std::vector<std::string>& launcher = {}) {
         e2e::Environment env = display.Env();
+        env.insert(extra.begin(), extra.end());
         env.erase("QUAVEL_REGISTRY_FILE");
         env["XDG_CONFIG_HOME"] = dir.Path();
         env["XDG_RUNTIME_DIR"] = runtimeDir;
         env["QUAVEL_MIDI_OUT"] = midiOut;
         std::string& lsan = env["LSAN_OPTIONS"];
         lsan += (lsan.empty() ? "suppressions=" : ":suppressions=") + kLeakSuppressions;
-        std::vector<std::string> argv{kQuavel};
+        std::vector<std::string> argv = launcher;
+        argv.push_back(kQuavel);
         argv.insert(argv.end(), args.begin(), args.end());
         ASSERT_TRUE(player.Start({argv, env, dir.Path(), {}, errorsFile, -1}));
     }
@@ -203,6 +208,43 @@ TEST_F(PlayerE2eTest, StartsWhereItWasLeftAndQuitsAtOnceWhenNotToAsk) {
                                         Dword("DisplayMode", 1), Dword("YesAskQuit", 0)}));
     // A string the user can read is written as text, with or without its terminating zero.
     EXPECT_THAT(settings, Contains("\"Mine\"=\"kept\""));
+}
+
+// Why it is silent is said in a box over the window, and the player goes on without sound.
+TEST_F(PlayerE2eTest, SaysWhyASoundfontCannotBeHad) {
+    // The system's soundfonts hidden from the player by an empty folder mounted over them.
+    const std::vector<std::string> hidden = {
+        "unshare", "-rm", "sh", "-c",
+        "for d in /usr/share/sounds /usr/share/soundfonts; do [ ! -d $d ] || "
+        "mount -t tmpfs none $d || exit 1; done; exec \"$0\" \"$@\""};
+    const bool canHide = e2e::RunTool({"unshare", "-rm", "true"}, {}).exitCode == 0;
+    const std::string bad = dir.Write("bad.sf2", "not a soundfont");
+    const struct {
+        e2e::Environment env;
+        std::vector<std::string> launcher;
+        std::string reason;
+    } cases[] = {{{{"QUAVEL_SOUNDFONT", bad}}, {}, "QUAVEL_SOUNDFONT=" + bad + " cannot be loaded"},
+                 {{}, hidden, "no General MIDI soundfont could be loaded"}};
+    dir.Write("quavel/registry.reg",
+              "REGEDIT4\r\n\r\n" + kSettingsSection + "\r\n\"YesAskQuit\"=dword:00000000\r\n");
+    const std::string song = dir.Write("phrase.mid", TwoSecondSong());
+    for (const auto& c : cases) {
+        if (!canHide && !c.launcher.empty()) continue;  // no user namespaces here
+        StartPlayer({song}, "wav:" + dir / "out.wav", c.env, c.launcher);
+        std::vector<std::string> shown;
+        ASSERT_TRUE(e2e::WaitUntil(
+            [&] { return (shown = display.VisibleWindows(kTitle)).size() == 2; }, kAppears))
+            << "no message; " << Errors();
+        e2e::Geometry first, second;
+        ASSERT_TRUE(display.GetGeometry(shown[0], first) && display.GetGeometry(shown[1], second));
+        if (first.height < second.height) std::swap(shown[0], shown[1]);  // the box is lower
+        EXPECT_NE(Errors().find(c.reason), std::string::npos) << Errors();
+        ASSERT_TRUE(display.PressKeys(shown[1], {"Return"}));
+        ASSERT_TRUE(display.PressKeys(shown[0], {"Escape"}));
+        ExpectPlayerEnds();
+        EXPECT_FALSE(std::filesystem::exists(dir / "out.wav")) << "another soundfont was used";
+        player.Stop();
+    }
 }
 
 // Without any display there is nothing to show the window on: one line says so, nothing is
