@@ -39,11 +39,14 @@ constexpr milliseconds kAppears(20000);
 constexpr milliseconds kEnds(15000);
 
 // Four organ notes of half a second each, the last ending with the song: two seconds in all, so
-// that sound in its last half second shows the song was played to its end.
+// that sound in its last half second shows the song was played to its end. The volume is turned
+// down to nothing first, and only a reset to General MIDI, sent in two packets, brings it back:
+// the song is heard only if the synthesizer gets the SysEx message whole.
 constexpr double kSongSeconds = 2.0;
 std::string TwoSecondSong() {
     qv::seq::SmfTrack t;
-    t.Name("E2E phrase").Tempo(0, 500000).Program(0, 0, 16);
+    t.Name("E2E phrase").Tempo(0, 500000).Control(0, 0, 7, 0);
+    t.Event(0, {0xF0, 0x02, 0x7E, 0x7F}).Event(0, {0xF7, 0x03, 0x09, 0x01, 0xF7}).Program(0, 0, 16);
     for (int key : {60, 64, 67, 72}) t.NoteOn(0, 0, key, 110).NoteOff(480, 0, key);
     t.End();
     const std::vector<std::uint8_t> bytes = qv::seq::BuildSmf(0, 480, {t});
@@ -245,29 +248,6 @@ TEST_F(PlayerE2eTest, SaysWhyASoundfontCannotBeHad) {
         EXPECT_FALSE(std::filesystem::exists(dir / "out.wav")) << "another soundfont was used";
         player.Stop();
     }
-}
-
-// Without any display there is nothing to show the window on: one line says so, nothing is
-// written, and the exit status tells scripts.
-TEST(PlayerWithoutDisplay, ExitsWithStatusTwoAndOneLine) {
-    qvtest::TempDir dir;
-    e2e::Environment env = e2e::CurrentEnvironment();
-    for (const char* name :
-         {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "QUAVEL_REGISTRY_FILE"})
-        env.erase(name);
-    env["XDG_CONFIG_HOME"] = dir.Path();
-    const std::string out = dir / "stdout.txt", err = dir / "stderr.txt";
-    e2e::ChildProcess player;
-    ASSERT_TRUE(
-        player.Start({{kQuavel, QV_SOURCE_DIR "/samples/music-box.mid"}, env, {}, out, err, -1}));
-    int status = 0;
-    ASSERT_TRUE(player.WaitExit(kEnds, &status));
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2) << Describe(status);
-    const std::string message = qvtest::ReadAll(err);
-    EXPECT_FALSE(message.empty());
-    EXPECT_EQ(message.find('\n'), message.size() - 1) << message;
-    EXPECT_EQ(qvtest::ReadAll(out), "");
-    EXPECT_FALSE(std::filesystem::exists(dir / "quavel")) << "it wrote settings";
 }
 
 }  // namespace
