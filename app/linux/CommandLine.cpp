@@ -31,8 +31,7 @@ CommandLine::CommandLine(int argc, char** argv) {
         } else if (Is(arg, "--")) {
             bOptions = false;
         } else if (Is(arg, "--help")) {
-            // The first of --help, --version and --list-outputs wins, as it would if the user had
-            // typed only it.
+            // The first of --help and --version wins, as it would if the user had typed only it.
             if (m_action == Action::Run) m_action = Action::Help;
         } else if (Is(arg, "--version")) {
             if (m_action == Action::Run) m_action = Action::Version;

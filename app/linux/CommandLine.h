@@ -17,8 +17,7 @@ public:
     CommandLine(int argc, char** argv);
 
     Action GetAction() const { return m_action; }
-    // --help, --version, --list-outputs and wrong options are answered here; the player then does
-    // not start.
+    // --help, --version and wrong options are answered here; the player then does not start.
     bool Done() const { return m_action != Action::Run; }
     // Prints the answer of a Done() command line and returns the exit status.
     int Answer(std::FILE* out, std::FILE* err) const;
