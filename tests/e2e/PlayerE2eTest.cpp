@@ -80,8 +80,9 @@ protected:
                      const e2e::Environment& extra = {},
                      const std::vector<std::string>& launcher = {}) {
         e2e::Environment env = display.Env();
-        env.insert(extra.begin(), extra.end());
         env.erase("QUAVEL_REGISTRY_FILE");
+        env.erase("QUAVEL_SOUNDFONT");
+        for (const auto& [name, value] : extra) env[name] = value;
         env["XDG_CONFIG_HOME"] = dir.Path();
         env["XDG_RUNTIME_DIR"] = runtimeDir;
         env["QUAVEL_MIDI_OUT"] = midiOut;
