@@ -33,6 +33,7 @@ BEGIN_MESSAGE_MAP(CPlayerDlg, CDialog)
     ON_BN_CLICKED(IDC_SHUFFLE, &CPlayerDlg::OnShuffle)
     ON_WM_TIMER()
     ON_MESSAGE(MM_MCINOTIFY, &CPlayerDlg::OnMciNotify)
+    ON_MESSAGE(QV_MM_SOUNDPROBLEM, &CPlayerDlg::OnSoundProblem)
 END_MESSAGE_MAP()
 // clang-format on
 
@@ -41,6 +42,15 @@ CPlayerDlg::CPlayerDlg(CWnd* pParent)
 
 // Destroying the device member closes a device that is still open, which stops the music.
 CPlayerDlg::~CPlayerDlg() = default;
+
+// The sequencer says, once a run, why it plays silently. The box is shown from here, the window's
+// own thread, after the song has started: the song keeps time and the list goes on behind it.
+LRESULT CPlayerDlg::OnSoundProblem(WPARAM wParam, LPARAM) {
+    CString strText, strCaption;
+    if (strText.Load(static_cast<UINT>(wParam)) && strCaption.Load(IDS_PRODUCTNAME))
+        MessageBoxA(strText, strCaption, MB_OK | MB_ICONEXCLAMATION);
+    return 0;
+}
 
 BOOL CPlayerDlg::OnCmdMsg(UINT nID, int nCode) {
     return CDialog::OnCmdMsg(nID, nCode);

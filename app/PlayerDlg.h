@@ -96,6 +96,7 @@ public:
     void OnShuffle();
     void OnTimer(UINT_PTR nIDEvent);
     LRESULT OnMciNotify(WPARAM wParam, LPARAM lParam);
+    LRESULT OnSoundProblem(WPARAM wParam, LPARAM lParam);
 
     BOOL OnInitDialog() override;
     void OnOK() override;

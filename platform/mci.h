@@ -188,6 +188,13 @@ struct MCI_SEEK_PARMS {
     std::uint32_t dwTo;
 };
 
+// Posted by the sequencer, once a run, to the window of the first play with a notification when
+// its output cannot sound: wParam is the string id of the text that tells the user why and what to
+// install or set. Playing goes on silently, keeping time. (WM_APP + 1.)
+#ifndef QV_MM_SOUNDPROBLEM
+#define QV_MM_SOUNDPROBLEM 0x8001
+#endif
+
 // Sends one command to a device; answers 0 or an MCIERR_ code. With MCI_NOTIFY the device later
 // posts MM_MCINOTIFY (notification code, device id) to the window whose handle is dwCallback.
 MCIERROR mciSendCommandA(MCIDEVICEID deviceId, std::uint32_t msg, std::uintptr_t flags,

@@ -88,3 +88,10 @@
 #define IDS_SAVE_FILTER 201
 #define IDS_PROGRAM_FILTER 202
 #define IDS_BROWSE 203
+
+// Why the sequencer plays silently, and what to install or set
+#define IDS_SOUND_NOSOUNDFONT 160
+#define IDS_SOUND_BADSOUNDFONT 161
+#define IDS_SOUND_NOAUDIO 162
+#define IDS_SOUND_NOALSAPORT 163
+#define IDS_SOUND_BADOUTPUT 164

@@ -7,6 +7,7 @@
 #include "platform/files.h"
 #include "platform/posix/Version.h"
 #include "platform/posix/files_posix.h"
+#include "platform/sequencer/Outputs.h"
 #include "platform/version.h"
 
 namespace qv::cli {
@@ -34,6 +35,8 @@ CommandLine::CommandLine(int argc, char** argv) {
             if (m_action == Action::Run) m_action = Action::Help;
         } else if (Is(arg, "--version")) {
             if (m_action == Action::Run) m_action = Action::Version;
+        } else if (Is(arg, "--list-outputs")) {
+            if (m_action == Action::Run) m_action = Action::ListOutputs;
         } else if (Is(arg, "--new-instance")) {
             // Every start is a new instance for now; the option is accepted so scripts can use it.
         } else if (std::strncmp(arg, "--", 2) == 0) {
@@ -66,6 +69,9 @@ int CommandLine::Answer(std::FILE* out, std::FILE* err) const {
         case Action::Version:
             std::fputs(VersionText().c_str(), out);
             return 0;
+        case Action::ListOutputs:
+            std::fputs(qv::seq::ListOutputs().c_str(), out);
+            return 0;
         case Action::Error:
             std::fprintf(err, "quavel: unknown option '%s'\n%s", m_strBadOption.c_str(),
                          UsageText().c_str());
@@ -83,12 +89,13 @@ std::string UsageText() {
            "\n"
            "  --help          show this help and exit\n"
            "  --version       show the version and exit\n"
+           "  --list-outputs  list the sound outputs QUAVEL_MIDI_OUT can choose, and exit\n"
            "  --new-instance  start a player of its own (every start does so for now)\n"
            "  --              end of options: what follows is a file even if it starts with -\n"
            "\n"
            "Qt's options (such as -platform offscreen) are accepted before \"--\".\n"
-           "Environment: QUAVEL_MIDI_OUT (fluidsynth, wav:PATH, null), QUAVEL_SOUNDFONT,\n"
-           "QUAVEL_REGISTRY_FILE. See quavel(1).\n";
+           "Environment: QUAVEL_MIDI_OUT (fluidsynth, wav:PATH, null, alsa, alsa:CLIENT:PORT),\n"
+           "QUAVEL_SOUNDFONT, QUAVEL_REGISTRY_FILE. See quavel(1).\n";
 }
 
 std::string VersionText() {

@@ -8,7 +8,7 @@
 
 namespace qv::cli {
 
-enum class Action { Run, Help, Version, Error };
+enum class Action { Run, Help, Version, ListOutputs, Error };
 
 constexpr int kExitUsage = 2;
 

@@ -54,6 +54,7 @@ int RunPlayer(int argc, char** argv) {
     qv::seq::SequencerOptions options;
     options.poster = qv::seq::MakeWindowPoster();
     options.makeOutputInBackground = true;  // the window comes up while the soundfont loads
+    options.tellProblem = qv::seq::MakeProblemPoster();
     qv::seq::SequencerMci sequencer(std::move(options));
     Installed<qv::IMci, qv::InstallMci> installMci(sequencer);
 

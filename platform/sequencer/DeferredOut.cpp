@@ -2,11 +2,13 @@
 
 namespace qv::seq {
 
-DeferredMidiOut::DeferredMidiOut(std::function<std::unique_ptr<IMidiOut>()> make) {
-    m_thread = std::thread([this, make = std::move(make)] {
+DeferredMidiOut::DeferredMidiOut(std::function<std::unique_ptr<IMidiOut>()> make,
+                                 std::function<void(std::uint32_t problem)> made) {
+    m_thread = std::thread([this, make = std::move(make), made = std::move(made)] {
         m_out = make ? make() : nullptr;
         if (!m_out) m_out = std::make_unique<NullMidiOut>();
         m_ready.store(true, std::memory_order_release);
+        if (made) made(m_out->Problem());
     });
 }
 

@@ -13,8 +13,10 @@ namespace qv::seq {
 
 class DeferredMidiOut final : public IMidiOut {
 public:
-    // Starts make at once; a null result stands for the silent output.
-    explicit DeferredMidiOut(std::function<std::unique_ptr<IMidiOut>()> make);
+    // Starts make at once; a null result stands for the silent output. made, when given, hears
+    // the finished output's problem (0 for none) on the making thread.
+    explicit DeferredMidiOut(std::function<std::unique_ptr<IMidiOut>()> make,
+                             std::function<void(std::uint32_t problem)> made = {});
     // Waits for the making to end: a soundfont load cannot be cut short.
     ~DeferredMidiOut() override;
     DeferredMidiOut(const DeferredMidiOut&) = delete;
@@ -22,6 +24,7 @@ public:
 
     void Send(std::span<const std::uint8_t> message) override;
     bool IsReady() const override { return m_ready.load(std::memory_order_acquire); }
+    std::uint32_t Problem() const override { return IsReady() ? m_out->Problem() : 0; }
 
 private:
     std::unique_ptr<IMidiOut> m_out;  // written once, before m_ready

@@ -10,6 +10,9 @@
 #include <vector>
 
 #include "platform/sequencer/Outputs.h"
+#include "platform/sequencer/SysexJoiner.h"
+#include "platform/sequencer/alsa/AlsaSeqOut.h"
+#include "res/resource.h"
 
 namespace qv::seq {
 namespace {
@@ -64,13 +67,21 @@ void QuietLibraryLog() {
     });
 }
 
-std::vector<std::string> SoundfontCandidates() {
-    std::vector<std::string> candidates;
-    if (const char* chosen = std::getenv("QUAVEL_SOUNDFONT"); chosen && *chosen) {
-        candidates.emplace_back(chosen);
+const char* UserSoundfont() {
+    const char* chosen = std::getenv("QUAVEL_SOUNDFONT");
+    return chosen && *chosen ? chosen : nullptr;
+}
+
+// The soundfont this build of the library loads when told nothing; read from settings that nobody
+// has changed.
+std::string SynthDefaultSoundfont(fluid_settings_t* settings) {
+    char* value = nullptr;
+    if (!settings ||
+        fluid_settings_getstr_default(settings, "synth.default-soundfont", &value) != FLUID_OK ||
+        !value) {
+        return {};
     }
-    candidates.insert(candidates.end(), std::begin(kSoundfonts), std::end(kSoundfonts));
-    return candidates;
+    return value;  // the settings own it
 }
 
 std::string WithReason(std::string text) {
@@ -82,27 +93,36 @@ std::string WithReason(std::string text) {
 class FluidSynthOut final : public IMidiOut {
 public:
     // The synthesizer with a soundfont; the audio driver comes next, from the caller.
-    bool MakeSynth(std::string& failure) {
+    bool MakeSynth(OutputFailure& failure) {
         QuietLibraryLog();
         m_settings.reset(new_fluid_settings());
         if (!m_settings) return Fail(failure, "cannot create synthesizer settings");
+        const std::string synthDefault = SynthDefaultSoundfont(m_settings.get());
         fluid_settings_setnum(m_settings.get(), "synth.gain", kGain);
         // Samples load with the first use of their instrument: a 148 MB soundfont otherwise takes
         // seconds of reading before the first note can sound, for instruments no song may use.
         fluid_settings_setint(m_settings.get(), "synth.dynamic-sample-loading", 1);
         m_synth.reset(new_fluid_synth(m_settings.get()));
         if (!m_synth) return Fail(failure, WithReason("cannot create the synthesizer"));
+        const char* user = UserSoundfont();
         std::string tried;
-        for (const std::string& path : SoundfontCandidates()) {
+        for (const std::string& path : SoundfontCandidates(user, synthDefault)) {
             tried += (tried.empty() ? "" : ", ") + path;
             if (::access(path.c_str(), R_OK) != 0) continue;
             if (fluid_synth_sfload(m_synth.get(), path.c_str(), 1) != FLUID_FAILED) return true;
         }
+        if (user) {
+            return Fail(failure,
+                        WithReason("QUAVEL_SOUNDFONT=" + std::string(user) +
+                                   " cannot be loaded as a soundfont"),
+                        IDS_SOUND_BADSOUNDFONT);
+        }
         return Fail(failure,
-                    WithReason("no General MIDI soundfont could be loaded; tried " + tried));
+                    WithReason("no General MIDI soundfont could be loaded; tried " + tried),
+                    IDS_SOUND_NOSOUNDFONT);
     }
 
-    bool StartAudio(std::string& failure) {
+    bool StartAudio(OutputFailure& failure) {
         const std::string standard = DriverSetting();
         if (TryDriver()) return true;
         std::string tried = standard;
@@ -118,22 +138,22 @@ public:
                 return true;
             }
         }
-        return Fail(failure, WithReason("no audio output could be opened; tried " + tried));
+        return Fail(failure, WithReason("no audio output could be opened; tried " + tried),
+                    IDS_SOUND_NOAUDIO);
     }
 
-    bool StartFile(const std::string& path, std::string& failure) {
+    bool StartFile(const std::string& path, OutputFailure& failure) {
         fluid_settings_setstr(m_settings.get(), "audio.driver", "file");
         fluid_settings_setstr(m_settings.get(), "audio.file.name", path.c_str());
         fluid_settings_setstr(m_settings.get(), "audio.file.type", "wav");
         fluid_settings_setstr(m_settings.get(), "audio.file.format", "s16");
         if (TryDriver()) return true;
-        return Fail(failure, WithReason("cannot write the WAV file " + path));
+        return Fail(failure, WithReason("cannot write the WAV file " + path), IDS_SOUND_BADOUTPUT);
     }
 
     void Send(std::span<const std::uint8_t> m) override {
-        if (m.empty()) return;
-        if (m[0] == 0xF0 || m[0] == 0xF7 || m[0] < 0x80) return JoinSysex(m);
-        if (m[0] > 0xF0 || m.size() < 2) return;
+        if (IsSysexPacket(m)) return SendSysex(m);
+        if (m.size() < 2 || m[0] > 0xF0) return;
         fluid_synth_t* synth = m_synth.get();
         const int channel = m[0] & 0x0F;
         const int data2 = m.size() > 2 ? m[2] : 0;
@@ -165,8 +185,9 @@ public:
     }
 
 private:
-    static bool Fail(std::string& failure, std::string reason) {
-        failure = std::move(reason);
+    static bool Fail(OutputFailure& failure, std::string reason,
+                     std::uint32_t messageId = IDS_SOUND_BADOUTPUT) {
+        failure = {messageId, std::move(reason)};
         return false;
     }
 
@@ -196,60 +217,62 @@ private:
         return m_driver != nullptr;
     }
 
-    // The synthesizer takes only whole messages, F0 ... F7. A file may send one in packets: F0
-    // and its first bytes, then continuation packets, the last ending with F7. They are joined
-    // here; a new F0 drops an unfinished message, and a packet with nothing to continue is
-    // dropped.
-    void JoinSysex(std::span<const std::uint8_t> m) {
+    void SendSysex(std::span<const std::uint8_t> m) {
         std::lock_guard<std::mutex> guard(m_sysexMutex);
-        if (m[0] == 0xF0) {
-            m_sysex.assign(m.begin(), m.end());
-        } else if (!m_sysex.empty()) {
-            m_sysex.insert(m_sysex.end(), m.begin(), m.end());
-        }
-        if (m_sysex.empty() || m_sysex.back() != 0xF7) return;
+        const std::span<const std::uint8_t> whole = m_sysex.Add(m);
         // The synthesizer wants the message without its first and last bytes.
-        if (m_sysex.size() >= 3 && m_sysex.size() - 2 <= static_cast<std::size_t>(INT_MAX)) {
-            fluid_synth_sysex(m_synth.get(), reinterpret_cast<const char*>(m_sysex.data() + 1),
-                              static_cast<int>(m_sysex.size() - 2), nullptr, nullptr, nullptr, 0);
+        if (whole.size() >= 3 && whole.size() - 2 <= static_cast<std::size_t>(INT_MAX)) {
+            fluid_synth_sysex(m_synth.get(), reinterpret_cast<const char*>(whole.data() + 1),
+                              static_cast<int>(whole.size() - 2), nullptr, nullptr, nullptr, 0);
         }
-        m_sysex.clear();
     }
 
     // Declared so that the driver goes first, then the synthesizer, then the settings.
     SettingsPtr m_settings;
     SynthPtr m_synth;
     DriverPtr m_driver;
-    std::mutex m_sysexMutex;            // players send from their own threads
-    std::vector<std::uint8_t> m_sysex;  // an unfinished message, from its F0 on
+    std::mutex m_sysexMutex;  // players send from their own threads
+    SysexJoiner m_sysex;
 };
 
-std::unique_ptr<IMidiOut> MakeNull(std::string_view, std::string&) {
+std::unique_ptr<IMidiOut> MakeNull(std::string_view, OutputFailure&) {
     return std::make_unique<NullMidiOut>();
 }
 
-std::unique_ptr<IMidiOut> MakeFluid(std::string_view, std::string& failure) {
+std::unique_ptr<IMidiOut> MakeFluid(std::string_view, OutputFailure& failure) {
     return MakeFluidSynthOutput(failure);
 }
 
-std::unique_ptr<IMidiOut> MakeWav(std::string_view path, std::string& failure) {
+std::unique_ptr<IMidiOut> MakeWav(std::string_view path, OutputFailure& failure) {
     if (path.empty()) {
-        failure = "QUAVEL_MIDI_OUT=wav: needs a file name after the colon";
+        failure = {IDS_SOUND_BADOUTPUT, "QUAVEL_MIDI_OUT=wav: needs a file name after the colon"};
         return nullptr;
     }
     return MakeWavOutput(std::string(path), failure);
 }
 
+std::unique_ptr<IMidiOut> MakeAlsa(std::string_view address, OutputFailure& failure) {
+    auto out = MakeAlsaOutput(address, failure.reason);
+    if (!out) failure.messageId = IDS_SOUND_NOALSAPORT;
+    return out;
+}
+
 struct OutputKind {
     std::string_view prefix;  // the value of QUAVEL_MIDI_OUT, or its start up to the path
     bool takesPath;
-    std::unique_ptr<IMidiOut> (*make)(std::string_view path, std::string& failure);
+    std::unique_ptr<IMidiOut> (*make)(std::string_view path, OutputFailure& failure);
+    std::string_view shown;  // as --list-outputs shows it; empty: not listed
+    std::string_view about;
 };
 
+// In order of preference: the first is the default.
 constexpr OutputKind kOutputs[] = {
-    {"fluidsynth", false, MakeFluid},
-    {"wav:", true, MakeWav},
-    {"null", false, MakeNull},
+    {"fluidsynth", false, MakeFluid, "fluidsynth",
+     "the system's General MIDI soundfont, through the desktop's sound server (the default)"},
+    {"wav:", true, MakeWav, "wav:FILE", "the same synthesizer, rendered into a WAV file"},
+    {"null", false, MakeNull, "null", "silent; the player keeps time"},
+    {"alsa", false, MakeAlsa, "alsa", "the first synthesizer port on the ALSA sequencer"},
+    {"alsa:", true, MakeAlsa, "", ""},
 };
 
 void SaySilentOnce(const std::string& reason) {
@@ -260,22 +283,35 @@ void SaySilentOnce(const std::string& reason) {
 
 }  // namespace
 
+std::vector<std::string> SoundfontCandidates(const char* userChoice,
+                                             const std::string& synthDefault) {
+    if (userChoice && *userChoice) return {userChoice};
+    std::vector<std::string> candidates;
+    if (!synthDefault.empty()) candidates.push_back(synthDefault);
+    for (const char* place : kSoundfonts) {
+        if (place != synthDefault) candidates.emplace_back(place);
+    }
+    return candidates;
+}
+
 std::string FindSoundfont(std::string& tried) {
     tried.clear();
-    for (const std::string& path : SoundfontCandidates()) {
+    const SettingsPtr settings(new_fluid_settings());
+    for (const std::string& path :
+         SoundfontCandidates(UserSoundfont(), SynthDefaultSoundfont(settings.get()))) {
         if (::access(path.c_str(), R_OK) == 0) return path;
         tried += (tried.empty() ? "" : ", ") + path;
     }
     return {};
 }
 
-std::unique_ptr<IMidiOut> MakeFluidSynthOutput(std::string& failure) {
+std::unique_ptr<IMidiOut> MakeFluidSynthOutput(OutputFailure& failure) {
     auto out = std::make_unique<FluidSynthOut>();
     if (!out->MakeSynth(failure) || !out->StartAudio(failure)) return nullptr;
     return out;
 }
 
-std::unique_ptr<IMidiOut> MakeWavOutput(const std::string& path, std::string& failure) {
+std::unique_ptr<IMidiOut> MakeWavOutput(const std::string& path, OutputFailure& failure) {
     auto out = std::make_unique<FluidSynthOut>();
     if (!out->MakeSynth(failure) || !out->StartFile(path, failure)) return nullptr;
     return out;
@@ -283,19 +319,37 @@ std::unique_ptr<IMidiOut> MakeWavOutput(const std::string& path, std::string& fa
 
 std::unique_ptr<IMidiOut> MakeOutputFromEnvironment() {
     const char* env = std::getenv("QUAVEL_MIDI_OUT");
-    const std::string_view wanted = env && *env ? env : "fluidsynth";
-    std::string failure;
+    const std::string_view wanted = env && *env ? env : kOutputs[0].prefix;
+    OutputFailure failure;
     for (const OutputKind& kind : kOutputs) {
         const bool matches =
             kind.takesPath ? wanted.starts_with(kind.prefix) : wanted == kind.prefix;
         if (!matches) continue;
         if (auto out = kind.make(wanted.substr(kind.prefix.size()), failure)) return out;
-        SaySilentOnce(failure);
-        return std::make_unique<NullMidiOut>();
+        SaySilentOnce(failure.reason);
+        return std::make_unique<NullMidiOut>(failure.messageId);
     }
     SaySilentOnce("QUAVEL_MIDI_OUT=" + std::string(wanted) +
-                  " is not one of fluidsynth, wav:PATH, null");
-    return std::make_unique<NullMidiOut>();
+                  " is not one of the outputs that quavel --list-outputs shows");
+    return std::make_unique<NullMidiOut>(IDS_SOUND_BADOUTPUT);
+}
+
+std::string ListOutputs() {
+    std::string text;
+    const auto line = [&text](std::string_view shown, std::string_view about) {
+        text += std::string(shown) + std::string(shown.size() < 16 ? 16 - shown.size() : 1, ' ') +
+                std::string(about) + "\n";
+    };
+    for (const OutputKind& kind : kOutputs) {
+        if (!kind.shown.empty()) line(kind.shown, kind.about);
+    }
+    std::string failure;
+    for (const AlsaPort& port : ListAlsaPorts(failure)) {
+        line("alsa:" + std::to_string(port.client) + ":" + std::to_string(port.port),
+             port.clientName + ": " + port.portName);
+    }
+    if (!failure.empty()) text += "(no ALSA sequencer ports: " + failure + ")\n";
+    return text;
 }
 
 }  // namespace qv::seq

@@ -123,7 +123,10 @@ const SequencerMci::CommandRow SequencerMci::kCommands[] = {
 
 SequencerMci::SequencerMci(SequencerOptions options)
     : m_options(std::move(options)), m_clock(m_options.clock ? *m_options.clock : m_steadyClock) {
-    if (m_options.makeOutputInBackground) m_out = std::make_unique<DeferredMidiOut>(MakeOutput());
+    if (m_options.makeOutputInBackground) {
+        m_out = std::make_unique<DeferredMidiOut>(
+            MakeOutput(), [this](std::uint32_t problem) { OutputMade(problem); });
+    }
 }
 
 SequencerMci::~SequencerMci() {
@@ -159,9 +162,34 @@ std::shared_ptr<Player> SequencerMci::Find(MCIDEVICEID id) {
 
 IMidiOut& SequencerMci::Output() {
     std::lock_guard<std::mutex> guard(m_mutex);
-    if (!m_out) m_out = MakeOutput()();
-    if (!m_out) m_out = std::make_unique<NullMidiOut>();
+    if (!m_out) {
+        m_out = MakeOutput()();
+        if (!m_out) m_out = std::make_unique<NullMidiOut>();
+        m_outProblem = m_out->Problem();
+    }
     return *m_out;
+}
+
+void SequencerMci::OutputMade(std::uint32_t problem) {
+    {
+        std::lock_guard<std::mutex> guard(m_mutex);
+        m_outProblem = problem;
+    }
+    TellProblemOnce(0);
+}
+
+// Whichever comes second, the made output or the first play, tells the window; never twice.
+void SequencerMci::TellProblemOnce(std::uintptr_t window) {
+    std::uint32_t problem = 0;
+    {
+        std::lock_guard<std::mutex> guard(m_mutex);
+        if (!m_tellWindow) m_tellWindow = window;
+        if (m_told || !m_tellWindow || !m_outProblem) return;
+        m_told = true;
+        problem = *m_outProblem;
+        window = m_tellWindow;
+    }
+    if (problem && m_options.tellProblem) m_options.tellProblem(window, problem);
 }
 
 OutputFactory SequencerMci::MakeOutput() const {
@@ -236,6 +264,7 @@ MCIERROR SequencerMci::Play(MCIDEVICEID, Player& player, std::uintptr_t flags,
     std::optional<std::uintptr_t> callback;
     if (flags & MCI_NOTIFY) callback = play->dwCallback;
     player.Play(fromUs, toUs, callback);
+    if (callback) TellProblemOnce(*callback);
     if (flags & MCI_WAIT) player.WaitWhilePlaying();
     return 0;
 }

@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,8 @@ namespace qv::seq {
 using Poster = std::function<void(std::uintptr_t callbackWindow, std::uint32_t notifyCode,
                                   std::uint32_t deviceId)>;
 using OutputFactory = std::function<std::unique_ptr<IMidiOut>()>;
+// Delivers to the window a string id that says why the output makes no sound.
+using ProblemPoster = std::function<void(std::uintptr_t window, std::uint32_t messageId)>;
 
 struct SequencerOptions {
     Poster poster;
@@ -28,6 +31,9 @@ struct SequencerOptions {
     // Make the output at once on a thread of its own instead of at the first open, so that a
     // soundfont that takes seconds to load holds up neither the window nor the first song's open.
     bool makeOutputInBackground = false;
+    // Told once a run, when the output has a problem, the window of the first play with a
+    // notification: the song has started by then and keeps time silently behind the message.
+    ProblemPoster tellProblem;
 };
 
 class SequencerMci final : public IMci {
@@ -64,11 +70,17 @@ private:
     IMidiOut& Output();
     OutputFactory MakeOutput() const;
     void PostSuccess(std::uintptr_t flags, std::uintptr_t parms, MCIDEVICEID id);
+    void OutputMade(std::uint32_t problem);
+    void TellProblemOnce(std::uintptr_t window);
 
     SequencerOptions m_options;
     SteadyClock m_steadyClock;
     IClock& m_clock;
     std::mutex m_mutex;
+    // Under m_mutex; before the output, whose making thread reports here until it is joined.
+    std::optional<std::uint32_t> m_outProblem;  // known once the output is made
+    std::uintptr_t m_tellWindow = 0;
+    bool m_told = false;
     std::unique_ptr<IMidiOut> m_out;  // before the devices, which use it until they are gone
     std::map<MCIDEVICEID, std::shared_ptr<Player>> m_devices;
     MCIDEVICEID m_nextId = 1;

@@ -11,4 +11,10 @@ Poster MakeWindowPoster() {
     };
 }
 
+ProblemPoster MakeProblemPoster() {
+    return [](std::uintptr_t window, std::uint32_t messageId) {
+        qv::PostWindowMessage(reinterpret_cast<qv::HWND>(window), QV_MM_SOUNDPROBLEM, messageId, 0);
+    };
+}
+
 }  // namespace qv::seq

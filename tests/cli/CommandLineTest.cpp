@@ -5,6 +5,7 @@
 
 #include <QGuiApplication>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,7 @@ TEST(CommandLine, EachCommandLineGetsItsAnswer) {
         {{"quavel", "a.mid", "-platform", "offscreen", "--new-instance"}, Action::Run},
         {{"quavel", "a.mid", "--help"}, Action::Help},
         {{"quavel", "--version", "--help"}, Action::Version},
+        {{"quavel", "--list-outputs", "a.mid"}, Action::ListOutputs},
         // A mistyped option is an error even beside --help, never a file silently skipped.
         {{"quavel", "--help", "--verison"}, Action::Error},
         {{"quavel", "--", "--help", "--bogus"}, Action::Run},
@@ -59,17 +61,20 @@ TEST(CommandLine, QtSeesNothingAfterTheEndOfOptions) {
 struct Outcome {
     int status = -1;
     std::string out, err;
+    bool wroteSettings = false;
 };
 
 Outcome RunQuavel(const std::string& options) {
     qvtest::TempDir dir;
     // No display: the answers must not need one.
-    std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " +
-                          std::string(QV_BINARY_DIR) + "/quavel " + options + " >" + dir / "out" +
-                          " 2>" + dir / "err";
+    std::string command =
+        "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM -u "
+        "QUAVEL_REGISTRY_FILE XDG_CONFIG_HOME=" +
+        dir.Path() + " " + QV_BINARY_DIR + "/quavel " + options + " >" + dir / "out" + " 2>" +
+        dir / "err";
     int raw = std::system(command.c_str());
     return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, qvtest::ReadAll(dir / "out"),
-            qvtest::ReadAll(dir / "err")};
+            qvtest::ReadAll(dir / "err"), std::filesystem::exists(dir / "quavel")};
 }
 
 TEST(CommandLine, TheProgramAnswersWithoutADisplay) {
@@ -77,6 +82,16 @@ TEST(CommandLine, TheProgramAnswersWithoutADisplay) {
     EXPECT_EQ(help.status, 0);
     EXPECT_EQ(help.out.rfind("Usage: quavel ", 0), 0u) << help.out;
     EXPECT_EQ(help.err, "");
+    // The player itself cannot start: one line says so, nothing is written, and the status tells.
+    Outcome player = RunQuavel(QV_SOURCE_DIR "/samples/music-box.mid");
+    EXPECT_EQ(player.status, 2);
+    EXPECT_EQ(player.err.find('\n'), player.err.size() - 1) << player.err;
+    EXPECT_EQ(player.out, "");
+    EXPECT_FALSE(player.wroteSettings);
+
+    Outcome outputs = RunQuavel("--list-outputs");
+    EXPECT_EQ(outputs.status, 0);
+    EXPECT_EQ(outputs.out.rfind("fluidsynth ", 0), 0u) << outputs.out;
 
     Outcome wrong = RunQuavel("a.mid --frobnicate");
     EXPECT_EQ(wrong.status, qv::cli::kExitUsage);

@@ -20,6 +20,7 @@ struct SentLog {
     std::mutex mutex;
     std::vector<Bytes> messages;
     std::atomic<bool> ready{true};  // what the outputs answer when asked whether they can sound
+    std::uint32_t problem = 0;      // and why they cannot
     std::vector<Bytes> Take() {
         std::lock_guard<std::mutex> guard(mutex);
         return std::exchange(messages, {});
@@ -34,6 +35,7 @@ public:
         m_log.messages.emplace_back(message.begin(), message.end());
     }
     bool IsReady() const override { return m_log.ready; }
+    std::uint32_t Problem() const override { return m_log.problem; }
 
 private:
     SentLog& m_log;
@@ -56,6 +58,9 @@ protected:
             m_posted.push_back({callback, code, id});
         };
         options.makeOutput = [this] { return std::make_unique<RecordingOut>(m_out); };
+        options.tellProblem = [this](std::uintptr_t window, std::uint32_t messageId) {
+            m_told.push_back({window, messageId, 0});
+        };
         m_mci.emplace(options);
     }
 
@@ -117,6 +122,7 @@ protected:
     SentLog m_out;
     std::mutex m_postMutex;
     std::vector<Posted> m_posted;
+    std::vector<Posted> m_told;                  // the problems told, as {window, string id, 0}
     std::optional<qv::seq::SequencerMci> m_mci;  // last, so its players go before what they use
 };
 

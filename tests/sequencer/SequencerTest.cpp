@@ -1,6 +1,7 @@
 #include <algorithm>
 
 #include "platform/sequencer/SmfWriter.h"
+#include "res/resource.h"
 #include "tests/sequencer/SequencerFixture.h"
 #include "tests/support/SystemBackends.h"
 
@@ -98,6 +99,17 @@ TEST_F(SequencerTest, NotifiesEachPlayOnceAsSuccessfulSupersededOrAborted) {
     Command(id, MCI_CLOSE);
     EXPECT_TRUE(Silenced(m_out.Take()));
     EXPECT_EQ(TakePosted(), (std::vector<Posted>{{kOtherWindow, MCI_NOTIFY_ABORTED, id}}));
+}
+
+// The window of the first play with a notification hears why the output is silent, once a run.
+TEST_F(SequencerTest, TellsTheFirstPlaysWindowOnceWhyTheOutputIsSilent) {
+    m_out.problem = IDS_SOUND_NOAUDIO;
+    const std::uint32_t id = OpenSong(FourNotes());
+    Play(id);
+    EXPECT_TRUE(m_told.empty()) << "no window to tell";
+    Play(id, 0, std::nullopt, kWindow);
+    Play(id, 0, std::nullopt, kOtherWindow);
+    EXPECT_EQ(m_told, (std::vector<Posted>{{kWindow, IDS_SOUND_NOAUDIO, 0}}));
 }
 
 TEST_F(SequencerTest, PlayWithoutFromContinuesAtThePausePosition) {
