@@ -51,6 +51,7 @@ int RunQuavel(void* instance, const std::vector<std::string>& arguments) {
     }
     qv::seq::SequencerOptions options;
     options.poster = qv::seq::MakeWindowPoster();
+    options.tellProblem = qv::seq::MakeProblemPoster();
     qv::seq::SequencerMci sequencer(std::move(options));
     return RunPlayer(sequencer, arguments);
 }

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/sequencer/Outputs.h"
+#include "res/resource.h"
 
 namespace qv::win32 {
 namespace {
@@ -127,14 +128,16 @@ bool WantsSystemMci() {
     return Requested() == "mci";
 }
 
-std::unique_ptr<seq::IMidiOut> MakeMidiOutput(std::string& failure) {
+std::unique_ptr<seq::IMidiOut> MakeMidiOutput(std::string& failure, std::uint32_t& problem) {
     const std::string_view wanted = Requested();
     if (wanted == "null") return std::make_unique<seq::NullMidiOut>();
     UINT id = 0;
     if (!FindDevice(wanted, id)) {
         failure = "QUAVEL_MIDI_OUT=" + std::string(wanted) + ": no MIDI output of that name";
+        problem = IDS_SOUND_BADOUTPUT;
         return nullptr;
     }
+    problem = IDS_SOUND_NOAUDIO;
     HMIDIOUT handle = nullptr;
     const MMRESULT result = ::midiOutOpen(&handle, id, 0, 0, CALLBACK_NULL);
     if (result != MMSYSERR_NOERROR) {
@@ -154,9 +157,10 @@ namespace qv::seq {
 // standard error) when it cannot be opened, so that the player still keeps time.
 std::unique_ptr<IMidiOut> MakeOutputFromEnvironment() {
     std::string failure;
-    if (auto out = win32::MakeMidiOutput(failure)) return out;
+    std::uint32_t problem = 0;
+    if (auto out = win32::MakeMidiOutput(failure, problem)) return out;
     std::fprintf(stderr, "quavel: %s; playing silently\n", failure.c_str());
-    return std::make_unique<NullMidiOut>();
+    return std::make_unique<NullMidiOut>(problem);
 }
 
 }  // namespace qv::seq

@@ -20,7 +20,7 @@ bool WantsSystemMci();
 
 // Our sequencer's output on Windows, as QUAVEL_MIDI_OUT asks: unset or "midiout" the MIDI mapper,
 // "null" silence, anything else the MIDI output device of that name (or number). Answers null and
-// the reason when the device cannot be opened.
-std::unique_ptr<seq::IMidiOut> MakeMidiOutput(std::string& failure);
+// the reason, and the string id of what the user is told, when the device cannot be opened.
+std::unique_ptr<seq::IMidiOut> MakeMidiOutput(std::string& failure, std::uint32_t& problem);
 
 }  // namespace qv::win32

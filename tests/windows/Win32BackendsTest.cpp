@@ -63,10 +63,12 @@ TEST(Win32VersionTest, OwnResourceReadsThroughVersionDll) {
 TEST(Win32MidiOutTest, NullIsSilentAndAnUnknownDeviceIsNamedInTheReason) {
     ::_putenv("QUAVEL_MIDI_OUT=null");
     std::string failure;
-    EXPECT_NE(qv::win32::MakeMidiOutput(failure), nullptr);
+    std::uint32_t problem = 0;
+    EXPECT_NE(qv::win32::MakeMidiOutput(failure, problem), nullptr);
     ::_putenv("QUAVEL_MIDI_OUT=No Such Synth");
-    EXPECT_EQ(qv::win32::MakeMidiOutput(failure), nullptr);
+    EXPECT_EQ(qv::win32::MakeMidiOutput(failure, problem), nullptr);
     EXPECT_NE(failure.find("No Such Synth"), std::string::npos) << failure;
+    EXPECT_EQ(problem, static_cast<std::uint32_t>(IDS_SOUND_BADOUTPUT)) << "the user is told why";
     ::_putenv("QUAVEL_MIDI_OUT=");
 }
 
