@@ -45,27 +45,21 @@ void CheckSplitPath(const std::string& path) {
 // name): blanks and tabs separate, quotes group, backslashes escape only before a quote.
 std::vector<std::string> ParseLikeTheRuntime(std::string_view text) {
     std::vector<std::string> args;
-    std::size_t i = 0;
-    while (i < text.size()) {
-        while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
-        if (i == text.size()) break;
+    auto blank = [&](std::size_t i) { return text[i] == ' ' || text[i] == '\t'; };
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (blank(i)) continue;
         std::string arg;
-        bool quoted = false;
-        while (i < text.size() && (quoted || (text[i] != ' ' && text[i] != '\t'))) {
+        for (bool quoted = false; i < text.size() && (quoted || !blank(i));) {
             std::size_t slashes = 0;
-            while (i < text.size() && text[i] == '\\') ++slashes, ++i;
+            for (; i < text.size() && text[i] == '\\'; ++i) ++slashes;
             if (i < text.size() && text[i] == '"') {
                 arg.append(slashes / 2, '\\');
-                if (slashes % 2 == 1) {
-                    arg += '"';
-                } else {
-                    quoted = !quoted;
-                }
+                if (slashes % 2 == 1) arg += '"';
+                quoted ^= slashes % 2 == 0;
                 ++i;
             } else {
                 arg.append(slashes, '\\');
-                if (i < text.size() && (quoted || (text[i] != ' ' && text[i] != '\t')))
-                    arg += text[i++];
+                if (i < text.size() && (quoted || !blank(i))) arg += text[i++];
             }
         }
         args.push_back(arg);

@@ -10,11 +10,7 @@
 #include "playlist/PlayList.h"
 #include "tests/fuzz/FuzzSupport.h"
 
-namespace {
-
-const char kUntouched[] = "\x01untouched";
-
-}  // namespace
+constexpr char kUntouched[] = "\x01untouched";
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static qv::PosixFileSystem files;

@@ -25,10 +25,8 @@ namespace fs = std::filesystem;
 // Waits for a condition that only another process can bring about; fails after ten seconds.
 template <typename Condition>
 bool Eventually(Condition condition) {
-    for (int i = 0; i < 1000; ++i) {
-        if (condition()) return true;
+    for (int i = 0; i < 1000 && !condition(); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
     return condition();
 }
 
@@ -61,9 +59,8 @@ protected:
 
     // The recorder's lines once it has finished: folder, then each argument in brackets.
     std::vector<std::string> Record() {
-        if (!Eventually([&] { return fs::exists(m_record); })) return {};
-        std::ifstream in(m_record);
         std::vector<std::string> lines;
+        std::ifstream in(Eventually([&] { return fs::exists(m_record); }) ? m_record : "");
         for (std::string line; std::getline(in, line);) lines.push_back(line);
         return lines;
     }
@@ -124,10 +121,9 @@ TEST_F(ProcessTest, ChildrenShareOneReaperThatLeavesOtherChildrenAlone) {
         return started.size() == 8;
     }));
     for (pid_t pid : started) ::kill(pid, SIGKILL);
-    for (pid_t pid : started) {
+    for (pid_t pid : started)
         EXPECT_TRUE(Eventually([&] { return !fs::exists("/proc/" + std::to_string(pid)); }))
             << "child " << pid << " left a zombie";
-    }
     int status = 0;
     ASSERT_EQ(::waitpid(own, &status, 0), own);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 7);

@@ -40,11 +40,9 @@ std::int32_t SetDword(RegistryFile& reg, HKEY h, const std::string& name, std::u
 std::map<std::string, std::uint32_t> Dwords(const std::string& path) {
     std::map<std::string, std::uint32_t> values;
     std::istringstream in(qvtest::ReadAll(path));
-    for (std::string line; std::getline(in, line);) {
-        std::size_t eq = line.find("\"=dword:");
-        if (eq != std::string::npos)
+    for (std::string line; std::getline(in, line);)
+        if (std::size_t eq = line.find("\"=dword:"); eq != std::string::npos)
             values[line.substr(1, eq - 1)] = std::stoul(line.substr(eq + 8), nullptr, 16);
-    }
     return values;
 }
 
@@ -72,10 +70,7 @@ TEST(RegistryFile, ChangesReachTheFileWhenTheLastKeyIsClosedAndWritersKeepEachOt
     EXPECT_EQ(values, 3u) << "a key opened later sees the other writer's values";
     first.CloseKey(h1);
 
-    std::uint32_t n = 5;
-    EXPECT_EQ(first.SetValueEx(HKEY_CURRENT_USER, "AtTheRoot", 0, REG_DWORD,
-                               reinterpret_cast<std::uint8_t*>(&n), 4),
-              ERROR_SUCCESS);
+    EXPECT_EQ(SetDword(first, HKEY_CURRENT_USER, "AtTheRoot", 5), ERROR_SUCCESS);
     EXPECT_EQ(Dwords(path),
               (std::map<std::string, std::uint32_t>{
                   {"Shared", 2}, {"OnlyFirst", 10}, {"OnlySecond", 20}, {"AtTheRoot", 5}}))
@@ -163,10 +158,9 @@ TEST(RegistryFile, SavingKeepsALinkAndTheFilesModeAndSaysOnceWhenItCannot) {
 
 TEST(RegistryFile, DefaultPathFollowsTheEnvironment) {
     const char* names[] = {"QUAVEL_REGISTRY_FILE", "XDG_CONFIG_HOME", "HOME"};
-    std::vector<std::optional<std::string>> saved;
-    for (const char* name : names)
-        saved.push_back(std::getenv(name) ? std::optional<std::string>(std::getenv(name))
-                                          : std::nullopt);
+    std::optional<std::string> saved[3];
+    for (int i = 0; i < 3; ++i)
+        if (const char* value = std::getenv(names[i])) saved[i] = value;
     ::unsetenv("QUAVEL_REGISTRY_FILE");
     ::setenv("HOME", "/home/someone", 1);
     ::setenv("XDG_CONFIG_HOME", "/cfg", 1);

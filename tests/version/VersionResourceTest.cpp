@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "platform/posix/VersionBlock.h"
@@ -11,6 +12,7 @@ namespace {
 
 using qvtest::Bytes;
 using qvtest::PeLayout;
+using namespace std::literals;
 
 class VersionResourceTest : public qvtest::VersionFixture {
 protected:
@@ -25,31 +27,23 @@ protected:
         return block;
     }
 
-    // The answer must lie inside the block it was asked of.
-    static bool Query(const Bytes& block, const char* path, const std::uint8_t*& value,
-                      std::uint32_t& len) {
+    // The value at the path (a text with its zero), which must lie inside the block it was asked
+    // of; none when the path is not found.
+    static std::optional<std::string> Query(const Bytes& block, const char* path) {
         void* p = nullptr;
-        len = 0;
-        if (!qv::VerQueryValueA(block.data(), path, &p, &len)) return false;
-        value = static_cast<const std::uint8_t*>(p);
+        std::uint32_t len = 0;
+        if (!qv::VerQueryValueA(block.data(), path, &p, &len)) return std::nullopt;
+        const auto* value = static_cast<const std::uint8_t*>(p);
         EXPECT_GE(value, block.data());
         EXPECT_LE(value + len, block.data() + block.size());
-        return true;
-    }
-
-    static std::string QueryText(const Bytes& block, const char* path) {
-        const std::uint8_t* value = nullptr;
-        std::uint32_t len = 0;
-        if (!Query(block, path, value, len) || len == 0) return "<none>";
-        return std::string(reinterpret_cast<const char*>(value), len - 1);
+        return std::string(reinterpret_cast<const char*>(value), len);
     }
 
     static qv::VS_FIXEDFILEINFO Fixed(const Bytes& block) {
         qv::VS_FIXEDFILEINFO fixed{};
-        const std::uint8_t* value = nullptr;
-        std::uint32_t len = 0;
-        if (Query(block, "\\", value, len) && len == sizeof fixed)
-            std::memcpy(&fixed, value, sizeof fixed);
+        std::optional<std::string> value = Query(block, "\\");
+        if (value && value->size() == sizeof fixed)
+            std::memcpy(&fixed, value->data(), sizeof fixed);
         return fixed;
     }
 };
@@ -61,7 +55,7 @@ TEST_F(VersionResourceTest, ReadsPeAndElfFilesOfBothWidthsAndByteOrders) {
     for (bool wide : {false, true}) {
         SCOPED_TRACE(wide ? "64 bit" : "32 bit");
         Bytes block = ReadBlock(m_dir.Write("app.exe", qvtest::MakePe(blob, wide)));
-        EXPECT_EQ(QueryText(block, "\\StringFileInfo\\041103A4\\LegalCopyright"), "(C) test");
+        EXPECT_EQ(Query(block, "\\StringFileInfo\\041103A4\\LegalCopyright"), "(C) test\0"s);
         EXPECT_EQ(Fixed(block).dwProductVersionLS, 0x000F005Cu);
         for (bool bigEndian : {false, true}) {
             Bytes found;
@@ -79,12 +73,10 @@ TEST_F(VersionResourceTest, FilesWithoutAResourceHaveNone) {
     qvtest::Put(noVersionType, PeLayout::kSection + PeLayout::kVersionEntry, 17, 4);
     Bytes notARoot = blob;
     notARoot[6] = 'X';  // the key must be VS_VERSION_INFO
-    EXPECT_EQ(ReadBlock(m_dir.Write("a", otherSection)).size(), 0u);
-    EXPECT_EQ(ReadBlock(m_dir.Write("b", noVersionType)).size(), 0u);
-    EXPECT_EQ(ReadBlock(m_dir.Write("c", qvtest::MakePe(notARoot, false))).size(), 0u);
-    EXPECT_EQ(ReadBlock(m_dir.Write("d", "MZ")).size(), 0u);
-    EXPECT_EQ(ReadBlock(m_dir / "missing").size(), 0u);
-    EXPECT_EQ(ReadBlock(m_dir.Path()).size(), 0u);  // a folder
+    for (const std::string& path : {m_dir.Write("a", otherSection), m_dir.Write("b", noVersionType),
+                                    m_dir.Write("c", qvtest::MakePe(notARoot, false)),
+                                    m_dir.Write("d", "MZ"), m_dir / "missing", m_dir.Path()})
+        EXPECT_EQ(ReadBlock(path).size(), 0u) << path;
 }
 
 TEST_F(VersionResourceTest, LookupsIgnoreCaseAndConvertTextToUtf8) {
@@ -94,17 +86,13 @@ TEST_F(VersionResourceTest, LookupsIgnoreCaseAndConvertTextToUtf8) {
     d.tables[0].strings.push_back({"Empty", ""});
     Bytes block = ReadBlock(WritePe(d));
     ASSERT_FALSE(block.empty());
-    EXPECT_EQ(QueryText(block, "\\stringfileinfo\\041103a4\\PRODUCTNAME"), "Quavel");
-    EXPECT_EQ(QueryText(block, "\\StringFileInfo\\041103A4\\Comments"), "日本語 \xF0\x9F\x8E\xB5");
-    EXPECT_EQ(QueryText(block, "\\StringFileInfo\\040904B0\\ProductName"), "<none>");
-
-    const std::uint8_t* value = nullptr;
-    std::uint32_t len = 99;
-    EXPECT_TRUE(Query(block, "\\StringFileInfo\\041103A4\\Empty", value, len));
-    EXPECT_EQ(len, 1u);  // just the terminator
-    EXPECT_TRUE(Query(block, "\\StringFileInfo\\041103A4", value, len));
-    EXPECT_EQ(len, 0u);  // a block without a value of its own
-    EXPECT_FALSE(Query(block, "\\StringFileInfo\\041103A4\\ProductName\\More", value, len));
+    EXPECT_EQ(Query(block, "\\stringfileinfo\\041103a4\\PRODUCTNAME"), "Quavel\0"s);
+    EXPECT_EQ(Query(block, "\\StringFileInfo\\041103A4\\Comments"), "日本語 \xF0\x9F\x8E\xB5\0"s);
+    EXPECT_EQ(Query(block, "\\StringFileInfo\\040904B0\\ProductName"), std::nullopt);
+    EXPECT_EQ(Query(block, "\\StringFileInfo\\041103A4\\Empty"), "\0"s);  // just the terminator
+    // A block without a value of its own.
+    EXPECT_EQ(Query(block, "\\StringFileInfo\\041103A4"), "");
+    EXPECT_EQ(Query(block, "\\StringFileInfo\\041103A4\\ProductName\\More"), std::nullopt);
 }
 
 TEST_F(VersionResourceTest, ABufferTooSmallKeepsTheTreeButNoStrings) {
@@ -114,20 +102,17 @@ TEST_F(VersionResourceTest, ABufferTooSmallKeepsTheTreeButNoStrings) {
     std::uint32_t size = qv::GetFileVersionInfoSizeA(path.c_str(), &handle);
     ASSERT_GT(size, blob.size() + 8);
 
-    Bytes block(blob.size() + 8);
-    ASSERT_TRUE(qv::GetFileVersionInfoA(path.c_str(), handle,
-                                        static_cast<std::uint32_t>(block.size()), block.data()));
+    auto read = [&](Bytes& buffer) {
+        return qv::GetFileVersionInfoA(path.c_str(), handle,
+                                       static_cast<std::uint32_t>(buffer.size()), buffer.data());
+    };
+    Bytes block(blob.size() + 8), cut(60), tiny(13);  // cut: inside the tree's fixed block
+    ASSERT_TRUE(read(block));
     EXPECT_EQ(Fixed(block).dwProductVersionMS, 0x00020000u);
-    EXPECT_EQ(QueryText(block, "\\StringFileInfo\\041103A4\\ProductName"), "<none>");
-
-    Bytes cut(60);  // the tree is cut inside its fixed block
-    ASSERT_TRUE(qv::GetFileVersionInfoA(path.c_str(), handle,
-                                        static_cast<std::uint32_t>(cut.size()), cut.data()));
+    EXPECT_EQ(Query(block, "\\StringFileInfo\\041103A4\\ProductName"), std::nullopt);
+    ASSERT_TRUE(read(cut));
     EXPECT_EQ(Fixed(cut).dwSignature, 0u);
-
-    Bytes tiny(13);
-    EXPECT_FALSE(qv::GetFileVersionInfoA(path.c_str(), handle,
-                                         static_cast<std::uint32_t>(tiny.size()), tiny.data()));
+    EXPECT_FALSE(read(tiny));
 }
 
 // Every prefix of a PE image and every damaged byte of a resource: no read outside the buffers
@@ -143,11 +128,7 @@ TEST_F(VersionResourceTest, DamagedAndTruncatedFilesAreHandledSafely) {
         if (!qv::ReadVersionResource(qv::SpanByteSource(file), resource)) return false;
         Bytes block(qv::verblock::BlockSize(resource.size()));
         if (!qv::verblock::FillBlock(resource, block)) return false;
-        for (const char* path : paths) {
-            const std::uint8_t* value = nullptr;
-            std::uint32_t len = 0;
-            Query(block, path, value, len);
-        }
+        for (const char* path : paths) Query(block, path);
         return true;
     };
     for (std::size_t n = 0; n < image.size(); ++n)
