@@ -35,7 +35,7 @@ CommandLine::CommandLine(int argc, char** argv) {
         } else if (Is(arg, "--version")) {
             if (m_action == Action::Run) m_action = Action::Version;
         } else if (Is(arg, "--new-instance")) {
-            // Every start is a new instance for now; the option is accepted so scripts can use it.
+            m_bNewInstance = true;
         } else if (std::strncmp(arg, "--", 2) == 0) {
             // A mistyped option must not be taken for a file and silently skipped.
             if (m_strBadOption.empty()) m_strBadOption = arg;
@@ -83,7 +83,8 @@ std::string UsageText() {
            "\n"
            "  --help          show this help and exit\n"
            "  --version       show the version and exit\n"
-           "  --new-instance  start a player of its own (every start does so for now)\n"
+           "  --new-instance  start a player of its own instead of handing the files to the\n"
+           "                  one already running\n"
            "  --              end of options: what follows is a file even if it starts with -\n"
            "\n"
            "Qt's options (such as -platform offscreen) are accepted before \"--\".\n"
