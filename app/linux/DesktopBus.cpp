@@ -3,9 +3,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QDBusMetaType>
 #include <QDBusVariant>
 #include <QDBusVirtualObject>
 #include <QStringList>
@@ -148,7 +150,7 @@ const char* const kIntrospection = R"(
 
 const char* const kOwnIntrospection = R"(
   <interface name="org.quavel.Quavel">
-    <method name="Open"><arg name="Paths" type="as" direction="in"/></method>
+    <method name="Open"><arg name="Paths" type="aay" direction="in"/></method>
   </interface>
 )";
 
@@ -193,6 +195,7 @@ struct DesktopBus::Impl {
 DesktopBus::DesktopBus(bool bNewInstance) : m_p(std::make_unique<Impl>()) {
     const QString address = SessionBusAddress();
     if (address.isEmpty()) return;
+    qDBusRegisterMetaType<QByteArrayList>();
     m_p->bus = QDBusConnection::connectToBus(address, QStringLiteral("quavel-session"));
     if (!m_p->bus.isConnected()) return;
     // A new instance still takes the name when no other player has it, so later starts find it.
@@ -210,19 +213,19 @@ DesktopBus::~DesktopBus() {
 
 bool DesktopBus::HandOver(int argc, char** argv) {
     if (!m_p->bus.isConnected() || m_p->bOwnsName || m_p->bNewInstance) return false;
-    QStringList paths;
+    // Paths go as bytes: a file name need not be valid UTF-8, and a bus string must be.
+    QByteArrayList paths;
     for (int i = 1; i < argc; ++i) {
         if (!argv[i]) continue;
         std::error_code error;
         std::filesystem::path path = std::filesystem::absolute(argv[i], error);
-        // The running player's folder is not ours: a path that cannot be made absolute is sent
-        // as it is rather than lost.
-        const std::string text = error ? std::string(argv[i]) : path.lexically_normal().string();
-        paths << QString::fromLocal8Bit(text.c_str());
+        // A path that cannot be made absolute is sent as it is rather than lost.
+        paths << QByteArray::fromStdString(error ? std::string(argv[i])
+                                                 : path.lexically_normal().string());
     }
     QDBusMessage call =
         QDBusMessage::createMethodCall(kOwnName, kOwnPath, kOwnInterface, QStringLiteral("Open"));
-    call << paths;
+    call << QVariant::fromValue(paths);
     const QDBusMessage reply = m_p->bus.call(call, QDBus::Block, kHandOverTimeoutMs);
     return reply.type() == QDBusMessage::ReplyMessage;
 }
@@ -316,8 +319,8 @@ void DesktopBus::Impl::OnProperties(const QDBusMessage& message,
 
 bool DesktopBus::Impl::OnOwn(const QDBusMessage& message, const QDBusConnection& connection) {
     if (message.member() != QLatin1String("Open")) return false;
-    for (const QString& path : message.arguments().value(0).toStringList())
-        aPendingPaths.push_back(path.toLocal8Bit().toStdString());
+    for (const QByteArray& path : qdbus_cast<QByteArrayList>(message.arguments().value(0)))
+        if (!path.isEmpty()) aPendingPaths.push_back(path.toStdString());
     bPendingRaise = true;
     connection.send(message.createReply());
     Watch();

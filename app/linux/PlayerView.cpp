@@ -2,7 +2,6 @@
 
 #include <QByteArray>
 #include <QDBusObjectPath>
-#include <QUrl>
 #include <vector>
 
 #include "app/PlayerDlg.h"
@@ -83,7 +82,7 @@ QVariantMap Metadata(const PlayerView& view) {
     // The path's own bytes, escaped, so that a name in another code page still names the file.
     const QByteArray path = QByteArray::fromStdString(view.strPath);
     metadata[QStringLiteral("xesam:url")] =
-        QString::fromLatin1("file://" + QUrl::toPercentEncoding(path, "/"));
+        QString::fromLatin1("file://" + path.toPercentEncoding("/"));
     if (view.nLengthUs > 0) metadata[QStringLiteral("mpris:length")] = qlonglong(view.nLengthUs);
     return metadata;
 }
