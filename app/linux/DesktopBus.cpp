@@ -198,9 +198,16 @@ DesktopBus::DesktopBus(bool bNewInstance) : m_p(std::make_unique<Impl>()) {
     qDBusRegisterMetaType<QByteArrayList>();
     m_p->bus = QDBusConnection::connectToBus(address, QStringLiteral("quavel-session"));
     if (!m_p->bus.isConnected()) return;
+    Impl* p = m_p.get();
+    p->bNewInstance = bNewInstance;
+    // Ready before the name is claimed, so that a start that finds the name finds the object;
+    // files handed over before the window exists wait for it.
+    p->own = std::make_unique<BusObject>(
+        kOwnIntrospection,
+        [p](const QDBusMessage& m, const QDBusConnection& c) { return p->OnOwn(m, c); });
+    p->bus.registerVirtualObject(kOwnPath, p->own.get());
     // A new instance still takes the name when no other player has it, so later starts find it.
-    m_p->bOwnsName = m_p->bus.registerService(kOwnName);
-    m_p->bNewInstance = bNewInstance;
+    p->bOwnsName = p->bus.registerService(kOwnName);
 }
 
 DesktopBus::~DesktopBus() {
@@ -237,11 +244,7 @@ void DesktopBus::Serve(qtui::QtWindowSystem& windows) {
     p->mpris = std::make_unique<BusObject>(
         kIntrospection,
         [p](const QDBusMessage& m, const QDBusConnection& c) { return p->OnMpris(m, c); });
-    p->own = std::make_unique<BusObject>(
-        kOwnIntrospection,
-        [p](const QDBusMessage& m, const QDBusConnection& c) { return p->OnOwn(m, c); });
     p->bus.registerVirtualObject(kMprisPath, p->mpris.get());
-    if (p->bOwnsName) p->bus.registerVirtualObject(kOwnPath, p->own.get());
     // A second player is a second instance to media controllers, named as they expect.
     if (!p->bus.registerService(kMprisName))
         p->bus.registerService(kMprisName + QStringLiteral(".instance") +
@@ -332,7 +335,7 @@ void DesktopBus::Impl::Watch() {
     const CPlayerDlg* pDlg = PlayerWindow();
     const PlayerView view = ReadPlayerView(pDlg);
     // Files wait while a box is open, as a drop would not reach the window then.
-    if (view.bTakesInput && !aPendingPaths.empty()) {
+    if (pWindows && view.bTakesInput && !aPendingPaths.empty()) {
         pWindows->DropPaths(pDlg->GetSafeHwnd(), std::move(aPendingPaths));
         aPendingPaths.clear();
     }
