@@ -5,7 +5,6 @@
 
 #include <QDBusArgument>
 #include <QDBusConnection>
-#include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusMetaType>
 #include <QDBusVariant>
@@ -24,7 +23,6 @@
 #include "app/linux/PlayerView.h"
 #include "platform/qt/QtWindowSystem.h"
 #include "platform/window.h"
-#include "res/resource.h"
 
 namespace qv::desktop {
 
