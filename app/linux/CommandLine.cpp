@@ -38,7 +38,7 @@ CommandLine::CommandLine(int argc, char** argv) {
         } else if (Is(arg, "--list-outputs")) {
             if (m_action == Action::Run) m_action = Action::ListOutputs;
         } else if (Is(arg, "--new-instance")) {
-            // Every start is a new instance for now; the option is accepted so scripts can use it.
+            m_bNewInstance = true;
         } else if (std::strncmp(arg, "--", 2) == 0) {
             // A mistyped option must not be taken for a file and silently skipped.
             if (m_strBadOption.empty()) m_strBadOption = arg;
@@ -90,7 +90,8 @@ std::string UsageText() {
            "  --help          show this help and exit\n"
            "  --version       show the version and exit\n"
            "  --list-outputs  list the sound outputs QUAVEL_MIDI_OUT can choose, and exit\n"
-           "  --new-instance  start a player of its own (every start does so for now)\n"
+           "  --new-instance  start a player of its own instead of handing the files to the\n"
+           "                  one already running\n"
            "  --              end of options: what follows is a file even if it starts with -\n"
            "\n"
            "Qt's options (such as -platform offscreen) are accepted before \"--\".\n"

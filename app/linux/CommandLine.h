@@ -32,12 +32,15 @@ public:
     char** PlayerArgv() { return PlayerArgs().data(); }
 
     const std::string& GetBadOption() const { return m_strBadOption; }
+    // --new-instance: a player of its own even when one is running in the session.
+    bool NewInstance() const { return m_bNewInstance; }
 
 private:
     std::vector<char*>& PlayerArgs();
 
     Action m_action = Action::Run;
     std::string m_strBadOption;
+    bool m_bNewInstance = false;
     std::vector<char*> m_aQtArgv;
     int m_nQtArgc = 0;
     std::vector<char*> m_aAfterOptions;

@@ -7,6 +7,7 @@
 
 #include "app/QvApp.h"
 #include "app/linux/CommandLine.h"
+#include "app/linux/DesktopBus.h"
 #include "platform/Installed.h"
 #include "platform/files.h"
 #include "platform/mci.h"
@@ -77,8 +78,12 @@ int main(int argc, char** argv) {
     // Qt takes its own options (such as -platform) out of argv; what is left are the files.
     QApplication application(commandLine.QtArgc(), commandLine.QtArgv());
     QApplication::setQuitOnLastWindowClosed(false);
+    // A player already running in this session takes the files, and this start is done.
+    qv::desktop::DesktopBus desktop(commandLine.NewInstance());
+    if (desktop.HandOver(commandLine.PlayerArgc(), commandLine.PlayerArgv())) return 0;
     qv::qtui::InstallQtTranslations(application);
     qv::qtui::QtWindowSystem windows;
     Installed<qv::IWindowSystem, qv::InstallWindowSystem> installWindows(windows);
+    desktop.Serve(windows);
     return RunPlayer(commandLine.PlayerArgc(), commandLine.PlayerArgv());
 }

@@ -58,6 +58,8 @@ public:
     int Invalidations(HWND hWnd) const;
     // Icon 128 as Qt shows it.
     const QIcon& AppIcon() const;
+    // Paths dropped on a dialog as if the user had dragged them there (another start's files).
+    void DropPaths(HWND hDlg, std::vector<std::string> paths) { OnDrop(hDlg, std::move(paths)); }
 
     // IWindowSystem.
     std::intptr_t DialogBoxParamA(std::uint32_t templateId, HWND hWndParent, DialogProc proc,
