@@ -110,6 +110,10 @@ void SendDefaults(IMidiOut& out) {
 }
 
 void ChaseState::Apply(std::span<const std::uint8_t> message) {
+    if (IsSysexPacket(message)) {
+        ApplySysex(m_joiner.Add(message));
+        return;
+    }
     if (message.size() < 2 || message[0] < 0x80 || message[0] >= 0xF0) return;
     Channel& ch = m_channels[message[0] & 0x0F];
     const int data1 = message[1];
@@ -190,7 +194,41 @@ void ChaseState::ResetControllers(Channel& ch) {
     ch.rpnMsb = ch.rpnLsb = ch.nrpnMsb = ch.nrpnLsb = kUnset;
 }
 
+// A song that resets the synthesizer (General MIDI on or off, GM2, or the two makers' own resets)
+// starts from defaults there: what it set before no longer counts.
+static bool IsReset(std::span<const std::uint8_t> m) {
+    static constexpr std::uint8_t kGmOn[] = {0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7};
+    static constexpr std::uint8_t kGmOff[] = {0xF0, 0x7E, 0x7F, 0x09, 0x02, 0xF7};
+    static constexpr std::uint8_t kGm2On[] = {0xF0, 0x7E, 0x7F, 0x09, 0x03, 0xF7};
+    static constexpr std::uint8_t kGsReset[] = {0xF0, 0x41, 0x10, 0x42, 0x12, 0x40,
+                                                0x00, 0x7F, 0x00, 0x41, 0xF7};
+    static constexpr std::uint8_t kXgOn[] = {0xF0, 0x43, 0x10, 0x4C, 0x00, 0x00, 0x7E, 0x00, 0xF7};
+    // Byte 2 names the device: any, for a universal message; any of the sixteen, for the others.
+    auto same = [&](std::span<const std::uint8_t> r) {
+        if (m.size() != r.size()) return false;
+        for (std::size_t i = 0; i < r.size(); ++i)
+            if (i != 2 && m[i] != r[i]) return false;
+        return r[1] == 0x7E ? m[2] <= 0x7F : (m[2] & 0xF0) == 0x10;
+    };
+    return same(kGmOn) || same(kGmOff) || same(kGm2On) || same(kGsReset) || same(kXgOn);
+}
+
+void ChaseState::ApplySysex(std::span<const std::uint8_t> whole) {
+    if (whole.empty()) return;
+    if (IsReset(whole)) {
+        m_channels = {};
+        m_sysex.clear();
+        m_nSysexBytes = 0;
+    }
+    // A song full of bulk dumps is chased by its first megabyte's worth; the rest is dropped.
+    constexpr std::size_t kMaxSysexBytes = 1 << 20;
+    if (m_nSysexBytes + whole.size() > kMaxSysexBytes) return;
+    m_sysex.emplace_back(whole.begin(), whole.end());
+    m_nSysexBytes += whole.size();
+}
+
 void ChaseState::Send(IMidiOut& out) const {
+    for (const std::vector<std::uint8_t>& m : m_sysex) out.Send(m);
     for (int c = 0; c < kChannels; ++c) SendChannel(out, c, m_channels[c]);
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/sequencer/MidiOut.h"
+#include "platform/sequencer/SysexJoiner.h"
 
 namespace qv::seq {
 
@@ -21,7 +22,10 @@ void SendDefaults(IMidiOut& out);
 // behind, so that playing from the middle of a song starts with the sound it has there.
 class ChaseState {
 public:
+    // A channel message, or a SysEx packet as the song holds it.
     void Apply(std::span<const std::uint8_t> message);
+    // The SysEx messages first (a reset among them has already cleared what came before it), then
+    // each channel's state.
     void Send(IMidiOut& out) const;
 
 private:
@@ -50,7 +54,12 @@ private:
     static void ResetControllers(Channel& ch);
     static void SendChannel(IMidiOut& out, int channel, const Channel& ch);
 
+    void ApplySysex(std::span<const std::uint8_t> whole);
+
     std::array<Channel, 16> m_channels;
+    SysexJoiner m_joiner;
+    std::vector<std::vector<std::uint8_t>> m_sysex;  // since the last reset, in song order
+    std::size_t m_nSysexBytes = 0;
 };
 
 }  // namespace qv::seq

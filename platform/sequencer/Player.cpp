@@ -111,8 +111,7 @@ void Player::StartLocked(std::int64_t fromUs) {
     SendDefaults(m_out);
     ChaseState chase;
     for (std::size_t i = 0; i < m_cursor; ++i) {
-        const SongEvent& e = m_song.events[i];
-        if (!e.isSysex) chase.Apply(m_song.Message(e));
+        chase.Apply(m_song.Message(m_song.events[i]));
     }
     chase.Send(m_out);
     m_startSongUs = fromUs;

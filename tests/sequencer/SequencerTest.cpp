@@ -163,6 +163,10 @@ TEST_F(SequencerTest, ANewSongStartsFromDefaultControllersOnceTheOutputCanSound)
 
 TEST_F(SequencerTest, PlayingFromTheMiddleFirstSendsTheStateInForceThere) {
     SmfTrack t;
+    // A reset to General MIDI, in two packets, undoes the silenced channel 3 before it.
+    t.Control(0, 3, 7, 0)
+        .Event(0, {0xF0, 0x02, 0x7E, 0x7F})
+        .Event(0, {0xF7, 0x03, 0x09, 0x01, 0xF7});
     t.Control(0, 2, 0, 1).Program(0, 2, 40).Control(0, 2, 7, 90);
     t.Control(0, 2, 101, 0).Control(0, 2, 100, 0).Control(0, 2, 6, 12);  // bend range: 12
     t.Event(0, {0xE2, 0x00, 0x50}).Control(0, 2, 121, 0).Control(0, 2, 11, 80);
@@ -177,9 +181,16 @@ TEST_F(SequencerTest, PlayingFromTheMiddleFirstSendsTheStateInForceThere) {
     const auto chaseStart = std::find(sent.rbegin(), sent.rend(), lastDefault).base();
     const std::vector<Bytes> chase(chaseStart, sent.end());
     // Controller 121 cleared the parameter selection, and the bend set before it.
-    const std::vector<Bytes> expected = {{0xB2, 0, 1},   {0xC2, 40},       {0xB2, 7, 90},
-                                         {0xB2, 11, 80}, {0xB2, 101, 0},   {0xB2, 100, 0},
-                                         {0xB2, 6, 12},  {0xB2, 101, 127}, {0xB2, 100, 127}};
+    const std::vector<Bytes> expected = {{0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7},
+                                         {0xB2, 0, 1},
+                                         {0xC2, 40},
+                                         {0xB2, 7, 90},
+                                         {0xB2, 11, 80},
+                                         {0xB2, 101, 0},
+                                         {0xB2, 100, 0},
+                                         {0xB2, 6, 12},
+                                         {0xB2, 101, 127},
+                                         {0xB2, 100, 127}};
     EXPECT_EQ(chase, expected);
 
     Play(id, 0);
