@@ -168,7 +168,8 @@ Start PlayerStart(const e2e::VirtualDisplay& display, const Tools& tools, const 
         e2e::ChildProcess player;
         SoundWatch sound(wav);
         const auto start = Clock::now();
-        if (!player.Start({{tools.quavel, song}, env, dir.string(), {}, {}, -1})) return result;
+        if (!player.Start({{tools.quavel, "--new-instance", song}, env, dir.string(), {}, {}, -1}))
+            return result;
         auto nextWindowPoll = start;
         while (Clock::now() < start + milliseconds(20000) &&
                (std::isnan(result.windowMs) || std::isnan(result.soundMs))) {
@@ -207,7 +208,7 @@ Memory PlayerMemory(const e2e::VirtualDisplay& display, const Tools& tools, cons
     Memory m;
     e2e::Environment env = PlayerEnv(display, dir);
     env["QUAVEL_MIDI_OUT"] = "null";
-    std::vector<std::string> argv{tools.quavel};
+    std::vector<std::string> argv{tools.quavel, "--new-instance"};
     argv.insert(argv.end(), args.begin(), args.end());
     e2e::ChildProcess player;
     const auto start = Clock::now();

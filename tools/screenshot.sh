@@ -69,7 +69,7 @@ gone() {
 pictures() {
   local lang=$1 suffix=$2 options_title=$3 about_title=$4 main x y
   # Play-list lines are found from the current folder, as tools/run.sh does.
-  (cd "$here/samples" && QUAVEL_LANG=$lang QUAVEL_MIDI_OUT=null exec "$quavel" samples.qvl) \
+  (cd "$here/samples" && QUAVEL_LANG=$lang QUAVEL_MIDI_OUT=null exec "$quavel" --new-instance samples.qvl) \
     2>"$work/quavel.log" &
   player_pid=$!
 
