@@ -27,8 +27,9 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Without a soundfont it keeps time silently; without a Japanese font its captions are boxes.
+# Without a soundfont it keeps time silently; without a Japanese font its captions are boxes;
+# without Qt's catalogues the Japanese face has English file dialogs and message-box buttons.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
-    "timgm6mb-soundfont | fluid-soundfont-gm | musescore-general-soundfont, fonts-ipafont-gothic | fonts-noto-cjk")
+    "timgm6mb-soundfont | fluid-soundfont-gm | musescore-general-soundfont, fonts-ipafont-gothic | fonts-noto-cjk, qt6-translations-l10n")
 
 include(CPack)
