@@ -66,8 +66,10 @@ TEST_F(CompanionTest, TheDocumentIsTheDocFileElseTheTxtFileOfTheSameBaseName) {
     // the program that opens it must be given names that exist.
     ASSERT_TRUE(dlg.FindCompanionDocument((dir / "bare").c_str(), &doc));
     EXPECT_EQ(doc.Str(), dir / "bare.DOC");
+#ifndef _WIN32  // a disk without letter case takes any spelling
     ASSERT_TRUE(dlg.FindCompanionDocument((dir / "SUB/lower.mid").c_str(), &doc));
     EXPECT_EQ(doc.Str(), lower);
+#endif
 }
 
 // A name with blanks and a dash reaches the command as one argument of its own.
@@ -134,7 +136,10 @@ TEST_F(CompanionTest, TheDocumentOpensByItselfForEveryEntryThatStartsWhenAsked) 
 // cannot start must not stop every song.
 TEST_F(CompanionTest, EditRunsOnTheSelectedEntryOnlyWhileStoppedAndFailsOnce) {
     const std::string a = Song(std::string(200, 'n') + ".mid", 5000);
-    const std::string b = Song("Sub/b.mid", 5000);
+    std::string b = Song("Sub/b.mid", 5000);
+#ifdef _WIN32
+    b = dir / "SUB/B.MID";  // a disk without letter case takes the entry's own spelling
+#endif
     const std::string editor = "/opt/editors/" + std::string(100, 'e') + " --new";
     windows.AnswerMessageBox(IDOK);
     windows.AnswerMessageBox(IDOK);

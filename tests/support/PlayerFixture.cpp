@@ -1,8 +1,11 @@
 #include "tests/support/PlayerFixture.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstring>
 #include <sstream>
 
+#include "platform/registry.h"
 #include "platform/sequencer/SmfWriter.h"
 #include "platform/sequencer/WindowPoster.h"
 #include "res/resource.h"
@@ -70,16 +73,63 @@ void PlayerFixture::Run(std::uint64_t ms) {
 }
 
 namespace {
-const char kSettingsKey[] = "[HKEY_CURRENT_USER\\Software\\Velmora\\Quavel32]";
-}
+const char kSettingsPath[] = "Software\\Velmora\\Quavel32";
+const std::string kSettingsKey = std::string("[HKEY_CURRENT_USER\\") + kSettingsPath + "]";
+}  // namespace
 
 void PlayerFixture::StoreSettings(const std::string& lines) {
-    registry.WriteFile(std::string("REGEDIT4\r\n\r\n") + kSettingsKey + "\r\n" + lines + "\r\n");
+    registry.Clear();
+    qv::HKEY key = nullptr;
+    ASSERT_EQ(qv::RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsPath, 0, nullptr, 0, KEY_ALL_ACCESS,
+                                  nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    std::istringstream in(lines);
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        const std::size_t end = line.find("\"=");
+        ASSERT_TRUE(line.starts_with('"') && end != std::string::npos) << line;
+        const std::string name = line.substr(1, end - 1), data = line.substr(end + 2);
+        if (data.starts_with("dword:")) {
+            const auto dw = static_cast<std::uint32_t>(std::stoul(data.substr(6), nullptr, 16));
+            qv::RegSetValueExA(key, name.c_str(), 0, REG_DWORD,
+                               reinterpret_cast<const std::uint8_t*>(&dw), sizeof dw);
+        } else {
+            ASSERT_TRUE(data.size() >= 2 && data.front() == '"' && data.back() == '"') << line;
+            const std::string text = data.substr(1, data.size() - 2);
+            qv::RegSetValueExA(key, name.c_str(), 0, REG_SZ,
+                               reinterpret_cast<const std::uint8_t*>(text.c_str()),
+                               static_cast<std::uint32_t>(text.size() + 1));
+        }
+    }
+    qv::RegCloseKey(key);
     registry.Restart();
 }
 
 std::vector<std::string> PlayerFixture::StoredSettings() const {
-    return SettingsLines(registry.ReadFile());
+    std::vector<std::string> lines;
+    qv::HKEY key = nullptr;
+    if (qv::RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsPath, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return lines;
+    char name[256];
+    std::uint8_t data[1024];
+    std::uint32_t cchName = sizeof name, type = 0, cbData = sizeof data;
+    for (std::uint32_t i = 0;
+         qv::RegEnumValueA(key, i, name, &cchName, nullptr, &type, data, &cbData) == ERROR_SUCCESS;
+         ++i, cchName = sizeof name, cbData = sizeof data) {
+        char dword[16] = "";
+        if (type == REG_DWORD && cbData == 4) {
+            std::uint32_t dw = 0;
+            std::memcpy(&dw, data, 4);
+            std::snprintf(dword, sizeof dword, "dword:%08x", static_cast<unsigned>(dw));
+        }
+        const std::string text(reinterpret_cast<const char*>(data),
+                               strnlen(reinterpret_cast<const char*>(data), cbData));
+        lines.push_back("\"" + std::string(name, cchName) +
+                        "\"=" + (*dword ? std::string(dword) : "\"" + text + "\""));
+    }
+    qv::RegCloseKey(key);
+    std::sort(lines.begin(), lines.end());
+    return lines;
 }
 
 std::vector<std::string> SettingsLines(const std::string& registryText) {
