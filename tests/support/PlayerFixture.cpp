@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <regex>
 #include <sstream>
 
 #include "platform/registry.h"
@@ -83,23 +84,18 @@ void PlayerFixture::StoreSettings(const std::string& lines) {
     ASSERT_EQ(qv::RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsPath, 0, nullptr, 0, KEY_ALL_ACCESS,
                                   nullptr, &key, nullptr),
               ERROR_SUCCESS);
+    static const std::regex kLine("\"([^\"]+)\"=(dword:([0-9a-fA-F]+)|\"([^\"]*)\")\r?");
     std::istringstream in(lines);
+    std::smatch m;
     for (std::string line; std::getline(in, line);) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        const std::size_t end = line.find("\"=");
-        ASSERT_TRUE(line.starts_with('"') && end != std::string::npos) << line;
-        const std::string name = line.substr(1, end - 1), data = line.substr(end + 2);
-        if (data.starts_with("dword:")) {
-            const auto dw = static_cast<std::uint32_t>(std::stoul(data.substr(6), nullptr, 16));
-            qv::RegSetValueExA(key, name.c_str(), 0, REG_DWORD,
-                               reinterpret_cast<const std::uint8_t*>(&dw), sizeof dw);
-        } else {
-            ASSERT_TRUE(data.size() >= 2 && data.front() == '"' && data.back() == '"') << line;
-            const std::string text = data.substr(1, data.size() - 2);
-            qv::RegSetValueExA(key, name.c_str(), 0, REG_SZ,
-                               reinterpret_cast<const std::uint8_t*>(text.c_str()),
-                               static_cast<std::uint32_t>(text.size() + 1));
-        }
+        ASSERT_TRUE(std::regex_match(line, m, kLine)) << line;
+        const auto dw =
+            static_cast<std::uint32_t>(m[3].matched ? std::stoul(m[3], nullptr, 16) : 0);
+        const std::string text = m[4].str();
+        const auto* data = reinterpret_cast<const std::uint8_t*>(
+            m[3].matched ? static_cast<const void*>(&dw) : text.c_str());
+        qv::RegSetValueExA(key, m[1].str().c_str(), 0, m[3].matched ? REG_DWORD : REG_SZ, data,
+                           static_cast<std::uint32_t>(m[3].matched ? sizeof dw : text.size() + 1));
     }
     qv::RegCloseKey(key);
     registry.Restart();
@@ -110,22 +106,19 @@ std::vector<std::string> PlayerFixture::StoredSettings() const {
     qv::HKEY key = nullptr;
     if (qv::RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsPath, 0, KEY_READ, &key) != ERROR_SUCCESS)
         return lines;
-    char name[256];
-    std::uint8_t data[1024];
-    std::uint32_t cchName = sizeof name, type = 0, cbData = sizeof data;
+    char name[256], value[1024];
+    std::uint32_t cchName = sizeof name, type = 0, cbValue = sizeof value;
     for (std::uint32_t i = 0;
-         qv::RegEnumValueA(key, i, name, &cchName, nullptr, &type, data, &cbData) == ERROR_SUCCESS;
-         ++i, cchName = sizeof name, cbData = sizeof data) {
-        char dword[16] = "";
-        if (type == REG_DWORD && cbData == 4) {
-            std::uint32_t dw = 0;
-            std::memcpy(&dw, data, 4);
-            std::snprintf(dword, sizeof dword, "dword:%08x", static_cast<unsigned>(dw));
-        }
-        const std::string text(reinterpret_cast<const char*>(data),
-                               strnlen(reinterpret_cast<const char*>(data), cbData));
-        lines.push_back("\"" + std::string(name, cchName) +
-                        "\"=" + (*dword ? std::string(dword) : "\"" + text + "\""));
+         qv::RegEnumValueA(key, i, name, &cchName, nullptr, &type,
+                           reinterpret_cast<std::uint8_t*>(value), &cbValue) == ERROR_SUCCESS;
+         ++i, cchName = sizeof name, cbValue = sizeof value) {
+        std::string data = "\"" + std::string(value, strnlen(value, cbValue)) + "\"";
+        std::uint32_t dw = 0;
+        std::memcpy(&dw, value, sizeof dw);
+        char hex[16];
+        std::snprintf(hex, sizeof hex, "dword:%08x", static_cast<unsigned>(dw));
+        if (type == REG_DWORD && cbValue == 4) data = hex;
+        lines.push_back("\"" + std::string(name, cchName) + "\"=" + data);
     }
     qv::RegCloseKey(key);
     std::sort(lines.begin(), lines.end());
