@@ -6,7 +6,7 @@ namespace qv::win32 {
 // The file seam on KERNEL32's ANSI calls, passed straight through: the program's byte strings are
 // in the active code page, which the manifest makes UTF-8. A failing call copies the system's last
 // error into the seam's.
-class Win32FileSystem final : public IFileSystem {
+class Win32FileSystem : public IFileSystem {
 public:
     PathSyntax GetPathSyntax() override;
 

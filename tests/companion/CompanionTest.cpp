@@ -60,11 +60,12 @@ TEST_F(CompanionTest, TheDocumentIsTheDocFileElseTheTxtFileOfTheSameBaseName) {
     EXPECT_FALSE(dlg.FindCompanionDocument("", &doc));
     // A file without extension, and a document whose folder and name the disk spells otherwise:
     // the program that opens it must be given names that exist.
-    const std::pair<std::string, std::string> kFound[] = {{both, dir / "both.DOC"},
-                                                          {txt, dir / "txt.TXT"},
-                                                          {dir / "bare", dir / "bare.DOC"},
-                                                          {dir / "SUB/lower.mid", lower}};
-    for (const auto& [song, expected] : kFound) {
+    std::vector<std::pair<std::string, std::string>> found = {
+        {both, dir / "both.DOC"}, {txt, dir / "txt.TXT"}, {dir / "bare", dir / "bare.DOC"}};
+#ifndef _WIN32  // a disk without letter case takes any spelling
+    found.emplace_back(dir / "SUB/lower.mid", lower);
+#endif
+    for (const auto& [song, expected] : found) {
         EXPECT_TRUE(dlg.FindCompanionDocument(song.c_str(), &doc)) << song;
         EXPECT_EQ(doc.Str(), expected);
     }
@@ -134,7 +135,10 @@ TEST_F(CompanionTest, TheDocumentOpensByItselfForEveryEntryThatStartsWhenAsked) 
 // cannot start must not stop every song.
 TEST_F(CompanionTest, EditRunsOnTheSelectedEntryOnlyWhileStoppedAndFailsOnce) {
     const std::string a = Song(std::string(200, 'n') + ".mid", 5000);
-    const std::string b = Song("Sub/b.mid", 5000);
+    std::string b = Song("Sub/b.mid", 5000);
+#ifdef _WIN32
+    b = dir / "SUB/B.MID";  // a disk without letter case takes the entry's own spelling
+#endif
     const std::string editor = "/opt/editors/" + std::string(100, 'e') + " --new";
     windows.AnswerMessageBox(IDOK);
     windows.AnswerMessageBox(IDOK);

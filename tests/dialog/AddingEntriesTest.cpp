@@ -17,6 +17,9 @@ class AddingEntries : public DialogTest {};
 // Dropping while playing appends without touching the controls; a path longer than the old
 // 512-byte drop buffer arrives whole.
 TEST_F(AddingEntries, ADroppedFolderAddsItsMidiFilesDepthFirstAndEnablesPlay) {
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows names hold no control characters, its ANSI paths stop at 260 bytes";
+#endif
     Song("music/b.MID", "Bee");
     Song("music/a.mid");
     Song("music/c/deep.Mid", "Deep");
@@ -53,6 +56,9 @@ TEST_F(AddingEntries, ADroppedFolderAddsItsMidiFilesDepthFirstAndEnablesPlay) {
 // Each real folder is entered once a drop: links back to an ancestor, and links that would
 // multiply a tree, do not add its files again.
 TEST_F(AddingEntries, ADropEntersEachRealFolderOnce) {
+#ifdef _WIN32
+    GTEST_SKIP() << "folder links need a right Windows users lack by default";
+#endif
     std::string a = Song("top/a.mid"), b = Song("top/sub/b.mid"), c = Song("elsewhere/c.mid");
     for (const char* link : {"again", "more"})
         std::filesystem::create_directory_symlink(dir / "elsewhere",
@@ -121,7 +127,7 @@ TEST(SplittingText, DropsEmptyPiecesButABlankAfterABlankStartsAPathPiece) {
 }
 
 // Shift-JIS names with backslashes, recording the folders enumerated.
-class ShiftJisFiles : public qv::PosixFileSystem {
+class ShiftJisFiles : public qvtest::SystemFileSystem {
 public:
     qv::PathSyntax GetPathSyntax() override { return {932, '\\', '\\', 1}; }
     qv::HANDLE FindFirstFileA(const char* pattern, qv::WIN32_FIND_DATAA*) override {

@@ -10,15 +10,15 @@
 #include <vector>
 
 #include "app/PlayerDlg.h"
-#include "platform/posix/files_posix.h"
 #include "res/resource.h"
 #include "tests/support/FilesTempDir.h"
 #include "tests/support/SmfBytes.h"
+#include "tests/support/SystemBackends.h"
 #include "tests/support/WindowTestFixture.h"
 
-// The POSIX file system, counting the MIDI files it opens, and failing to create or to write any
+// The system's file system, counting the MIDI files it opens, and failing to create or to write any
 // file whose name contains the given text.
-class FaultyFileSystem : public qv::PosixFileSystem {
+class FaultyFileSystem : public qvtest::SystemFileSystem {
 public:
     qv::HANDLE CreateFileA(const char* name, std::uint32_t access, std::uint32_t shareMode,
                            std::uint32_t disposition, std::uint32_t flags) override {
@@ -27,16 +27,17 @@ public:
             return INVALID_HANDLE_VALUE;
         }
         if (std::string_view(name).ends_with(".mid")) ++midiOpens;
-        qv::HANDLE h = PosixFileSystem::CreateFileA(name, access, shareMode, disposition, flags);
+        qv::HANDLE h =
+            qvtest::SystemFileSystem::CreateFileA(name, access, shareMode, disposition, flags);
         if (h != INVALID_HANDLE_VALUE) m_names[h] = name;
         return h;
     }
     std::int32_t WriteFile(qv::HANDLE file, const void* buffer, std::uint32_t toWrite,
                            std::uint32_t* written) override {
         if (!Contains(m_names[file].c_str(), failWrite))
-            return PosixFileSystem::WriteFile(file, buffer, toWrite, written);
+            return qvtest::SystemFileSystem::WriteFile(file, buffer, toWrite, written);
         // Half of it reaches the disk, then the disk is full.
-        PosixFileSystem::WriteFile(file, buffer, toWrite / 2, written);
+        qvtest::SystemFileSystem::WriteFile(file, buffer, toWrite / 2, written);
         qv::SetLastError(ERROR_DISK_FULL);
         return 0;
     }

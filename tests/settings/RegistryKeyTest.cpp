@@ -40,6 +40,7 @@ TEST(CRegistryKey, OperationsOutOfTurnAreRefusedWithoutARegistryCall) {
 }
 
 TEST(CRegistryKey, EnumValueAppendsAZeroToStringsAndRefusesAValueThatGrewSinceOpen) {
+    QV_SKIP_WINE_DIFFERENCE("values listed sorted by name; a REG_SZ without its zero gets one");
     qv::test::ScopedFileRegistry files;
     CRegistryKey writer("K", TRUE, HKEY_CURRENT_USER, KEY_ALL_ACCESS);
     writer.SetValue("s", REG_SZ, Data("abc", 3));

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -28,9 +29,13 @@ TempDir::~TempDir() {
 }
 
 std::string TempDir::operator/(std::string_view name) const {
-    // The system's own separator, so that a path the system normalises reads back the same.
-    return m_path + static_cast<char>(std::filesystem::path::preferred_separator) +
-           std::string(name);
+    // The system's own separator throughout, so that a path the system normalises reads back the
+    // same: tests write "sub/name" on every system.
+    constexpr char kSeparator = static_cast<char>(std::filesystem::path::preferred_separator);
+    std::string path = m_path + kSeparator + std::string(name);
+    std::replace(path.begin() + static_cast<std::ptrdiff_t>(m_path.size()), path.end(), '/',
+                 kSeparator);
+    return path;
 }
 
 std::string TempDir::Write(std::string_view name, std::string_view bytes) const {

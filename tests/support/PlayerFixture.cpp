@@ -1,8 +1,12 @@
 #include "tests/support/PlayerFixture.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <regex>
 #include <sstream>
 
+#include "platform/registry.h"
 #include "platform/sequencer/SmfWriter.h"
 #include "platform/sequencer/WindowPoster.h"
 #include "res/resource.h"
@@ -70,16 +74,55 @@ void PlayerFixture::Run(std::uint64_t ms) {
 }
 
 namespace {
-const char kSettingsKey[] = "[HKEY_CURRENT_USER\\Software\\Velmora\\Quavel32]";
-}
+const char kSettingsPath[] = "Software\\Velmora\\Quavel32";
+const std::string kSettingsKey = std::string("[HKEY_CURRENT_USER\\") + kSettingsPath + "]";
+}  // namespace
 
 void PlayerFixture::StoreSettings(const std::string& lines) {
-    registry.WriteFile(std::string("REGEDIT4\r\n\r\n") + kSettingsKey + "\r\n" + lines + "\r\n");
+    registry.Clear();
+    qv::HKEY key = nullptr;
+    ASSERT_EQ(qv::RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsPath, 0, nullptr, 0, KEY_ALL_ACCESS,
+                                  nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    static const std::regex kLine("\"([^\"]+)\"=(dword:([0-9a-fA-F]+)|\"([^\"]*)\")\r?");
+    std::istringstream in(lines);
+    std::smatch m;
+    for (std::string line; std::getline(in, line);) {
+        ASSERT_TRUE(std::regex_match(line, m, kLine)) << line;
+        const auto dw =
+            static_cast<std::uint32_t>(m[3].matched ? std::stoul(m[3], nullptr, 16) : 0);
+        const std::string text = m[4].str();
+        const auto* data = reinterpret_cast<const std::uint8_t*>(
+            m[3].matched ? static_cast<const void*>(&dw) : text.c_str());
+        qv::RegSetValueExA(key, m[1].str().c_str(), 0, m[3].matched ? REG_DWORD : REG_SZ, data,
+                           static_cast<std::uint32_t>(m[3].matched ? sizeof dw : text.size() + 1));
+    }
+    qv::RegCloseKey(key);
     registry.Restart();
 }
 
 std::vector<std::string> PlayerFixture::StoredSettings() const {
-    return SettingsLines(registry.ReadFile());
+    std::vector<std::string> lines;
+    qv::HKEY key = nullptr;
+    if (qv::RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsPath, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return lines;
+    char name[256], value[1024];
+    std::uint32_t cchName = sizeof name, type = 0, cbValue = sizeof value;
+    for (std::uint32_t i = 0;
+         qv::RegEnumValueA(key, i, name, &cchName, nullptr, &type,
+                           reinterpret_cast<std::uint8_t*>(value), &cbValue) == ERROR_SUCCESS;
+         ++i, cchName = sizeof name, cbValue = sizeof value) {
+        std::string data = "\"" + std::string(value, strnlen(value, cbValue)) + "\"";
+        std::uint32_t dw = 0;
+        std::memcpy(&dw, value, sizeof dw);
+        char hex[16];
+        std::snprintf(hex, sizeof hex, "dword:%08x", static_cast<unsigned>(dw));
+        if (type == REG_DWORD && cbValue == 4) data = hex;
+        lines.push_back("\"" + std::string(name, cchName) + "\"=" + data);
+    }
+    qv::RegCloseKey(key);
+    std::sort(lines.begin(), lines.end());
+    return lines;
 }
 
 std::vector<std::string> SettingsLines(const std::string& registryText) {

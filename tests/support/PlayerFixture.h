@@ -1,7 +1,7 @@
 #pragma once
-// The whole player on the headless window system: real files, a registry file in a temporary
-// folder, real processes, the program's own version resource, and the sequencer on a silent
-// output driven by a hand-advanced clock. Used by the player's tests in several folders.
+// The whole player on the headless window system: the system's own files, processes and version
+// resource, a registry of its own (a file on Linux, a test key on Windows), and the sequencer on a
+// silent output driven by a hand-advanced clock. Used by the player's tests in several folders.
 #include <functional>
 #include <memory>
 #include <optional>
@@ -9,13 +9,11 @@
 #include <vector>
 
 #include "app/PlayerDlg.h"
-#include "platform/posix/Process.h"
-#include "platform/posix/Version.h"
-#include "platform/posix/files_posix.h"
 #include "platform/sequencer/Clock.h"
 #include "platform/sequencer/SequencerMci.h"
 #include "tests/support/FilesTempDir.h"
 #include "tests/support/RegistryTestFile.h"
+#include "tests/support/SystemBackends.h"
 #include "tests/support/WindowTestFixture.h"
 
 class PlayerFixture : public WindowTestFixture {
@@ -35,9 +33,12 @@ protected:
     // position timer's period, so that completions and timer ticks interleave as they would live.
     void Run(std::uint64_t ms);
 
-    // A registry file holding these lines below the settings key, as a previous run left it.
+    // A registry holding these values below the settings key, as a previous run left it. Values
+    // are written as registry-file lines ("Name"=dword:1 or "Name"="text"), but they go in
+    // through the registry seam, so that the same test checks the system's registry on Windows.
     void StoreSettings(const std::string& lines);
-    // The settings key's lines in the registry file, in file order.
+    // The settings key's DWORD and string values as registry-file lines, sorted by name (the
+    // systems enumerate in different orders); read through the registry seam.
     std::vector<std::string> StoredSettings() const;
 
     qvtest::TempDir dir;
@@ -45,9 +46,9 @@ protected:
     qv::seq::ManualClock clock;
 
 private:
-    qv::PosixFileSystem m_files;
-    qv::PosixProcess m_process;
-    qv::PosixVersion m_version;
+    qvtest::SystemFileSystem m_files;
+    qvtest::SystemProcess m_process;
+    qvtest::SystemVersion m_version;
     std::optional<qv::seq::SequencerMci> m_mci;
     qv::IFileSystem* m_pPreviousFiles = nullptr;
     qv::IProcess* m_pPreviousProcess = nullptr;

@@ -28,4 +28,16 @@ void DeleteSystemRegistryKey([[maybe_unused]] const char* path) {
 #endif
 }
 
+void OverrideCurrentUser([[maybe_unused]] const char* path) {
+#ifdef _WIN32
+    static HKEY root = nullptr;
+    ::RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
+    if (root) ::RegCloseKey(root);
+    root = nullptr;
+    if (path && ::RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                  &root, nullptr) == ERROR_SUCCESS)
+        ::RegOverridePredefKey(HKEY_CURRENT_USER, root);
+#endif
+}
+
 }  // namespace qvtest

@@ -10,6 +10,9 @@ bool UnderWine();
 bool SkipWineDifference();
 // Removes a key below HKEY_CURRENT_USER of the system registry, with all it holds (Windows only).
 void DeleteSystemRegistryKey(const char* path);
+// Makes HKEY_CURRENT_USER stand for the key at path below it (made if missing) for this whole
+// process; nullptr ends that (Windows only).
+void OverrideCurrentUser(const char* path);
 
 }  // namespace qvtest
 

@@ -11,15 +11,12 @@
 #include <cstdlib>
 #include <string>
 #include <thread>
-#include <vector>
 
 #include "platform/Installed.h"
 #include "platform/mci.h"
 #include "platform/process.h"
-#include "platform/version.h"
 #include "platform/win32/Win32Mci.h"
 #include "platform/win32/Win32Process.h"
-#include "platform/win32/Win32Version.h"
 #include "platform/win32/Win32WindowSystem.h"
 #include "platform/window.h"
 #include "res/resource.h"
@@ -35,29 +32,6 @@ TEST(Win32ProcessTest, StartsWithoutWaitingAndReportsAMissingProgram) {
     Installed<qv::IProcess, qv::InstallProcess> installed(process);
     EXPECT_NE(qv::StartProcess("cmd.exe /c exit 0", "C:\\a folder\\x.txt", SW_SHOWNA), 0);
     EXPECT_EQ(qv::StartProcess("quavel-no-such-program.exe x", nullptr, SW_SHOWNA), 0);
-}
-
-// The test program carries the program's resources, so its own version resource is Quavel's.
-TEST(Win32VersionTest, OwnResourceReadsThroughVersionDll) {
-    qv::win32::Win32Version version;
-    Installed<qv::IVersion, qv::InstallVersion> installed(version);
-    char self[MAX_PATH] = {};
-    ASSERT_GT(::GetModuleFileNameA(nullptr, self, sizeof self), 0u);
-    std::uint32_t handle = 0;
-    const std::uint32_t size = qv::GetFileVersionInfoSizeA(self, &handle);
-    ASSERT_GT(size, 0u);
-    std::vector<char> block(size);
-    ASSERT_TRUE(qv::GetFileVersionInfoA(self, handle, size, block.data()));
-    void* value = nullptr;
-    std::uint32_t length = 0;
-    ASSERT_TRUE(qv::VerQueryValueA(block.data(), "\\VarFileInfo\\Translation", &value, &length));
-    ASSERT_EQ(length, 4u);
-    EXPECT_EQ(*static_cast<std::uint32_t*>(value), 0x03A40411u);
-    ASSERT_TRUE(qv::VerQueryValueA(block.data(), "\\StringFileInfo\\041103A4\\ProductName", &value,
-                                   &length));
-    EXPECT_STREQ(static_cast<const char*>(value), "Quavel");
-    char language[128] = {};
-    EXPECT_GT(qv::VerLanguageNameA(0x0411, language, sizeof language), 0u);
 }
 
 TEST(Win32MidiOutTest, NullIsSilentAndAnUnknownDeviceIsNamedInTheReason) {
