@@ -9,7 +9,7 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QListWidget>
+#include <QListView>
 #include <QTimer>
 #include <algorithm>
 #include <chrono>
@@ -64,9 +64,9 @@ void Choose(QComboBox* combo, int index) {
 void Measure(qv::qtui::QtWindowSystem& windows, qv::HWND hDlg, Figures& f) {
     auto* combo = static_cast<QComboBox*>(windows.WidgetOf(qv::GetDlgItem(hDlg, IDC_DISPLAYMODE)));
     qv::HWND hList = qv::GetDlgItem(hDlg, IDC_PLAYLIST);
-    auto* list = static_cast<QListWidget*>(windows.WidgetOf(hList));
+    auto* list = static_cast<QListView*>(windows.WidgetOf(hList));
     QCoreApplication::processEvents();
-    f.lines = list->count();
+    f.lines = list->model()->rowCount();
     for (int round = 0; round < kRounds; ++round) {
         for (int mode : {1, 2, 0}) {
             const auto start = Clock::now();
