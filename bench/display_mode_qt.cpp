@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QListView>
+#include <QMessageBox>
 #include <QTimer>
 #include <algorithm>
 #include <chrono>
@@ -131,6 +132,13 @@ int main(int argc, char** argv) {
         if (templateId != IDD_PLAYER) return;
         QTimer::singleShot(0, [&, hDlg] {
             Measure(windows, hDlg, f);
+            // The quit question, while a song plays, is answered as the user would.
+            auto* answer = new QTimer(&application);
+            QObject::connect(answer, &QTimer::timeout, [] {
+                if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+                    box->accept();
+            });
+            answer->start(50);
             qv::SendMessageA(hDlg, WM_COMMAND, IDOK, 0);
         });
     });
