@@ -126,7 +126,7 @@ int main(int argc, char** argv) {
     std::printf("dialog overhead: %.1f%% median, %.1f%% to %.1f%% (target < %.0f%%)\n",
                 overhead * 100, (*std::min_element(f.ratio.begin(), f.ratio.end()) - 1) * 100,
                 (*std::max_element(f.ratio.begin(), f.ratio.end()) - 1) * 100, kMaxOverhead * 100);
-    std::printf("display mode switch: %.1f ms (median of %zu)\n", Median(f.modes) * 1e3,
+    std::printf("display mode switch: %.2f ms (median of %zu)\n", Median(f.modes) * 1e3,
                 f.modes.size());
     std::printf(
         "save with titles: %.1f ms; load with current titles: %.1f ms, %d entries, "

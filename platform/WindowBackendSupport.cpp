@@ -474,6 +474,19 @@ std::int32_t WindowBackend::ModifyMenuA(HMENU hMenu, std::uint32_t position, std
     return 1;
 }
 
+std::vector<MenuItem> WindowBackend::SystemMenu(HWND hDlg) const {
+    BackendWindow* dlg = FindDialog(hDlg);
+    if (!dlg) return {};
+    std::vector<MenuItem> items = dlg->systemMenu;
+    // The platform's own items follow the window's state, as a real menu does when it opens.
+    for (MenuItem& item : items) {
+        if ((item.id == SC_RESTORE && !dlg->iconic) || (item.id == SC_MINIMIZE && dlg->iconic)) {
+            item.flags |= MF_GRAYED;
+        }
+    }
+    return items;
+}
+
 // ---- Dropped files
 
 HDROP WindowBackend::AddDrop(std::vector<std::string> paths) {

@@ -128,6 +128,8 @@ public:
 
     // A template of the caller's own, found before the program's; it must outlive this object.
     void AddTemplate(const res::DialogTemplate& tpl);
+    // The system menu as the user would see it now (Restore and Minimize follow the window).
+    std::vector<MenuItem> SystemMenu(HWND hDlg) const;
 
     std::intptr_t DialogBoxParamA(std::uint32_t templateId, HWND hWndParent, DialogProc proc,
                                   std::intptr_t initParam) override;

@@ -295,17 +295,7 @@ bool DialogDriver::HasTimer(std::uintptr_t id) const {
 }
 
 std::vector<MenuItem> DialogDriver::SystemMenu() const {
-    HeadlessWindowSystem::Window* dlg = Dialog();
-    if (!dlg) return {};
-    std::vector<MenuItem> items = dlg->systemMenu;
-    // The platform's own items follow the window's state, as a real menu does when it opens.
-    for (MenuItem& item : items) {
-        if (item.IsSeparator()) continue;
-        if ((item.id == SC_RESTORE && !dlg->iconic) || (item.id == SC_MINIMIZE && dlg->iconic)) {
-            item.flags |= MF_GRAYED;
-        }
-    }
-    return items;
+    return m_system.SystemMenu(m_hDlg);
 }
 
 std::optional<MenuItem> DialogDriver::SystemMenuItem(std::uint32_t command) const {

@@ -93,19 +93,6 @@ bool QtWindowSystem::GetBaseUnits(HWND hDlg, BaseUnits* pUnits) const {
     return true;
 }
 
-std::vector<MenuItem> QtWindowSystem::SystemMenu(HWND hDlg) const {
-    Window* dlg = FindDialog(hDlg);
-    if (!dlg) return {};
-    std::vector<MenuItem> items = dlg->systemMenu;
-    for (MenuItem& item : items) {
-        if (item.IsSeparator()) continue;
-        if ((item.id == SC_RESTORE && !dlg->iconic) || (item.id == SC_MINIMIZE && dlg->iconic)) {
-            item.flags |= MF_GRAYED;
-        }
-    }
-    return items;
-}
-
 bool QtWindowSystem::HasEnded(HWND hDlg) const {
     Window* dlg = FindDialog(hDlg);
     return !dlg || dlg->ended;

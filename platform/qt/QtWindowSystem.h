@@ -42,8 +42,6 @@ public:
     QWidget* WidgetOf(HWND hWnd) const;
     // The dialog's base units (pixels per 4 dialog units across, per 8 down).
     bool GetBaseUnits(HWND hDlg, BaseUnits* pUnits) const;
-    // The system menu as the user would see it now (Restore and Minimize follow the window).
-    std::vector<MenuItem> SystemMenu(HWND hDlg) const;
     // True once EndDialog was called for the dialog (or when there is no such dialog).
     bool HasEnded(HWND hDlg) const;
     bool Redraws(HWND hWnd) const;
