@@ -1,16 +1,21 @@
 #pragma once
-// Small pieces that every window-system backend needs to answer the seam's messages the same way:
-// reading texts and indices out of message parameters, copying a text into the caller's buffer,
-// and answering DragQueryFileA from a drop's list of paths. Backends only; the program never
-// includes this.
+// What every window-system backend does the same way: reading texts and indices out of message
+// parameters, copying a text into the caller's buffer, answering DragQueryFileA from a drop's
+// paths, and the shared base of the backends. Backends only; the program never includes this.
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <deque>
+#include <map>
+#include <memory>
+#include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "platform/window.h"
+#include "res/DialogTemplate.h"
 
 namespace qv {
 
@@ -51,74 +56,15 @@ inline std::uint32_t QueryDroppedPath(const std::vector<std::string>& paths, std
     return static_cast<std::uint32_t>(CopyText(path, cch, reinterpret_cast<std::intptr_t>(buffer)));
 }
 
-// What a list-box message changed, for a backend that mirrors the lines in a widget.
+// What a list-box or combo-box message changed, for a backend that shows the lines in a control
+// of its window system. Refilled: everything changed while redrawing was off; show the lines and
+// the selection again all at once.
 struct ListChange {
-    enum Kind { None, Added, Inserted, Deleted, Reset, Selected } kind = None;
+    enum Kind { None, Added, Inserted, Deleted, Reset, Selected, Refilled } kind = None;
     std::int32_t index = -1;
 };
 
-// The list box's rules, the same in every backend: unsorted lines; insert at -1 appends; delete
-// answers the lines left and keeps the selection on its line; no selection reads LB_ERR; setting
-// a selection notifies nothing (the caller sends no notification). Lines is a sequence of
-// std::string. Answers nothing for a message that is not a list-box message.
-template <typename Lines>
-std::optional<std::intptr_t> ListBoxRules(Lines& lines, std::int32_t& selection,
-                                          std::uint32_t message, std::uintptr_t wParam,
-                                          std::intptr_t lParam, ListChange& change) {
-    std::int32_t index = IndexOf(wParam);
-    switch (message) {
-        case LB_ADDSTRING:
-            lines.push_back(TextOf(lParam));
-            change = {ListChange::Added, static_cast<std::int32_t>(lines.size() - 1)};
-            return change.index;
-        case LB_INSERTSTRING:
-            if (index == -1) index = static_cast<std::int32_t>(lines.size());
-            if (index < 0 || static_cast<std::size_t>(index) > lines.size()) return LB_ERR;
-            lines.insert(lines.begin() + index, TextOf(lParam));
-            // The selected line stays selected as it moves down.
-            if (selection >= index) ++selection;
-            change = {ListChange::Inserted, index};
-            return index;
-        case LB_DELETESTRING:
-            if (!InRange(index, lines.size())) return LB_ERR;
-            lines.erase(lines.begin() + index);
-            if (selection == index) {
-                selection = -1;
-            } else if (selection > index) {
-                --selection;
-            }
-            change = {ListChange::Deleted, index};
-            return static_cast<std::intptr_t>(lines.size());
-        case LB_RESETCONTENT:
-            lines.clear();
-            selection = -1;
-            change = {ListChange::Reset, -1};
-            return 0;
-        case LB_GETCOUNT:
-            return static_cast<std::intptr_t>(lines.size());
-        case LB_GETCURSEL:
-            return selection;
-        case LB_SETCURSEL:
-            if (index != -1 && !InRange(index, lines.size())) return LB_ERR;
-            selection = index;
-            change = {ListChange::Selected, index};
-            return index == -1 ? LB_ERR : index;
-        case LB_GETTEXT: {
-            char* buffer = reinterpret_cast<char*>(lParam);
-            if (!InRange(index, lines.size()) || !buffer) return LB_ERR;
-            const std::string& line = lines[static_cast<std::size_t>(index)];
-            std::memcpy(buffer, line.c_str(), line.size() + 1);
-            return static_cast<std::intptr_t>(line.size());
-        }
-        case LB_GETTEXTLEN:
-            if (!InRange(index, lines.size())) return LB_ERR;
-            return static_cast<std::intptr_t>(lines[static_cast<std::size_t>(index)].size());
-        default:
-            return std::nullopt;
-    }
-}
-
-// One item of a window's system menu, as both backends keep it.
+// One item of a window's system menu, as the backends keep it.
 struct MenuItem {
     std::uint32_t id;
     std::uint32_t flags;  // MF_SEPARATOR, MF_GRAYED, MF_DISABLED
@@ -128,38 +74,155 @@ struct MenuItem {
     bool IsGrayed() const { return (flags & (MF_GRAYED | MF_DISABLED)) != 0; }
 };
 
-// The system menu's items, addressed by command as the program addresses them.
-inline constexpr std::uint32_t kMenuGrayBits = MF_GRAYED | MF_DISABLED;
+// One window as a backend keeps it: the bytes the program gave it, beside whatever the window
+// system shows. A backend extends it with its own state.
+struct BackendWindow {
+    virtual ~BackendWindow() = default;
 
-inline MenuItem MakeMenuItem(std::uint32_t flags, std::uintptr_t id, const char* text) {
-    if (flags & MF_SEPARATOR) return MenuItem{0, MF_SEPARATOR, ""};
-    return MenuItem{static_cast<std::uint32_t>(id), flags & kMenuGrayBits, text ? text : ""};
-}
+    HWND handle = nullptr;
+    bool isDialog = false;
+    std::string text;  // the caption or control text, as the program gave it
 
-inline MenuItem* FindMenuItem(std::vector<MenuItem>& items, std::uint32_t command) {
-    for (MenuItem& item : items) {
-        if (!item.IsSeparator() && item.id == command) return &item;
-    }
-    return nullptr;
-}
+    // Controls.
+    HWND parent = nullptr;
+    std::int32_t id = 0;
+    res::ControlKind kind = res::ControlKind::LText;
+    std::uint32_t style = 0;
+    bool enabled = true;
+    // List and combo lines. A refill deletes line 0 over and over: a deque makes that cheap.
+    std::deque<std::string> lines;
+    std::int32_t selection = -1;
+    std::int32_t check = BST_UNCHECKED;
+    bool redraw = true;
+    bool stale = false;  // the lines changed while redrawing was off
+    int invalidations = 0;
 
-// Answers the item's previous grayed state, or -1 when no item has that command.
-inline std::int32_t EnableMenuItemByCommand(std::vector<MenuItem>& items, std::uint32_t command,
-                                            std::uint32_t enable) {
-    MenuItem* item = FindMenuItem(items, command);
-    if (!item) return -1;
-    std::uint32_t previous = item->flags & kMenuGrayBits;
-    item->flags = (item->flags & ~kMenuGrayBits) | (enable & kMenuGrayBits);
-    return static_cast<std::int32_t>(previous);
-}
+    // Dialogs.
+    const res::DialogTemplate* tpl = nullptr;
+    HWND owner = nullptr;
+    DialogProc proc = nullptr;
+    std::vector<HWND> children;
+    bool iconic = false;
+    bool acceptsDrops = false;
+    bool ended = false;
+    std::intptr_t result = 0;
+    bool menuHandedOut = false;
+    std::vector<MenuItem> systemMenu;
+    int iconErasures = 0;
 
-// Replaces the item with that command; false when there is none.
-inline bool ModifyMenuItemByCommand(std::vector<MenuItem>& items, std::uint32_t command,
-                                    std::uint32_t flags, std::uintptr_t id, const char* text) {
-    MenuItem* item = FindMenuItem(items, command);
-    if (!item) return false;
-    *item = MakeMenuItem(flags, id, text);
-    return true;
-}
+    bool HasStyle(std::uint32_t bits) const { return tpl && (tpl->style & bits) == bits; }
+};
+
+// The window bookkeeping every backend does the same way: the window table, template and control
+// look-ups, the modal run of a dialog, the default dialog processing, the text, list-box,
+// combo-box and check messages, the system menu, the drops, and which windows may still take a
+// posted message. A backend overrides only what its window system does differently; the hooks
+// below tell it what changed so that it can show it.
+class WindowBackend : public IWindowSystem {
+public:
+    static constexpr std::uint32_t kMinimumTimerMs = 10;
+
+    WindowBackend() = default;
+    WindowBackend(const WindowBackend&) = delete;
+    WindowBackend& operator=(const WindowBackend&) = delete;
+
+    // A template of the caller's own, found before the program's; it must outlive this object.
+    void AddTemplate(const res::DialogTemplate& tpl);
+    // The system menu as the user would see it now (Restore and Minimize follow the window).
+    std::vector<MenuItem> SystemMenu(HWND hDlg) const;
+
+    std::intptr_t DialogBoxParamA(std::uint32_t templateId, HWND hWndParent, DialogProc proc,
+                                  std::intptr_t initParam) override;
+    std::int32_t EndDialog(HWND hDlg, std::intptr_t result) override;
+    HWND GetDlgItem(HWND hDlg, std::int32_t id) override;
+    std::int32_t GetDlgCtrlID(HWND hWnd) override;
+    std::intptr_t SendMessageA(HWND hWnd, std::uint32_t message, std::uintptr_t wParam,
+                               std::intptr_t lParam) override;
+    std::int32_t PostWindowMessage(HWND hWnd, std::uint32_t message, std::uintptr_t wParam,
+                                   std::intptr_t lParam) override;
+    std::intptr_t DefaultDialogProc(HWND hDlg, std::uint32_t message, std::uintptr_t wParam,
+                                    std::intptr_t lParam) override;
+    std::int32_t IsIconic(HWND hWnd) override;
+    HMENU GetSystemMenu(HWND hWnd, std::int32_t revert) override;
+    std::int32_t AppendMenuA(HMENU hMenu, std::uint32_t flags, std::uintptr_t idNewItem,
+                             const char* text) override;
+    std::int32_t EnableMenuItem(HMENU hMenu, std::uint32_t idItem, std::uint32_t enable) override;
+    std::int32_t ModifyMenuA(HMENU hMenu, std::uint32_t position, std::uint32_t flags,
+                             std::uintptr_t idNewItem, const char* text) override;
+    std::uint32_t DragQueryFileA(HDROP hDrop, std::uint32_t index, char* buffer,
+                                 std::uint32_t cch) override;
+    void DragFinish(HDROP hDrop) override;
+
+protected:
+    // Hooks. A new window of the backend's own kind.
+    virtual std::unique_ptr<BackendWindow> NewWindow() { return std::make_unique<BackendWindow>(); }
+    // The dialog's and each control's own part, once the bookkeeping knows them.
+    virtual void DialogCreated(BackendWindow&) {}
+    virtual void ControlCreated(BackendWindow& /*dlg*/, BackendWindow& /*ctl*/,
+                                const res::ControlTemplate&) {}
+    virtual void ControlsCreated(BackendWindow& /*dlg*/) {}
+    // Runs the dialog after WM_INITDIALOG (answered initAnswer) until it has ended.
+    virtual void RunDialog(BackendWindow& /*dlg*/, std::intptr_t /*initAnswer*/) {}
+    virtual void DialogEnded(BackendWindow&) {}
+    virtual void OwnerEnabledAgain(BackendWindow&) {}
+    // Called while the live windows' lock is held: the handles leave now.
+    virtual void DiscardPosted(const std::vector<HWND>&) {}
+    virtual void Destroying(BackendWindow& /*dlg*/) {}
+    // Queues a posted message; called while the live windows' lock is held.
+    virtual bool Enqueue(HWND, std::uint32_t, std::uintptr_t, std::intptr_t) { return false; }
+    virtual void SetIconic(BackendWindow&, bool /*iconic*/) {}
+    virtual void ShowText(BackendWindow&) {}
+    virtual void ShowRedraw(BackendWindow&) {}
+    virtual void ShowLines(BackendWindow&, ListChange) {}
+    virtual void ShowCheck(BackendWindow&) {}
+    // Something the program asked that this window system does not do.
+    virtual void Complain(const std::string&) {}
+
+    const res::DialogTemplate* FindTemplate(std::uint32_t id) const;
+    BackendWindow* Find(HWND hWnd) const;
+    BackendWindow* FindDialog(HWND hWnd) const;
+    BackendWindow* FindByMenu(HMENU hMenu) const;
+    BackendWindow* DialogOf(const BackendWindow& wnd) const;
+    // The innermost dialog running now, or null.
+    HWND ActiveDialog() const { return m_dialogStack.empty() ? nullptr : m_dialogStack.back(); }
+    // A window the window system made itself, known from now on (its dialog too).
+    BackendWindow& Adopt(HWND hWnd, HWND hDlg);
+    // Forgets a dialog and its controls.
+    void Forget(HWND hDlg);
+    BackendWindow& CreateDialogWindow(const res::DialogTemplate& tpl, HWND owner, DialogProc proc);
+    void DestroyDialog(BackendWindow& dlg);
+    // Destroys the dialogs still running, innermost first: for a backend's destructor.
+    void DestroyAll();
+    void ResetSystemMenu(BackendWindow& dlg);
+
+    std::intptr_t Deliver(BackendWindow& dlg, std::uint32_t message, std::uintptr_t wParam,
+                          std::intptr_t lParam);
+    // A posted message reaches its window only while its dialog runs.
+    bool DeliverPosted(HWND hWnd, std::uint32_t message, std::uintptr_t wParam,
+                       std::intptr_t lParam);
+    std::intptr_t ControlMessage(BackendWindow& ctl, std::uint32_t message, std::uintptr_t wParam,
+                                 std::intptr_t lParam);
+    std::optional<std::intptr_t> TextMessage(BackendWindow& wnd, std::uint32_t message,
+                                             std::uintptr_t wParam, std::intptr_t lParam);
+    std::intptr_t ListBoxMessage(BackendWindow& ctl, std::uint32_t message, std::uintptr_t wParam,
+                                 std::intptr_t lParam);
+    std::intptr_t ComboBoxMessage(BackendWindow& ctl, std::uint32_t message, std::uintptr_t wParam,
+                                  std::intptr_t lParam);
+    HDROP AddDrop(std::vector<std::string> paths);
+
+    // The platform's Move item: only where the window system moves windows through the menu.
+    bool m_menuHasMove = false;
+    // Guards the live windows and, in a backend that queues its posted messages, its queue.
+    mutable std::mutex m_liveMutex;
+
+private:
+    std::map<HWND, std::unique_ptr<BackendWindow>> m_windows;
+    std::vector<HWND> m_dialogStack;  // running dialogs, innermost last
+    std::uintptr_t m_nextHandle = 0x100;
+    std::vector<const res::DialogTemplate*> m_testTemplates;
+    std::map<HDROP, std::vector<std::string>> m_drops;
+    std::uintptr_t m_nextDrop = 0x10;
+    std::set<HWND> m_liveWindows;
+};
 
 }  // namespace qv

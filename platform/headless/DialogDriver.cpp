@@ -164,11 +164,10 @@ bool DialogDriver::PressCloseBox() {
 bool DialogDriver::Drop(const std::vector<std::string>& paths) {
     if (!CanAct()) return false;
     if (!Dialog()->acceptsDrops) return Refuse("the dialog does not accept dropped files");
-    auto hDrop = reinterpret_cast<HDROP>(++m_system.m_nextDrop);
-    m_system.m_drops[hDrop] = paths;
+    HDROP hDrop = m_system.AddDrop(paths);
     Send(WM_DROPFILES, reinterpret_cast<std::uintptr_t>(hDrop), 0);
     // Released here whether or not the program finished it, so a drop never outlives its message.
-    m_system.m_drops.erase(hDrop);
+    m_system.DragFinish(hDrop);
     return true;
 }
 
@@ -229,7 +228,8 @@ std::string DialogDriver::Text(std::int32_t id) const {
 
 std::vector<std::string> DialogDriver::Lines(std::int32_t id) const {
     HeadlessWindowSystem::Window* ctl = ControlOf(id);
-    return ctl ? ctl->lines : std::vector<std::string>();
+    if (!ctl) return {};
+    return std::vector<std::string>(ctl->lines.begin(), ctl->lines.end());
 }
 
 std::int32_t DialogDriver::Selection(std::int32_t id) const {
@@ -295,17 +295,7 @@ bool DialogDriver::HasTimer(std::uintptr_t id) const {
 }
 
 std::vector<MenuItem> DialogDriver::SystemMenu() const {
-    HeadlessWindowSystem::Window* dlg = Dialog();
-    if (!dlg) return {};
-    std::vector<MenuItem> items = dlg->systemMenu;
-    // The platform's own items follow the window's state, as a real menu does when it opens.
-    for (MenuItem& item : items) {
-        if (item.IsSeparator()) continue;
-        if ((item.id == SC_RESTORE && !dlg->iconic) || (item.id == SC_MINIMIZE && dlg->iconic)) {
-            item.flags |= MF_GRAYED;
-        }
-    }
-    return items;
+    return m_system.SystemMenu(m_hDlg);
 }
 
 std::optional<MenuItem> DialogDriver::SystemMenuItem(std::uint32_t command) const {

@@ -13,20 +13,13 @@
 namespace qv::headless {
 namespace {
 
-constexpr std::uint32_t kMenuByPosition = 0x0400;
 constexpr std::size_t kMaxPumpedPerCall = 100000;
 constexpr std::int32_t kMinimisedPosition = -32000;  // where the platform parks minimised windows
 constexpr std::int32_t kMinimisedWidth = 160;
 constexpr std::uintptr_t kIconBase = 0x7000;
 
-using res::ControlKind;
-
 std::string Describe(std::uint32_t templateId) {
     return "dialog " + std::to_string(templateId);
-}
-
-std::string ControlName(std::int32_t id) {
-    return "control " + std::to_string(id);
 }
 
 // The program's zero-separated filter back in the form it was written in: "d|p|d|p||".
@@ -92,18 +85,15 @@ std::size_t BoundedLength(const char* text, std::size_t max) {
     return end ? static_cast<std::size_t>(static_cast<const char*>(end) - text) : max;
 }
 
-bool IsButton(ControlKind kind) {
-    return kind == ControlKind::PushButton || kind == ControlKind::DefPushButton ||
-           kind == ControlKind::AutoCheckBox;
-}
-
 }  // namespace
 
 HeadlessWindowSystem::HeadlessWindowSystem()
     : m_onFailure([](const std::string& what) {
           std::fprintf(stderr, "headless window system: %s\n", what.c_str());
           std::abort();
-      }) {}
+      }) {
+    m_menuHasMove = true;
+}
 
 HeadlessWindowSystem::~HeadlessWindowSystem() = default;
 
@@ -116,10 +106,6 @@ void HeadlessWindowSystem::SetFailureHandler(std::function<void(const std::strin
 }
 
 // ---- Script
-
-void HeadlessWindowSystem::AddTemplate(const res::DialogTemplate& tpl) {
-    m_testTemplates.push_back(&tpl);
-}
 
 void HeadlessWindowSystem::OnDialog(std::uint32_t templateId, DialogHandler handler) {
     m_dialogHandlers[templateId].push_back(std::move(handler));
@@ -155,137 +141,50 @@ std::vector<std::string> HeadlessWindowSystem::UnusedScript() const {
 
 // ---- Windows
 
-const res::DialogTemplate* HeadlessWindowSystem::FindTemplate(std::uint32_t id) const {
-    for (const res::DialogTemplate* tpl : m_testTemplates) {
-        if (tpl->id == id) return tpl;
-    }
-    return res::FindDialogTemplate(id, UiLanguage());
-}
-
 HeadlessWindowSystem::Window* HeadlessWindowSystem::Find(HWND hWnd) const {
-    auto it = m_windows.find(hWnd);
-    return it == m_windows.end() ? nullptr : it->second.get();
+    return static_cast<Window*>(WindowBackend::Find(hWnd));
 }
 
 HeadlessWindowSystem::Window* HeadlessWindowSystem::FindDialog(HWND hWnd) const {
-    Window* w = Find(hWnd);
-    return w && w->isDialog ? w : nullptr;
+    return static_cast<Window*>(WindowBackend::FindDialog(hWnd));
 }
 
-// A dialog's menu and painting handles carry the dialog's own handle value.
-HeadlessWindowSystem::Window* HeadlessWindowSystem::FindByMenu(HMENU hMenu) const {
-    Window* w = FindDialog(reinterpret_cast<HWND>(hMenu));
-    return w && w->menuHandedOut ? w : nullptr;
+std::unique_ptr<BackendWindow> HeadlessWindowSystem::NewWindow() {
+    return std::make_unique<Window>();
 }
 
-HeadlessWindowSystem::Window* HeadlessWindowSystem::FindByDc(HDC hdc) const {
-    return FindDialog(reinterpret_cast<HWND>(hdc));
+void HeadlessWindowSystem::DialogCreated(BackendWindow& base) {
+    auto& dlg = static_cast<Window&>(base);
+    std::int32_t left = dlg.tpl->x * 2, top = dlg.tpl->y * 2;
+    dlg.rect = RECT{left, top, left + dlg.tpl->w * 2 + 2 * kFrame,
+                    top + dlg.tpl->h * 2 + 2 * kFrame + kCaption};
 }
 
-HeadlessWindowSystem::Window& HeadlessWindowSystem::CreateDialogWindow(
-    const res::DialogTemplate& tpl, HWND owner, DialogProc proc) {
-    auto dlg = std::make_unique<Window>();
-    dlg->handle = reinterpret_cast<HWND>(++m_nextHandle);
-    dlg->isDialog = true;
-    dlg->tpl = &tpl;
-    dlg->owner = owner;
-    dlg->proc = proc;
-    dlg->text = std::string(tpl.caption);
-    std::int32_t left = tpl.x * 2, top = tpl.y * 2;
-    dlg->rect =
-        RECT{left, top, left + tpl.w * 2 + 2 * kFrame, top + tpl.h * 2 + 2 * kFrame + kCaption};
-    ResetSystemMenu(*dlg);
-    Window& ref = *dlg;
-    m_windows[ref.handle] = std::move(dlg);
-    for (const res::ControlTemplate& ct : tpl.controls) CreateControl(ref, ct);
-    std::lock_guard<std::mutex> lock(m_queueMutex);
-    m_liveWindows.insert(ref.handle);
-    for (HWND child : ref.children) m_liveWindows.insert(child);
-    return ref;
+void HeadlessWindowSystem::ControlCreated(BackendWindow&, BackendWindow& base,
+                                          const res::ControlTemplate& ct) {
+    auto& ctl = static_cast<Window&>(base);
+    ctl.x = ct.x;
+    ctl.y = ct.y;
+    ctl.w = ct.w;
+    ctl.h = ct.h;
+    ctl.visible = (ct.style & res::kVisible) != 0;
 }
 
-void HeadlessWindowSystem::CreateControl(Window& dlg, const res::ControlTemplate& ct) {
-    auto ctl = std::make_unique<Window>();
-    ctl->handle = reinterpret_cast<HWND>(++m_nextHandle);
-    ctl->parent = dlg.handle;
-    ctl->id = ct.id;
-    ctl->kind = ct.kind;
-    ctl->x = ct.x;
-    ctl->y = ct.y;
-    ctl->w = ct.w;
-    ctl->h = ct.h;
-    bool hasLines = ct.kind == ControlKind::ListBox || ct.kind == ControlKind::ComboBox;
-    if (!hasLines) ctl->text = std::string(ct.caption);
-    for (std::string_view item : ct.items) ctl->lines.emplace_back(item);
-    ctl->enabled = (ct.style & res::kDisabled) == 0;
-    ctl->visible = (ct.style & res::kVisible) != 0;
-    dlg.children.push_back(ctl->handle);
-    m_windows[ctl->handle] = std::move(ctl);
+void HeadlessWindowSystem::DiscardPosted(const std::vector<HWND>& handles) {
+    std::erase_if(m_posted, [&handles](const Posted& p) {
+        return std::find(handles.begin(), handles.end(), p.hWnd) != handles.end();
+    });
 }
 
-void HeadlessWindowSystem::ResetSystemMenu(Window& dlg) {
-    dlg.systemMenu.clear();
-    if (!dlg.HasStyle(res::kDlgSysMenu)) return;
-    if (dlg.HasStyle(res::kDlgMinimizeBox)) {
-        dlg.systemMenu.push_back({SC_RESTORE, MF_STRING, "&Restore"});
-        dlg.systemMenu.push_back({SC_MOVE, MF_STRING, "&Move"});
-        dlg.systemMenu.push_back({SC_MINIMIZE, MF_STRING, "Mi&nimize"});
-    } else {
-        dlg.systemMenu.push_back({SC_MOVE, MF_STRING, "&Move"});
-    }
-    dlg.systemMenu.push_back({0, MF_SEPARATOR, ""});
-    dlg.systemMenu.push_back({SC_CLOSE, MF_STRING, "&Close"});
-}
-
-void HeadlessWindowSystem::DestroyDialog(Window& dlg) {
-    HWND hDlg = dlg.handle;
-    std::vector<HWND> handles = dlg.children;
-    handles.push_back(hDlg);
-    std::erase_if(m_timers, [hDlg](const Timer& t) { return t.hWnd == hDlg; });
-    {
-        // Whatever was still posted to it is discarded with the window.
-        std::lock_guard<std::mutex> lock(m_queueMutex);
-        std::erase_if(m_posted, [&handles](const Posted& p) {
-            return std::find(handles.begin(), handles.end(), p.hWnd) != handles.end();
-        });
-        for (HWND h : handles) m_liveWindows.erase(h);
-    }
-    for (HWND h : handles) m_windows.erase(h);
-}
-
-HWND HeadlessWindowSystem::ActiveDialog() const {
-    return m_dialogStack.empty() ? nullptr : m_dialogStack.back();
+void HeadlessWindowSystem::Destroying(BackendWindow& dlg) {
+    std::erase_if(m_timers, [&dlg](const Timer& t) { return t.hWnd == dlg.handle; });
 }
 
 DialogDriver HeadlessWindowSystem::Driver(HWND hDlg) {
     return DialogDriver(*this, hDlg);
 }
 
-std::intptr_t HeadlessWindowSystem::DialogBoxParamA(std::uint32_t templateId, HWND hWndParent,
-                                                    DialogProc proc, std::intptr_t initParam) {
-    const res::DialogTemplate* tpl = FindTemplate(templateId);
-    if (!tpl) {
-        Fail("no template for " + Describe(templateId));
-        return -1;
-    }
-    Window& dlg = CreateDialogWindow(*tpl, hWndParent, proc);
-    HWND hDlg = dlg.handle;
-    Window* owner = FindDialog(hWndParent);
-    bool ownerWasEnabled = owner && owner->enabled;
-    if (owner) owner->enabled = false;
-    m_dialogStack.push_back(hDlg);
-
-    Deliver(dlg, WM_INITDIALOG, 0, initParam);
-    if (!dlg.ended) RunHandler(dlg);
-
-    std::intptr_t result = dlg.result;
-    m_dialogStack.pop_back();
-    DestroyDialog(dlg);
-    if (Window* o = FindDialog(hWndParent); o && ownerWasEnabled) o->enabled = true;
-    return result;
-}
-
-void HeadlessWindowSystem::RunHandler(Window& dlg) {
+void HeadlessWindowSystem::RunDialog(BackendWindow& dlg, std::intptr_t) {
     std::uint32_t id = dlg.tpl->id;
     auto it = m_dialogHandlers.find(id);
     if (it == m_dialogHandlers.end() || it->second.empty()) {
@@ -303,176 +202,9 @@ void HeadlessWindowSystem::RunHandler(Window& dlg) {
     dlg.result = IDCANCEL;
 }
 
-std::int32_t HeadlessWindowSystem::EndDialog(HWND hDlg, std::intptr_t result) {
-    Window* dlg = FindDialog(hDlg);
-    if (!dlg) return 0;
-    dlg->ended = true;
-    dlg->result = result;
-    return 1;
-}
-
-HWND HeadlessWindowSystem::GetDlgItem(HWND hDlg, std::int32_t id) {
-    Window* dlg = FindDialog(hDlg);
-    if (!dlg) return nullptr;
-    for (HWND child : dlg->children) {
-        if (Find(child)->id == id) return child;
-    }
-    return nullptr;
-}
-
-std::int32_t HeadlessWindowSystem::GetDlgCtrlID(HWND hWnd) {
-    Window* w = Find(hWnd);
-    return w && !w->isDialog ? w->id : 0;
-}
-
 // ---- Messages
 
-std::intptr_t HeadlessWindowSystem::Deliver(Window& dlg, std::uint32_t message,
-                                            std::uintptr_t wParam, std::intptr_t lParam) {
-    HWND hDlg = dlg.handle;
-    std::intptr_t result = 0;
-    if (dlg.proc && dlg.proc(hDlg, message, wParam, lParam, &result)) return result;
-    return DefaultDialogProc(hDlg, message, wParam, lParam);
-}
-
-std::intptr_t HeadlessWindowSystem::SendMessageA(HWND hWnd, std::uint32_t message,
-                                                 std::uintptr_t wParam, std::intptr_t lParam) {
-    Window* w = Find(hWnd);
-    if (!w) return 0;
-    return w->isDialog ? Deliver(*w, message, wParam, lParam)
-                       : ControlMessage(*w, message, wParam, lParam);
-}
-
-std::intptr_t HeadlessWindowSystem::TextMessage(Window& wnd, std::uint32_t message,
-                                                std::uintptr_t wParam, std::intptr_t lParam,
-                                                bool* pHandled) {
-    *pHandled = true;
-    // A drop-down list shows its selected line as its text.
-    bool showsSelection = !wnd.isDialog && wnd.kind == ControlKind::ComboBox;
-    const std::string selected = showsSelection && InRange(wnd.selection, wnd.lines.size())
-                                     ? wnd.lines[static_cast<std::size_t>(wnd.selection)]
-                                     : std::string();
-    const std::string& shown = showsSelection ? selected : wnd.text;
-    switch (message) {
-        case WM_SETTEXT:
-            wnd.text = TextOf(lParam);
-            return 1;
-        case WM_GETTEXT:
-            return CopyText(shown, wParam, lParam);
-        case WM_GETTEXTLENGTH:
-            return static_cast<std::intptr_t>(shown.size());
-        case WM_SETREDRAW:
-            wnd.redraw = wParam != 0;
-            return 0;
-        default:
-            *pHandled = false;
-            return 0;
-    }
-}
-
-std::intptr_t HeadlessWindowSystem::ControlMessage(Window& ctl, std::uint32_t message,
-                                                   std::uintptr_t wParam, std::intptr_t lParam) {
-    bool handled = false;
-    std::intptr_t result = TextMessage(ctl, message, wParam, lParam, &handled);
-    if (handled) return result;
-    switch (ctl.kind) {
-        case ControlKind::ListBox:
-            return ListBoxMessage(ctl, message, wParam, lParam);
-        case ControlKind::ComboBox:
-            return ComboBoxMessage(ctl, message, wParam, lParam);
-        default:
-            break;
-    }
-    if (IsButton(ctl.kind) && message == BM_GETCHECK) {
-        return ctl.kind == ControlKind::AutoCheckBox ? ctl.check : BST_UNCHECKED;
-    }
-    if (IsButton(ctl.kind) && message == BM_SETCHECK) {
-        if (ctl.kind == ControlKind::AutoCheckBox) ctl.check = static_cast<std::int32_t>(wParam);
-        return 0;
-    }
-    char hex[16];
-    std::snprintf(hex, sizeof hex, "0x%04X", message);
-    Fail("message " + std::string(hex) + " sent to " + ControlName(ctl.id) +
-         " is not supported by the headless window system");
-    return 0;
-}
-
-std::intptr_t HeadlessWindowSystem::ListBoxMessage(Window& ctl, std::uint32_t message,
-                                                   std::uintptr_t wParam, std::intptr_t lParam) {
-    ListChange change;
-    if (auto result = ListBoxRules(ctl.lines, ctl.selection, message, wParam, lParam, change)) {
-        return *result;
-    }
-    Fail("list-box message " + std::to_string(message) + " is not supported");
-    return LB_ERR;
-}
-
-std::intptr_t HeadlessWindowSystem::ComboBoxMessage(Window& ctl, std::uint32_t message,
-                                                    std::uintptr_t wParam, std::intptr_t lParam) {
-    std::int32_t index = IndexOf(wParam);
-    switch (message) {
-        case CB_ADDSTRING:
-            ctl.lines.push_back(TextOf(lParam));
-            return static_cast<std::intptr_t>(ctl.lines.size() - 1);
-        case CB_GETCOUNT:
-            return static_cast<std::intptr_t>(ctl.lines.size());
-        case CB_GETCURSEL:
-            return ctl.selection;
-        case CB_SETCURSEL:
-            // Unlike a list box, a bad index also clears the selection.
-            if (!InRange(index, ctl.lines.size())) {
-                ctl.selection = -1;
-                return CB_ERR;
-            }
-            ctl.selection = index;
-            return index;
-        default:
-            break;
-    }
-    Fail("combo-box message " + std::to_string(message) + " is not supported");
-    return CB_ERR;
-}
-
-std::intptr_t HeadlessWindowSystem::DefaultDialogProc(HWND hDlg, std::uint32_t message,
-                                                      std::uintptr_t wParam, std::intptr_t lParam) {
-    Window* dlg = FindDialog(hDlg);
-    if (!dlg) return 0;
-    bool handled = false;
-    std::intptr_t result = TextMessage(*dlg, message, wParam, lParam, &handled);
-    if (handled) return result;
-    switch (message) {
-        case WM_SYSCOMMAND:
-            switch (wParam & 0xFFF0) {
-                case SC_CLOSE:
-                    return Deliver(*dlg, WM_CLOSE, 0, 0);
-                case SC_MINIMIZE:
-                    SetIconic(*dlg, true);
-                    return 0;
-                case SC_RESTORE:
-                    SetIconic(*dlg, false);
-                    return 0;
-                default:
-                    return 0;
-            }
-        case WM_CLOSE: {
-            HWND hCancel = GetDlgItem(hDlg, IDCANCEL);
-            Window* cancel = Find(hCancel);
-            if (cancel && !cancel->enabled) return 0;
-            return Deliver(*dlg, WM_COMMAND, MakeWParam(IDCANCEL, BN_CLICKED),
-                           reinterpret_cast<std::intptr_t>(hCancel));
-        }
-        case WM_DROPFILES:
-            DragFinish(reinterpret_cast<HDROP>(wParam));
-            return 0;
-        case WM_ICONERASEBKGND:
-            ++dlg->iconErasures;
-            return 1;
-        default:
-            return 0;
-    }
-}
-
-void HeadlessWindowSystem::SetIconic(Window& dlg, bool iconic) {
+void HeadlessWindowSystem::SetIconic(BackendWindow& dlg, bool iconic) {
     if (dlg.iconic == iconic) return;
     dlg.iconic = iconic;
     RECT client{};
@@ -481,19 +213,15 @@ void HeadlessWindowSystem::SetIconic(Window& dlg, bool iconic) {
     Deliver(dlg, WM_SIZE, iconic ? SIZE_MINIMIZED : SIZE_RESTORED, size);
 }
 
-std::int32_t HeadlessWindowSystem::PostWindowMessage(HWND hWnd, std::uint32_t message,
-                                                     std::uintptr_t wParam, std::intptr_t lParam) {
-    {
-        std::lock_guard<std::mutex> lock(m_queueMutex);
-        if (!m_liveWindows.count(hWnd)) return 0;
-        m_posted.push_back(Posted{hWnd, message, wParam, lParam});
-    }
+bool HeadlessWindowSystem::Enqueue(HWND hWnd, std::uint32_t message, std::uintptr_t wParam,
+                                   std::intptr_t lParam) {
+    m_posted.push_back(Posted{hWnd, message, wParam, lParam});
     m_queueSignal.notify_all();
-    return 1;
+    return true;
 }
 
 bool HeadlessWindowSystem::PopPosted(Posted* pPosted) {
-    std::lock_guard<std::mutex> lock(m_queueMutex);
+    std::lock_guard<std::mutex> lock(m_liveMutex);
     if (m_posted.empty()) return false;
     *pPosted = m_posted.front();
     m_posted.pop_front();
@@ -504,14 +232,7 @@ std::size_t HeadlessWindowSystem::PumpMessages() {
     std::size_t delivered = 0;
     Posted p{};
     while (PopPosted(&p)) {
-        Window* w = Find(p.hWnd);
-        Window* dlg = w ? (w->isDialog ? w : FindDialog(w->parent)) : nullptr;
-        if (!dlg || dlg->ended) continue;  // its modal run is over: the message dies with it
-        if (w->isDialog) {
-            Deliver(*w, p.message, p.wParam, p.lParam);
-        } else {
-            ControlMessage(*w, p.message, p.wParam, p.lParam);
-        }
+        if (!DeliverPosted(p.hWnd, p.message, p.wParam, p.lParam)) continue;
         if (++delivered >= kMaxPumpedPerCall) {
             Fail("messages keep being posted while pumping");
             break;
@@ -521,7 +242,7 @@ std::size_t HeadlessWindowSystem::PumpMessages() {
 }
 
 bool HeadlessWindowSystem::WaitForPostedMessage(std::chrono::milliseconds timeout) {
-    std::unique_lock<std::mutex> lock(m_queueMutex);
+    std::unique_lock<std::mutex> lock(m_liveMutex);
     return m_queueSignal.wait_for(lock, timeout, [this] { return !m_posted.empty(); });
 }
 
@@ -597,11 +318,6 @@ std::int32_t HeadlessWindowSystem::ShowWindow(HWND hWnd, std::int32_t cmdShow) {
 std::int32_t HeadlessWindowSystem::IsWindowVisible(HWND hWnd) {
     Window* w = Find(hWnd);
     return w && w->visible ? 1 : 0;
-}
-
-std::int32_t HeadlessWindowSystem::IsIconic(HWND hWnd) {
-    Window* dlg = FindDialog(hWnd);
-    return dlg && dlg->iconic ? 1 : 0;
 }
 
 RECT HeadlessWindowSystem::WindowRectOf(const Window& wnd) const {
@@ -681,50 +397,6 @@ std::int32_t HeadlessWindowSystem::InvalidateRect(HWND hWnd, const RECT*, std::i
     return 1;
 }
 
-// ---- System menu
-
-HMENU HeadlessWindowSystem::GetSystemMenu(HWND hWnd, std::int32_t revert) {
-    Window* dlg = FindDialog(hWnd);
-    if (!dlg || !dlg->HasStyle(res::kDlgSysMenu)) return nullptr;
-    if (revert) {
-        ResetSystemMenu(*dlg);
-        return nullptr;
-    }
-    dlg->menuHandedOut = true;
-    return reinterpret_cast<HMENU>(hWnd);
-}
-
-std::int32_t HeadlessWindowSystem::AppendMenuA(HMENU hMenu, std::uint32_t flags,
-                                               std::uintptr_t idNewItem, const char* text) {
-    Window* dlg = FindByMenu(hMenu);
-    if (!dlg) return 0;
-    dlg->systemMenu.push_back(MakeMenuItem(flags, idNewItem, text));
-    return 1;
-}
-
-std::int32_t HeadlessWindowSystem::EnableMenuItem(HMENU hMenu, std::uint32_t idItem,
-                                                  std::uint32_t enable) {
-    Window* dlg = FindByMenu(hMenu);
-    if (!dlg) return -1;
-    if (enable & kMenuByPosition) {
-        Fail("menu items are addressed by command here, not by position");
-        return -1;
-    }
-    return EnableMenuItemByCommand(dlg->systemMenu, idItem, enable);
-}
-
-std::int32_t HeadlessWindowSystem::ModifyMenuA(HMENU hMenu, std::uint32_t position,
-                                               std::uint32_t flags, std::uintptr_t idNewItem,
-                                               const char* text) {
-    Window* dlg = FindByMenu(hMenu);
-    if (!dlg) return 0;
-    if (flags & kMenuByPosition) {
-        Fail("menu items are addressed by command here, not by position");
-        return 0;
-    }
-    return ModifyMenuItemByCommand(dlg->systemMenu, position, flags, idNewItem, text) ? 1 : 0;
-}
-
 // ---- Message boxes and file dialogs
 
 std::int32_t HeadlessWindowSystem::MessageBoxA(HWND hWndOwner, const char* text,
@@ -797,17 +469,6 @@ void HeadlessWindowSystem::DragAcceptFiles(HWND hWnd, std::int32_t accept) {
     if (Window* dlg = FindDialog(hWnd)) dlg->acceptsDrops = accept != 0;
 }
 
-std::uint32_t HeadlessWindowSystem::DragQueryFileA(HDROP hDrop, std::uint32_t index, char* buffer,
-                                                   std::uint32_t cch) {
-    auto it = m_drops.find(hDrop);
-    if (it == m_drops.end()) return 0;
-    return QueryDroppedPath(it->second, index, buffer, cch);
-}
-
-void HeadlessWindowSystem::DragFinish(HDROP hDrop) {
-    m_drops.erase(hDrop);
-}
-
 // ---- Icon and painting
 
 HICON HeadlessWindowSystem::LoadAppIcon(std::uint32_t resourceId) {
@@ -816,7 +477,7 @@ HICON HeadlessWindowSystem::LoadAppIcon(std::uint32_t resourceId) {
 }
 
 std::int32_t HeadlessWindowSystem::DrawIcon(HDC hdc, std::int32_t x, std::int32_t y, HICON hIcon) {
-    Window* dlg = FindByDc(hdc);
+    Window* dlg = FindDialog(reinterpret_cast<HWND>(hdc));  // a dialog's DC carries its handle
     if (!dlg || !hIcon) return 0;
     dlg->drawnIcons.push_back(DrawnIcon{hIcon, x, y});
     return 1;

@@ -34,7 +34,6 @@
 #include <memory>
 #include <mutex>
 #include <optional>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -74,7 +73,7 @@ struct DrawnIcon {
     std::int32_t y;
 };
 
-class HeadlessWindowSystem final : public IWindowSystem {
+class HeadlessWindowSystem final : public WindowBackend {
 public:
     // Screen and sizes of this window system: one dialog unit is two pixels each way.
     static constexpr std::int32_t kScreenWidth = 1280;
@@ -83,16 +82,11 @@ public:
     static constexpr std::int32_t kFrame = 3;     // border on each side
     static constexpr std::int32_t kCaption = 19;  // title bar below the top border
     static constexpr std::int32_t kMinimisedClient = 36;
-    static constexpr std::uint32_t kMinimumTimerMs = 10;
 
     HeadlessWindowSystem();
     ~HeadlessWindowSystem() override;
-    HeadlessWindowSystem(const HeadlessWindowSystem&) = delete;
-    HeadlessWindowSystem& operator=(const HeadlessWindowSystem&) = delete;
 
     // Script.
-    // A template of the test's own, found before the program's; it must outlive this object.
-    void AddTemplate(const res::DialogTemplate& tpl);
     // Queues the handler for the next opening of that template.
     void OnDialog(std::uint32_t templateId, DialogHandler handler);
     // Queues the answer (IDOK or IDCANCEL) of the next message box.
@@ -121,25 +115,13 @@ public:
     // A driver for a dialog that is open now.
     DialogDriver Driver(HWND hDlg);
     // The innermost dialog open now, or null.
-    HWND ActiveDialog() const;
+    using WindowBackend::ActiveDialog;
 
-    // IWindowSystem.
-    std::intptr_t DialogBoxParamA(std::uint32_t templateId, HWND hWndParent, DialogProc proc,
-                                  std::intptr_t initParam) override;
-    std::int32_t EndDialog(HWND hDlg, std::intptr_t result) override;
-    HWND GetDlgItem(HWND hDlg, std::int32_t id) override;
-    std::int32_t GetDlgCtrlID(HWND hWnd) override;
-    std::intptr_t SendMessageA(HWND hWnd, std::uint32_t message, std::uintptr_t wParam,
-                               std::intptr_t lParam) override;
-    std::int32_t PostWindowMessage(HWND hWnd, std::uint32_t message, std::uintptr_t wParam,
-                                   std::intptr_t lParam) override;
-    std::intptr_t DefaultDialogProc(HWND hDlg, std::uint32_t message, std::uintptr_t wParam,
-                                    std::intptr_t lParam) override;
+    // IWindowSystem: what this window system does its own way.
     std::int32_t EnableWindow(HWND hWnd, std::int32_t enable) override;
     std::int32_t IsWindowEnabled(HWND hWnd) override;
     std::int32_t ShowWindow(HWND hWnd, std::int32_t cmdShow) override;
     std::int32_t IsWindowVisible(HWND hWnd) override;
-    std::int32_t IsIconic(HWND hWnd) override;
     std::int32_t GetWindowRect(HWND hWnd, RECT* pRect) override;
     std::int32_t GetClientRect(HWND hWnd, RECT* pRect) override;
     std::int32_t SetWindowPos(HWND hWnd, HWND hWndInsertAfter, std::int32_t x, std::int32_t y,
@@ -148,20 +130,11 @@ public:
     std::int32_t InvalidateRect(HWND hWnd, const RECT* pRect, std::int32_t erase) override;
     std::uintptr_t SetTimer(HWND hWnd, std::uintptr_t id, std::uint32_t elapseMs) override;
     std::int32_t KillTimer(HWND hWnd, std::uintptr_t id) override;
-    HMENU GetSystemMenu(HWND hWnd, std::int32_t revert) override;
-    std::int32_t AppendMenuA(HMENU hMenu, std::uint32_t flags, std::uintptr_t idNewItem,
-                             const char* text) override;
-    std::int32_t EnableMenuItem(HMENU hMenu, std::uint32_t idItem, std::uint32_t enable) override;
-    std::int32_t ModifyMenuA(HMENU hMenu, std::uint32_t position, std::uint32_t flags,
-                             std::uintptr_t idNewItem, const char* text) override;
     std::int32_t MessageBoxA(HWND hWndOwner, const char* text, const char* caption,
                              std::uint32_t type) override;
     std::int32_t GetOpenFileNameA(OPENFILENAMEA* pOfn) override;
     std::int32_t GetSaveFileNameA(OPENFILENAMEA* pOfn) override;
     void DragAcceptFiles(HWND hWnd, std::int32_t accept) override;
-    std::uint32_t DragQueryFileA(HDROP hDrop, std::uint32_t index, char* buffer,
-                                 std::uint32_t cch) override;
-    void DragFinish(HDROP hDrop) override;
     HICON LoadAppIcon(std::uint32_t resourceId) override;
     std::int32_t DrawIcon(HDC hdc, std::int32_t x, std::int32_t y, HICON hIcon) override;
     std::int32_t GetSystemMetrics(std::int32_t index) override;
@@ -185,36 +158,26 @@ private:
         std::intptr_t lParam;
     };
 
+    // WindowBackend.
+    std::unique_ptr<BackendWindow> NewWindow() override;
+    void DialogCreated(BackendWindow& dlg) override;
+    void ControlCreated(BackendWindow& dlg, BackendWindow& ctl,
+                        const res::ControlTemplate& ct) override;
+    void RunDialog(BackendWindow& dlg, std::intptr_t initAnswer) override;
+    void DiscardPosted(const std::vector<HWND>& handles) override;
+    void Destroying(BackendWindow& dlg) override;
+    bool Enqueue(HWND hWnd, std::uint32_t message, std::uintptr_t wParam,
+                 std::intptr_t lParam) override;
+    void SetIconic(BackendWindow& dlg, bool iconic) override;
+    void Complain(const std::string& what) override { Fail(what); }
+
     void Fail(const std::string& what);
-    const res::DialogTemplate* FindTemplate(std::uint32_t id) const;
-    Window& CreateDialogWindow(const res::DialogTemplate& tpl, HWND owner, DialogProc proc);
-    void CreateControl(Window& dlg, const res::ControlTemplate& ct);
-    void RunHandler(Window& dlg);
-    void DestroyDialog(Window& dlg);
     Window* Find(HWND hWnd) const;
     Window* FindDialog(HWND hWnd) const;
-    Window* FindByMenu(HMENU hMenu) const;
-    Window* FindByDc(HDC hdc) const;
-    std::intptr_t Deliver(Window& dlg, std::uint32_t message, std::uintptr_t wParam,
-                          std::intptr_t lParam);
-    std::intptr_t ControlMessage(Window& ctl, std::uint32_t message, std::uintptr_t wParam,
-                                 std::intptr_t lParam);
-    std::intptr_t ListBoxMessage(Window& ctl, std::uint32_t message, std::uintptr_t wParam,
-                                 std::intptr_t lParam);
-    std::intptr_t ComboBoxMessage(Window& ctl, std::uint32_t message, std::uintptr_t wParam,
-                                  std::intptr_t lParam);
-    std::intptr_t TextMessage(Window& wnd, std::uint32_t message, std::uintptr_t wParam,
-                              std::intptr_t lParam, bool* pHandled);
-    void SetIconic(Window& dlg, bool iconic);
-    void ResetSystemMenu(Window& dlg);
     std::int32_t FileDialog(OPENFILENAMEA* pOfn, bool save);
     RECT WindowRectOf(const Window& wnd) const;
     bool PopPosted(Posted* pPosted);
 
-    std::map<HWND, std::unique_ptr<Window>> m_windows;
-    std::vector<HWND> m_dialogStack;  // open dialogs, innermost last
-    std::uintptr_t m_nextHandle = 0x100;
-    std::vector<const res::DialogTemplate*> m_testTemplates;
     std::map<std::uint32_t, std::deque<DialogHandler>> m_dialogHandlers;
     std::deque<std::int32_t> m_messageBoxAnswers;
     std::deque<std::optional<std::string>> m_fileAnswers;
@@ -226,14 +189,9 @@ private:
     std::uint64_t m_timerOrder = 0;
     std::vector<Timer> m_timers;
 
-    std::map<HDROP, std::vector<std::string>> m_drops;
-    std::uintptr_t m_nextDrop = 0x10;
-
-    // The only state other threads touch: the posted queue and which windows exist.
-    mutable std::mutex m_queueMutex;
+    // Posted from any thread, under the live windows' lock.
     std::condition_variable m_queueSignal;
     std::deque<Posted> m_posted;
-    std::set<HWND> m_liveWindows;
 };
 
 // Acts on one dialog as its user would, and reads what the user sees. Every act answers false,

@@ -1,12 +1,13 @@
 // The controls of a dialog: made from their template rows, and answering the control messages
 // the program sends, with the bytes it gave kept beside what Qt shows.
+#include <QAbstractListModel>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <algorithm>
@@ -43,11 +44,11 @@ Qt::FocusPolicy FocusFor(const res::ControlTemplate& ct) {
 // A list box that selects one line keeps it under every act of the user: Qt's own list would
 // drop it on a click below the last line or on Ctrl with the selected line (click or Space),
 // leaving the program's buttons on and nothing chosen.
-class ListBoxWidget final : public QListWidget {
+class ListBoxWidget final : public QListView {
 protected:
     QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
                                                          const QEvent* event) const override {
-        QItemSelectionModel::SelectionFlags command = QListWidget::selectionCommand(index, event);
+        QItemSelectionModel::SelectionFlags command = QListView::selectionCommand(index, event);
         if (!index.isValid() || command.testFlag(QItemSelectionModel::Deselect)) {
             return QItemSelectionModel::NoUpdate;
         }
@@ -55,7 +56,49 @@ protected:
     }
 };
 
-QListWidget* MakeListBox(const res::ControlTemplate& ct) {
+// The list box's lines as the view reads them: the program's own bytes, decoded only for the
+// lines on show, so that a line costs no item of Qt's. The view learns each change from Show.
+class LinesModel final : public QAbstractListModel {
+public:
+    LinesModel(const std::deque<std::string>& lines, QObject* parent)
+        : QAbstractListModel(parent), m_lines(lines), m_rows(static_cast<int>(lines.size())) {}
+
+    int rowCount(const QModelIndex& parent) const override { return parent.isValid() ? 0 : m_rows; }
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (role != Qt::DisplayRole || !InRange(index.row(), m_lines.size())) return {};
+        return ToDisplay(m_lines[static_cast<std::size_t>(index.row())]);
+    }
+
+    void Show(ListChange change) {
+        switch (change.kind) {
+            case ListChange::Added:
+            case ListChange::Inserted:
+                beginInsertRows({}, change.index, change.index);
+                ++m_rows;
+                endInsertRows();
+                break;
+            case ListChange::Deleted:
+                beginRemoveRows({}, change.index, change.index);
+                --m_rows;
+                endRemoveRows();
+                break;
+            case ListChange::Reset:
+            case ListChange::Refilled:
+                beginResetModel();
+                m_rows = static_cast<int>(m_lines.size());
+                endResetModel();
+                break;
+            default:
+                break;
+        }
+    }
+
+private:
+    const std::deque<std::string>& m_lines;
+    int m_rows;  // the rows the view knows of
+};
+
+QListView* MakeListBox(const res::ControlTemplate& ct) {
     auto* list = new ListBoxWidget;
     list->setSelectionMode(QAbstractItemView::SingleSelection);
     // Every line is one line of the same font: without this the view measures each of them
@@ -118,18 +161,11 @@ QWidget* MakeWidget(const res::ControlTemplate& ct, const QIcon& icon, int iconP
 
 }  // namespace
 
-void QtWindowSystem::CreateControl(Window& dlg, const res::ControlTemplate& ct) {
-    auto ctl = std::make_unique<Window>();
-    HWND hCtl = reinterpret_cast<HWND>(++m_nextHandle);
-    ctl->handle = hCtl;
-    ctl->parent = dlg.handle;
-    ctl->id = ct.id;
-    ctl->kind = ct.kind;
-    ctl->style = ct.style;
-    bool hasLines = ct.kind == ControlKind::ListBox || ct.kind == ControlKind::ComboBox;
-    if (!hasLines) ctl->text = std::string(ct.caption);
-    for (std::string_view item : ct.items) ctl->lines.emplace_back(item);
-
+void QtWindowSystem::ControlCreated(BackendWindow& base, BackendWindow& baseCtl,
+                                    const res::ControlTemplate& ct) {
+    auto& dlg = static_cast<Window&>(base);
+    auto* ctl = static_cast<Window*>(&baseCtl);
+    HWND hCtl = ctl->handle;
     constexpr int kIconPixels = 32;
     QWidget* widget = MakeWidget(ct, *m_icon, kIconPixels);
     widget->setParent(dlg.widget);
@@ -152,21 +188,27 @@ void QtWindowSystem::CreateControl(Window& dlg, const res::ControlTemplate& ct) 
         case ControlKind::PushButton:
         case ControlKind::DefPushButton:
         case ControlKind::AutoCheckBox:
+            // The program's own changes block the signals: these are the user's.
+            QObject::connect(static_cast<QAbstractButton*>(widget), &QAbstractButton::toggled,
+                             widget, [this, hCtl](bool on) {
+                                 if (Window* w = Find(hCtl)) w->check = on ? BST_CHECKED : 0;
+                             });
             // clicked comes from the user only, after a check box has toggled.
             QObject::connect(static_cast<QAbstractButton*>(widget), &QAbstractButton::clicked,
                              widget, [this, hCtl] { Command(hCtl, BN_CLICKED); });
             break;
         case ControlKind::ListBox: {
-            auto* list = static_cast<QListWidget*>(widget);
+            auto* list = static_cast<QListView*>(widget);
+            list->setModel(new LinesModel(ctl->lines, list));
             bool notify = (ct.style & res::kListNotify) != 0;
             // The program's own changes block the list's signals, so these are the user's.
             // (The current row alone is no choice: the list sets it when it gets the focus.)
-            QObject::connect(list, &QListWidget::itemSelectionChanged, list, [this, hCtl, notify] {
+            QItemSelectionModel* selection = list->selectionModel();
+            QObject::connect(selection, &QItemSelectionModel::selectionChanged, list, [=, this] {
                 Window* w = Find(hCtl);
                 if (!w || !w->widget) return;
-                auto* view = static_cast<QListWidget*>(w->widget.data());
-                QList<QListWidgetItem*> chosen = view->selectedItems();
-                int row = chosen.isEmpty() ? -1 : view->row(chosen.front());
+                QModelIndexList chosen = selection->selectedRows();
+                int row = chosen.isEmpty() ? -1 : chosen.front().row();
                 if (row == w->selection) return;
                 w->selection = row;
                 if (notify && row >= 0) Command(hCtl, LBN_SELCHANGE);
@@ -183,13 +225,15 @@ void QtWindowSystem::CreateControl(Window& dlg, const res::ControlTemplate& ct) 
                                  if (!w || index.row() != w->rowAtPress) return;
                                  if (notify) Command(hCtl, LBN_SELCHANGE);
                              });
-            for (const std::string& line : ctl->lines) list->addItem(ToDisplay(line));
             break;
         }
         case ControlKind::ComboBox: {
             auto* combo = static_cast<QComboBox*>(widget);
             for (const std::string& line : ctl->lines) combo->addItem(ToDisplay(line));
             combo->setCurrentIndex(-1);
+            QObject::connect(combo, &QComboBox::currentIndexChanged, combo, [this, hCtl](int i) {
+                if (Window* w = Find(hCtl)) w->selection = i;
+            });
             // activated comes from the user only, also when the same item is chosen again.
             QObject::connect(combo, &QComboBox::activated, combo,
                              [this, hCtl] { Command(hCtl, CBN_SELCHANGE); });
@@ -207,13 +251,10 @@ void QtWindowSystem::CreateControl(Window& dlg, const res::ControlTemplate& ct) 
         default:
             break;
     }
-    Window& ref = *ctl;
-    dlg.children.push_back(hCtl);
-    m_windows[hCtl] = std::move(ctl);
-    ShowText(ref);
+    ShowText(*ctl);
 }
 
-void QtWindowSystem::SetUpKeyboard(Window& dlg) {
+void QtWindowSystem::ControlsCreated(BackendWindow& dlg) {
     std::vector<Window*> controls;
     for (HWND child : dlg.children) controls.push_back(Find(child));
     QWidget* previous = nullptr;
@@ -236,7 +277,8 @@ void QtWindowSystem::SetUpKeyboard(Window& dlg) {
     }
 }
 
-void QtWindowSystem::ShowText(Window& wnd) {
+void QtWindowSystem::ShowText(BackendWindow& base) {
+    auto& wnd = static_cast<Window&>(base);
     QWidget* widget = wnd.widget;
     if (!widget) return;
     if (wnd.isDialog) {
@@ -267,137 +309,45 @@ void QtWindowSystem::ShowText(Window& wnd) {
     }
 }
 
-std::intptr_t QtWindowSystem::TextMessage(Window& wnd, std::uint32_t message, std::uintptr_t wParam,
-                                          std::intptr_t lParam, bool* pHandled) {
-    *pHandled = true;
-    // A drop-down list shows its chosen line as its text.
-    const bool isCombo = !wnd.isDialog && wnd.kind == ControlKind::ComboBox;
-    std::string selected;
-    if (isCombo && wnd.widget) {
-        std::int32_t index = static_cast<QComboBox*>(wnd.widget.data())->currentIndex();
-        if (InRange(index, wnd.lines.size())) selected = wnd.lines[static_cast<std::size_t>(index)];
-    }
-    const std::string& shown = isCombo ? selected : wnd.text;
-    switch (message) {
-        case WM_SETTEXT:
-            wnd.text = TextOf(lParam);
-            ShowText(wnd);
-            return 1;
-        case WM_GETTEXT:
-            return CopyText(shown, wParam, lParam);
-        case WM_GETTEXTLENGTH:
-            return static_cast<std::intptr_t>(shown.size());
-        case WM_SETREDRAW:
-            wnd.redraw = wParam != 0;
-            if (wnd.widget) wnd.widget->setUpdatesEnabled(wnd.redraw);
-            return 0;
-        default:
-            *pHandled = false;
-            return 0;
-    }
+void QtWindowSystem::ShowRedraw(BackendWindow& wnd) {
+    if (QWidget* widget = static_cast<Window&>(wnd).widget) widget->setUpdatesEnabled(wnd.redraw);
 }
 
-std::intptr_t QtWindowSystem::ControlMessage(Window& ctl, std::uint32_t message,
-                                             std::uintptr_t wParam, std::intptr_t lParam) {
-    bool handled = false;
-    std::intptr_t result = TextMessage(ctl, message, wParam, lParam, &handled);
-    if (handled) return result;
-    switch (ctl.kind) {
-        case ControlKind::ListBox:
-            return ListBoxMessage(ctl, message, wParam, lParam);
-        case ControlKind::ComboBox:
-            return ComboBoxMessage(ctl, message, wParam, lParam);
-        default:
-            break;
-    }
-    auto* check = ctl.kind == ControlKind::AutoCheckBox ? static_cast<QCheckBox*>(ctl.widget.data())
-                                                        : nullptr;
-    if (message == BM_GETCHECK) {
-        return check && check->isChecked() ? BST_CHECKED : BST_UNCHECKED;
-    }
-    if (message == BM_SETCHECK) {
-        if (check) {
-            QSignalBlocker blocker(check);
-            check->setChecked(wParam == BST_CHECKED);
-        }
-        return 0;
-    }
-    return 0;
+void QtWindowSystem::ShowCheck(BackendWindow& ctl) {
+    auto* check = qobject_cast<QCheckBox*>(static_cast<Window&>(ctl).widget.data());
+    if (!check) return;
+    QSignalBlocker blocker(check);
+    check->setChecked(ctl.check == BST_CHECKED);
 }
 
 void QtWindowSystem::SyncListSelection(Window& ctl, bool scroll) {
-    auto* list = static_cast<QListWidget*>(ctl.widget.data());
+    auto* list = static_cast<QListView*>(ctl.widget.data());
     if (!list) return;
-    QSignalBlocker blocker(list);
     if (ctl.selection < 0) {
-        list->setCurrentRow(-1);
+        list->setCurrentIndex({});
         list->clearSelection();
         return;
     }
-    list->setCurrentRow(ctl.selection);
-    if (scroll) list->scrollToItem(list->item(ctl.selection));
+    QModelIndex index = list->model()->index(ctl.selection, 0);
+    list->setCurrentIndex(index);
+    if (scroll) list->scrollTo(index);
 }
 
-std::intptr_t QtWindowSystem::ListBoxMessage(Window& ctl, std::uint32_t message,
-                                             std::uintptr_t wParam, std::intptr_t lParam) {
-    auto* list = static_cast<QListWidget*>(ctl.widget.data());
-    if (!list) return LB_ERR;
+// The widget follows the lines and the selection; the program's own changes notify nothing.
+void QtWindowSystem::ShowLines(BackendWindow& base, ListChange change) {
+    auto& ctl = static_cast<Window&>(base);
+    if (auto* combo = qobject_cast<QComboBox*>(ctl.widget.data())) {
+        QSignalBlocker blocker(combo);
+        if (change.kind == ListChange::Added) combo->addItem(ToDisplay(ctl.lines.back()));
+        if (change.kind == ListChange::Selected) combo->setCurrentIndex(ctl.selection);
+        return;
+    }
+    auto* list = qobject_cast<QListView*>(ctl.widget.data());
+    if (!list) return;
     QSignalBlocker blocker(list);
-    ListChange change;
-    std::optional<std::intptr_t> result =
-        ListBoxRules(ctl.lines, ctl.selection, message, wParam, lParam, change);
-    if (!result) return LB_ERR;
-    // The widget mirrors the lines; the program's own changes notify nothing.
-    const auto at = static_cast<std::size_t>(change.index);
-    switch (change.kind) {
-        case ListChange::Added:
-            list->addItem(ToDisplay(ctl.lines.back()));
-            break;
-        case ListChange::Inserted:
-            list->insertItem(change.index, ToDisplay(ctl.lines[at]));
-            break;
-        case ListChange::Deleted:
-            delete list->takeItem(change.index);
-            break;
-        case ListChange::Reset:
-            list->clear();
-            break;
-        case ListChange::Selected:
-        case ListChange::None:
-            break;
-    }
-    if (change.kind != ListChange::None) {
-        SyncListSelection(ctl, change.kind == ListChange::Selected && change.index >= 0);
-    }
-    return *result;
-}
-
-std::intptr_t QtWindowSystem::ComboBoxMessage(Window& ctl, std::uint32_t message,
-                                              std::uintptr_t wParam, std::intptr_t lParam) {
-    auto* combo = static_cast<QComboBox*>(ctl.widget.data());
-    if (!combo) return CB_ERR;
-    QSignalBlocker blocker(combo);
-    std::int32_t index = IndexOf(wParam);
-    switch (message) {
-        case CB_ADDSTRING:
-            ctl.lines.push_back(TextOf(lParam));
-            combo->addItem(ToDisplay(ctl.lines.back()));
-            return static_cast<std::intptr_t>(ctl.lines.size() - 1);
-        case CB_GETCOUNT:
-            return static_cast<std::intptr_t>(ctl.lines.size());
-        case CB_GETCURSEL:
-            return combo->currentIndex() < 0 ? CB_ERR : combo->currentIndex();
-        case CB_SETCURSEL:
-            // Unlike a list box, a bad index also clears the selection.
-            if (!InRange(index, ctl.lines.size())) {
-                combo->setCurrentIndex(-1);
-                return CB_ERR;
-            }
-            combo->setCurrentIndex(index);
-            return index;
-        default:
-            return CB_ERR;
-    }
+    QSignalBlocker selectionBlocker(list->selectionModel());
+    static_cast<LinesModel*>(list->model())->Show(change);
+    SyncListSelection(ctl, change.kind == ListChange::Selected && change.index >= 0);
 }
 
 }  // namespace qv::qtui

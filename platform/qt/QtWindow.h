@@ -5,52 +5,26 @@
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
-#include <deque>
+#include <map>
+#include <memory>
 
 #include "platform/qt/QtDialogUnits.h"
 #include "platform/qt/QtWindowSystem.h"
 
 namespace qv::qtui {
 
-struct QtWindowSystem::Window {
-    HWND handle = nullptr;
-    bool isDialog = false;
+struct QtWindowSystem::Window : BackendWindow {
     QPointer<QWidget> widget;
-    std::string text;  // the caption or control text, as the program gave it
-
-    // Controls.
-    HWND parent = nullptr;
-    std::int32_t id = 0;
-    res::ControlKind kind = res::ControlKind::LText;
-    std::uint32_t style = 0;
-    // List lines as the program gave them; a refill deletes line 0 over and over.
-    std::deque<std::string> lines;
-    std::int32_t selection = -1;   // the list's selection; the widget follows it
-    std::int32_t rowAtPress = -1;  // the selection when the mouse went down on the list
-    bool redraw = true;
-    int invalidations = 0;
+    std::int32_t rowAtPress = -1;  // the list's selection when the mouse went down on it
 
     // Dialogs.
-    const res::DialogTemplate* tpl = nullptr;
-    HWND owner = nullptr;
-    DialogProc proc = nullptr;
-    std::vector<HWND> children;
     BaseUnits units{};
-    bool enabled = true;  // input also stops while a dialog it owns runs, which Qt enforces
-    bool iconic = false;
-    bool acceptsDrops = false;
     bool positioned = false;  // the program placed it before it was first shown
     // Centred before the window manager framed it: centred again, frame and all, once it has.
     bool centreWhenFramed = false;
     HWND centreOver = nullptr;
-    bool ended = false;
-    std::intptr_t result = 0;
     QEventLoop* loop = nullptr;
-    bool menuHandedOut = false;
-    std::vector<MenuItem> systemMenu;
     std::map<std::uintptr_t, std::unique_ptr<QTimer>> timers;
-
-    bool HasStyle(std::uint32_t bits) const { return tpl && (tpl->style & bits) == bits; }
 };
 
 // The top-level widget of a dialog: turns the user's keys, close box, minimising, right clicks and

@@ -29,8 +29,6 @@ namespace {
 
 constexpr std::uintptr_t kIconBase = 0x7000;
 constexpr std::int32_t kIconPixels = 32;
-constexpr std::uint32_t kMenuByPosition = 0x0400;
-constexpr std::uint32_t kMinimumTimerMs = 10;
 
 QIcon LoadIcon() {
     QByteArray data(reinterpret_cast<const char*>(kIconData), static_cast<qsizetype>(kIconSize));
@@ -75,18 +73,10 @@ QtWindowSystem::QtWindowSystem()
 }
 
 QtWindowSystem::~QtWindowSystem() {
-    std::vector<Window*> dialogs;
-    for (auto& [handle, wnd] : m_windows) {
-        if (wnd->isDialog) dialogs.push_back(wnd.get());
-    }
-    for (Window* dlg : dialogs) DestroyDialog(*dlg);
+    DestroyAll();
 }
 
 // ---- For tests and tools
-
-void QtWindowSystem::AddTemplate(const res::DialogTemplate& tpl) {
-    m_testTemplates.push_back(&tpl);
-}
 
 void QtWindowSystem::SetDialogShownHook(DialogShownHook hook) {
     m_onShown = std::move(hook);
@@ -102,19 +92,6 @@ bool QtWindowSystem::GetBaseUnits(HWND hDlg, BaseUnits* pUnits) const {
     if (!dlg || !pUnits) return false;
     *pUnits = dlg->units;
     return true;
-}
-
-std::vector<MenuItem> QtWindowSystem::SystemMenu(HWND hDlg) const {
-    Window* dlg = FindDialog(hDlg);
-    if (!dlg) return {};
-    std::vector<MenuItem> items = dlg->systemMenu;
-    for (MenuItem& item : items) {
-        if (item.IsSeparator()) continue;
-        if ((item.id == SC_RESTORE && !dlg->iconic) || (item.id == SC_MINIMIZE && dlg->iconic)) {
-            item.flags |= MF_GRAYED;
-        }
-    }
-    return items;
 }
 
 bool QtWindowSystem::HasEnded(HWND hDlg) const {
@@ -138,47 +115,30 @@ const QIcon& QtWindowSystem::AppIcon() const {
 
 // ---- Windows
 
-const res::DialogTemplate* QtWindowSystem::FindTemplate(std::uint32_t id) const {
-    for (const res::DialogTemplate* tpl : m_testTemplates) {
-        if (tpl->id == id) return tpl;
-    }
-    return res::FindDialogTemplate(id, UiLanguage());
-}
-
 QtWindowSystem::Window* QtWindowSystem::Find(HWND hWnd) const {
-    auto it = m_windows.find(hWnd);
-    return it == m_windows.end() ? nullptr : it->second.get();
+    return static_cast<Window*>(WindowBackend::Find(hWnd));
 }
 
 QtWindowSystem::Window* QtWindowSystem::FindDialog(HWND hWnd) const {
-    Window* w = Find(hWnd);
-    return w && w->isDialog ? w : nullptr;
+    return static_cast<Window*>(WindowBackend::FindDialog(hWnd));
 }
 
-// A dialog's menu handle carries the dialog's own handle value.
-QtWindowSystem::Window* QtWindowSystem::FindByMenu(HMENU hMenu) const {
-    Window* w = FindDialog(reinterpret_cast<HWND>(hMenu));
-    return w && w->menuHandedOut ? w : nullptr;
+std::unique_ptr<BackendWindow> QtWindowSystem::NewWindow() {
+    return std::make_unique<Window>();
 }
 
 QtWindowSystem::Window* QtWindowSystem::DialogOf(const Window& wnd) const {
-    return wnd.isDialog ? const_cast<Window*>(&wnd) : FindDialog(wnd.parent);
+    return static_cast<Window*>(WindowBackend::DialogOf(wnd));
 }
 
 bool QtWindowSystem::TakesInput(const Window& dlg) const {
     return !dlg.ended && dlg.enabled && dlg.widget;
 }
 
-QtWindowSystem::Window& QtWindowSystem::CreateDialogWindow(const res::DialogTemplate& tpl,
-                                                           HWND owner, DialogProc proc) {
-    auto dlg = std::make_unique<Window>();
-    dlg->handle = reinterpret_cast<HWND>(++m_nextHandle);
-    dlg->isDialog = true;
-    dlg->tpl = &tpl;
-    dlg->owner = owner;
-    dlg->proc = proc;
-    dlg->text = std::string(tpl.caption);
-    Window* ownerWnd = FindDialog(owner);
+void QtWindowSystem::DialogCreated(BackendWindow& base) {
+    auto* dlg = static_cast<Window*>(&base);
+    const res::DialogTemplate& tpl = *dlg->tpl;
+    Window* ownerWnd = FindDialog(dlg->owner);
     QWidget* ownerWidget = ownerWnd ? ownerWnd->widget.data() : nullptr;
 
     // An owned dialog is a dialog to the desktop; the program's own window is a normal window, so
@@ -196,28 +156,6 @@ QtWindowSystem::Window& QtWindowSystem::CreateDialogWindow(const res::DialogTemp
     widget->setWindowIcon(*m_icon);
     if (ownerWidget) widget->setWindowModality(Qt::ApplicationModal);
     dlg->widget = widget;
-    ResetSystemMenu(*dlg);
-
-    Window& ref = *dlg;
-    m_windows[ref.handle] = std::move(dlg);
-    for (const res::ControlTemplate& ct : tpl.controls) CreateControl(ref, ct);
-    SetUpKeyboard(ref);
-    std::lock_guard<std::mutex> lock(m_liveMutex);
-    m_liveWindows.insert(ref.handle);
-    for (HWND child : ref.children) m_liveWindows.insert(child);
-    return ref;
-}
-
-void QtWindowSystem::ResetSystemMenu(Window& dlg) {
-    dlg.systemMenu.clear();
-    if (!dlg.HasStyle(res::kDlgSysMenu)) return;
-    // No Move: a window manager moves windows by their title bar.
-    if (dlg.HasStyle(res::kDlgMinimizeBox)) {
-        dlg.systemMenu.push_back({SC_RESTORE, MF_STRING, "&Restore"});
-        dlg.systemMenu.push_back({SC_MINIMIZE, MF_STRING, "Mi&nimize"});
-        dlg.systemMenu.push_back({0, MF_SEPARATOR, ""});
-    }
-    dlg.systemMenu.push_back({SC_CLOSE, MF_STRING, "&Close"});
 }
 
 void QtWindowSystem::ShowDialog(Window& dlg, bool focusFirst) {
@@ -237,7 +175,9 @@ void QtWindowSystem::ShowDialog(Window& dlg, bool focusFirst) {
     }
 }
 
-void QtWindowSystem::RunModalLoop(Window& dlg) {
+void QtWindowSystem::RunDialog(BackendWindow& base, std::intptr_t initAnswer) {
+    auto& dlg = static_cast<Window&>(base);
+    ShowDialog(dlg, initAnswer != 0);
     QEventLoop loop;
     dlg.loop = &loop;
     if (m_onShown) m_onShown(dlg.handle, dlg.tpl->id);
@@ -250,77 +190,24 @@ void QtWindowSystem::RunModalLoop(Window& dlg) {
     }
 }
 
-void QtWindowSystem::DestroyDialog(Window& dlg) {
-    HWND hDlg = dlg.handle;
-    std::vector<HWND> handles = dlg.children;
-    handles.push_back(hDlg);
-    {
-        std::lock_guard<std::mutex> lock(m_liveMutex);
-        for (HWND h : handles) m_liveWindows.erase(h);
-    }
+void QtWindowSystem::DialogEnded(BackendWindow& dlg) {
+    if (QEventLoop* loop = static_cast<Window&>(dlg).loop) loop->quit();
+}
+
+void QtWindowSystem::OwnerEnabledAgain(BackendWindow& owner) {
+    if (QWidget* widget = static_cast<Window&>(owner).widget) widget->activateWindow();
+}
+
+void QtWindowSystem::Destroying(BackendWindow& base) {
+    auto& dlg = static_cast<Window&>(base);
     dlg.timers.clear();
     if (QWidget* widget = dlg.widget.data()) {
         widget->hide();
         delete widget;
     }
-    for (HWND h : handles) m_windows.erase(h);
-}
-
-std::intptr_t QtWindowSystem::DialogBoxParamA(std::uint32_t templateId, HWND hWndParent,
-                                              DialogProc proc, std::intptr_t initParam) {
-    const res::DialogTemplate* tpl = FindTemplate(templateId);
-    if (!tpl || !proc) return -1;
-    Window& dlg = CreateDialogWindow(*tpl, hWndParent, proc);
-    Window* owner = FindDialog(hWndParent);
-    bool ownerWasEnabled = owner && owner->enabled;
-    if (owner) owner->enabled = false;
-
-    std::intptr_t focusFirst = Deliver(dlg, WM_INITDIALOG, 0, initParam);
-    if (!dlg.ended) {
-        ShowDialog(dlg, focusFirst != 0);
-        RunModalLoop(dlg);
-    }
-    std::intptr_t result = dlg.result;
-    DestroyDialog(dlg);
-    if (Window* o = FindDialog(hWndParent); o && ownerWasEnabled) {
-        o->enabled = true;
-        if (o->widget) o->widget->activateWindow();
-    }
-    return result;
-}
-
-std::int32_t QtWindowSystem::EndDialog(HWND hDlg, std::intptr_t result) {
-    Window* dlg = FindDialog(hDlg);
-    if (!dlg) return 0;
-    dlg->ended = true;
-    dlg->result = result;
-    if (dlg->loop) dlg->loop->quit();
-    return 1;
-}
-
-HWND QtWindowSystem::GetDlgItem(HWND hDlg, std::int32_t id) {
-    Window* dlg = FindDialog(hDlg);
-    if (!dlg) return nullptr;
-    for (HWND child : dlg->children) {
-        if (Find(child)->id == id) return child;
-    }
-    return nullptr;
-}
-
-std::int32_t QtWindowSystem::GetDlgCtrlID(HWND hWnd) {
-    Window* w = Find(hWnd);
-    return w && !w->isDialog ? w->id : 0;
 }
 
 // ---- Messages
-
-std::intptr_t QtWindowSystem::Deliver(Window& dlg, std::uint32_t message, std::uintptr_t wParam,
-                                      std::intptr_t lParam) {
-    HWND hDlg = dlg.handle;
-    std::intptr_t result = 0;
-    if (dlg.proc && dlg.proc(hDlg, message, wParam, lParam, &result)) return result;
-    return DefaultDialogProc(hDlg, message, wParam, lParam);
-}
 
 void QtWindowSystem::Command(HWND hCtl, std::uint32_t code) {
     Window* ctl = Find(hCtl);
@@ -330,69 +217,20 @@ void QtWindowSystem::Command(HWND hCtl, std::uint32_t code) {
             reinterpret_cast<std::intptr_t>(hCtl));
 }
 
-std::intptr_t QtWindowSystem::SendMessageA(HWND hWnd, std::uint32_t message, std::uintptr_t wParam,
-                                           std::intptr_t lParam) {
-    Window* w = Find(hWnd);
-    if (!w) return 0;
-    return w->isDialog ? Deliver(*w, message, wParam, lParam)
-                       : ControlMessage(*w, message, wParam, lParam);
-}
-
-std::int32_t QtWindowSystem::PostWindowMessage(HWND hWnd, std::uint32_t message,
-                                               std::uintptr_t wParam, std::intptr_t lParam) {
-    std::lock_guard<std::mutex> lock(m_liveMutex);
-    if (!m_liveWindows.count(hWnd)) return 0;
+bool QtWindowSystem::Enqueue(HWND hWnd, std::uint32_t message, std::uintptr_t wParam,
+                             std::intptr_t lParam) {
     // postEvent is safe from any thread and keeps the posting order.
     QCoreApplication::postEvent(m_receiver.get(), new PostedEvent(hWnd, message, wParam, lParam));
-    return 1;
+    return true;
 }
 
-void QtWindowSystem::DeliverPosted(HWND hWnd, std::uint32_t message, std::uintptr_t wParam,
-                                   std::intptr_t lParam) {
-    Window* w = Find(hWnd);
-    Window* dlg = w ? DialogOf(*w) : nullptr;
-    if (!dlg || dlg->ended) return;  // its modal run is over: the message dies with it
-    if (w->isDialog) {
-        Deliver(*w, message, wParam, lParam);
+void QtWindowSystem::SetIconic(BackendWindow& dlg, bool iconic) {
+    QWidget* widget = static_cast<Window&>(dlg).widget;
+    if (!widget) return;
+    if (iconic) {
+        widget->showMinimized();
     } else {
-        ControlMessage(*w, message, wParam, lParam);
-    }
-}
-
-std::intptr_t QtWindowSystem::DefaultDialogProc(HWND hDlg, std::uint32_t message,
-                                                std::uintptr_t wParam, std::intptr_t lParam) {
-    Window* dlg = FindDialog(hDlg);
-    if (!dlg) return 0;
-    bool handled = false;
-    std::intptr_t result = TextMessage(*dlg, message, wParam, lParam, &handled);
-    if (handled) return result;
-    switch (message) {
-        case WM_SYSCOMMAND:
-            switch (wParam & 0xFFF0) {
-                case SC_CLOSE:
-                    return Deliver(*dlg, WM_CLOSE, 0, 0);
-                case SC_MINIMIZE:
-                    if (dlg->widget) dlg->widget->showMinimized();
-                    return 0;
-                case SC_RESTORE:
-                    if (dlg->widget) dlg->widget->showNormal();
-                    return 0;
-                default:
-                    return 0;
-            }
-        case WM_CLOSE: {
-            HWND hCancel = GetDlgItem(hDlg, IDCANCEL);
-            if (hCancel && !IsWindowEnabled(hCancel)) return 0;
-            return Deliver(*dlg, WM_COMMAND, MakeWParam(IDCANCEL, BN_CLICKED),
-                           reinterpret_cast<std::intptr_t>(hCancel));
-        }
-        case WM_DROPFILES:
-            DragFinish(reinterpret_cast<HDROP>(wParam));
-            return 0;
-        case WM_ICONERASEBKGND:
-            return 1;
-        default:
-            return 0;
+        widget->showNormal();
     }
 }
 
@@ -483,8 +321,7 @@ bool QtWindowSystem::AcceptsDrops(HWND hDlg) const {
 }
 
 void QtWindowSystem::OnDrop(HWND hDlg, std::vector<std::string> paths) {
-    auto hDrop = reinterpret_cast<HDROP>(++m_nextDrop);
-    m_drops[hDrop] = std::move(paths);
+    HDROP hDrop = AddDrop(std::move(paths));
     // Delivered after the drag has finished, so that a message box the program shows does not
     // keep the file manager waiting.
     QCoreApplication::postEvent(m_receiver.get(), new DroppedEvent(hDlg, hDrop));
@@ -495,7 +332,7 @@ void QtWindowSystem::DeliverDrop(HWND hDlg, HDROP hDrop) {
         Deliver(*FindDialog(hDlg), WM_DROPFILES, reinterpret_cast<std::uintptr_t>(hDrop), 0);
     }
     // Released here whether or not the program finished it, so a drop never outlives its message.
-    m_drops.erase(hDrop);
+    DragFinish(hDrop);
 }
 
 // ---- Window state
@@ -529,11 +366,6 @@ std::int32_t QtWindowSystem::IsWindowVisible(HWND hWnd) {
     Window* w = Find(hWnd);
     if (!w || !w->widget) return 0;
     return (w->isDialog ? w->widget->isVisible() : !w->widget->isHidden()) ? 1 : 0;
-}
-
-std::int32_t QtWindowSystem::IsIconic(HWND hWnd) {
-    Window* dlg = FindDialog(hWnd);
-    return dlg && dlg->iconic ? 1 : 0;
 }
 
 RECT QtWindowSystem::FrameRect(const Window& wnd) const {
@@ -653,41 +485,6 @@ std::int32_t QtWindowSystem::KillTimer(HWND hWnd, std::uintptr_t id) {
     return 1;
 }
 
-// ---- System menu
-
-HMENU QtWindowSystem::GetSystemMenu(HWND hWnd, std::int32_t revert) {
-    Window* dlg = FindDialog(hWnd);
-    if (!dlg || !dlg->HasStyle(res::kDlgSysMenu)) return nullptr;
-    if (revert) {
-        ResetSystemMenu(*dlg);
-        return nullptr;
-    }
-    dlg->menuHandedOut = true;
-    return reinterpret_cast<HMENU>(hWnd);
-}
-
-std::int32_t QtWindowSystem::AppendMenuA(HMENU hMenu, std::uint32_t flags, std::uintptr_t idNewItem,
-                                         const char* text) {
-    Window* dlg = FindByMenu(hMenu);
-    if (!dlg) return 0;
-    dlg->systemMenu.push_back(MakeMenuItem(flags, idNewItem, text));
-    return 1;
-}
-
-std::int32_t QtWindowSystem::EnableMenuItem(HMENU hMenu, std::uint32_t idItem,
-                                            std::uint32_t enable) {
-    Window* dlg = FindByMenu(hMenu);
-    if (!dlg || (enable & kMenuByPosition)) return -1;
-    return EnableMenuItemByCommand(dlg->systemMenu, idItem, enable);
-}
-
-std::int32_t QtWindowSystem::ModifyMenuA(HMENU hMenu, std::uint32_t position, std::uint32_t flags,
-                                         std::uintptr_t idNewItem, const char* text) {
-    Window* dlg = FindByMenu(hMenu);
-    if (!dlg || (flags & kMenuByPosition)) return 0;
-    return ModifyMenuItemByCommand(dlg->systemMenu, position, flags, idNewItem, text) ? 1 : 0;
-}
-
 // ---- Message boxes and file dialogs
 
 std::int32_t QtWindowSystem::MessageBoxA(HWND hWndOwner, const char* text, const char* caption,
@@ -738,17 +535,6 @@ void QtWindowSystem::DragAcceptFiles(HWND hWnd, std::int32_t accept) {
     if (!dlg || !dlg->widget) return;
     dlg->acceptsDrops = accept != 0;
     dlg->widget->setAcceptDrops(accept != 0);
-}
-
-std::uint32_t QtWindowSystem::DragQueryFileA(HDROP hDrop, std::uint32_t index, char* buffer,
-                                             std::uint32_t cch) {
-    auto it = m_drops.find(hDrop);
-    if (it == m_drops.end()) return 0;
-    return QueryDroppedPath(it->second, index, buffer, cch);
-}
-
-void QtWindowSystem::DragFinish(HDROP hDrop) {
-    m_drops.erase(hDrop);
 }
 
 // ---- Icon and painting

@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/WindowBackendSupport.h"
 #include "platform/strings.h"
 #include "platform/win32/Win32Language.h"
 #include "platform/win32/Win32Text.h"
@@ -135,7 +134,7 @@ void Win32WindowSystem::PrepareDialog(HWND hDlg, std::uint32_t templateId) {
 }
 
 void Win32WindowSystem::ForgetDialog(HWND hDlg) {
-    std::erase_if(m_mirrors, [hDlg](const auto& entry) { return entry.second.dialog == hDlg; });
+    Forget(hDlg);
     m_paints.erase(hDlg);
 }
 
@@ -151,12 +150,12 @@ std::int32_t Win32WindowSystem::GetDlgCtrlID(HWND hWnd) {
     return ::GetDlgCtrlID(Sys(hWnd));
 }
 
+std::unique_ptr<BackendWindow> Win32WindowSystem::NewWindow() {
+    return std::make_unique<Mirror>();
+}
+
 Win32WindowSystem::Mirror& Win32WindowSystem::MirrorOf(HWND hWnd) {
-    auto it = m_mirrors.find(hWnd);
-    if (it == m_mirrors.end())
-        it = m_mirrors.emplace(hWnd, Mirror{Seam(::GetAncestor(Sys(hWnd), GA_ROOT)), {}, false, {}})
-                 .first;
-    return it->second;
+    return static_cast<Mirror&>(Adopt(hWnd, Seam(::GetAncestor(Sys(hWnd), GA_ROOT))));
 }
 
 std::intptr_t Win32WindowSystem::SetText(HWND hWnd, const std::string& text) {
@@ -172,53 +171,59 @@ std::string Win32WindowSystem::GetText(HWND hWnd) {
     std::wstring shown = WindowTextW(Sys(hWnd));
     // The bytes the program set, as long as the control still shows them (an edit control the
     // user typed into shows something else).
-    auto it = m_mirrors.find(hWnd);
-    if (it != m_mirrors.end() && it->second.hasText && ToDisplay(it->second.text) == shown)
-        return it->second.text;
+    auto* mirror = static_cast<Mirror*>(Find(hWnd));
+    if (mirror && mirror->hasText && ToDisplay(mirror->text) == shown) return mirror->text;
     return FromDisplay(shown);
 }
 
 std::intptr_t Win32WindowSystem::ListMessage(HWND hWnd, std::uint32_t message,
                                              std::uintptr_t wParam, std::intptr_t lParam) {
-    ::HWND list = Sys(hWnd);
-    std::vector<std::string>& lines = MirrorOf(hWnd).lines;
-    // Lines that did not come through here (none should) are read from the control itself.
-    const auto count = static_cast<std::size_t>(::SendMessageA(list, LB_GETCOUNT, 0, 0));
-    const bool mirrored = lines.size() == count;
-    const std::int32_t index = IndexOf(wParam);
-    switch (message) {
-        case LB_ADDSTRING:
-        case LB_INSERTSTRING: {
-            const std::string text = TextOf(lParam);
-            std::wstring shown = ToDisplay(text);
-            const LRESULT at =
-                ::SendMessageW(list, message, wParam, reinterpret_cast<LPARAM>(shown.c_str()));
-            if (at >= 0 && mirrored && static_cast<std::size_t>(at) <= lines.size())
-                lines.insert(lines.begin() + at, text);
-            return at;
+    Mirror& list = MirrorOf(hWnd);
+    // The user's clicks move the control's selection: the lines follow it while it shows them.
+    if (list.redraw && !list.stale)
+        list.selection = static_cast<std::int32_t>(::SendMessageA(Sys(hWnd), LB_GETCURSEL, 0, 0));
+    if (message == WM_SETREDRAW) return *TextMessage(list, message, wParam, lParam);
+    return ListBoxMessage(list, message, wParam, lParam);
+}
+
+void Win32WindowSystem::ShowRedraw(BackendWindow& list) {
+    ::SendMessageA(Sys(list.handle), WM_SETREDRAW, list.redraw ? TRUE : FALSE, 0);
+}
+
+void Win32WindowSystem::ShowLines(BackendWindow& list, ListChange change) {
+    ::HWND control = Sys(list.handle);
+    const auto at = static_cast<std::size_t>(change.index);
+    switch (change.kind) {
+        case ListChange::Added:
+        case ListChange::Inserted: {
+            std::wstring shown = ToDisplay(list.lines[at]);
+            ::SendMessageW(control, LB_INSERTSTRING, at, reinterpret_cast<LPARAM>(shown.c_str()));
+            break;
         }
-        case LB_DELETESTRING: {
-            const LRESULT left = ::SendMessageA(list, message, wParam, 0);
-            if (left != LB_ERR && mirrored && InRange(index, lines.size()))
-                lines.erase(lines.begin() + index);
-            return left;
-        }
-        case LB_RESETCONTENT:
-            lines.clear();
-            return ::SendMessageA(list, message, 0, 0);
-        case LB_GETTEXT:
-        case LB_GETTEXTLEN: {
-            if (!mirrored) return ::SendMessageA(list, message, wParam, lParam);
-            if (!InRange(index, lines.size())) return LB_ERR;
-            const std::string& line = lines[static_cast<std::size_t>(index)];
-            if (message == LB_GETTEXT) {
-                if (!lParam) return LB_ERR;
-                std::memcpy(reinterpret_cast<char*>(lParam), line.c_str(), line.size() + 1);
+        case ListChange::Deleted:
+            ::SendMessageA(control, LB_DELETESTRING, at, 0);
+            break;
+        case ListChange::Reset:
+            ::SendMessageA(control, LB_RESETCONTENT, 0, 0);
+            break;
+        case ListChange::Selected:
+            ::SendMessageA(control, LB_SETCURSEL, static_cast<WPARAM>(change.index), 0);
+            break;
+        case ListChange::Refilled: {
+            // One refill, its room taken at once, in place of a change a line.
+            ::SendMessageA(control, LB_RESETCONTENT, 0, 0);
+            std::size_t bytes = 0;
+            for (const std::string& line : list.lines) bytes += (line.size() + 1) * sizeof(wchar_t);
+            ::SendMessageA(control, LB_INITSTORAGE, list.lines.size(), static_cast<LPARAM>(bytes));
+            for (const std::string& line : list.lines) {
+                std::wstring shown = ToDisplay(line);
+                ::SendMessageW(control, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(shown.c_str()));
             }
-            return static_cast<std::intptr_t>(line.size());
+            ::SendMessageA(control, LB_SETCURSEL, static_cast<WPARAM>(list.selection), 0);
+            break;
         }
-        default:
-            return ::SendMessageA(list, message, wParam, lParam);
+        case ListChange::None:
+            break;
     }
 }
 
@@ -231,12 +236,16 @@ std::intptr_t Win32WindowSystem::SendMessageA(HWND hWnd, std::uint32_t message,
             return CopyText(GetText(hWnd), wParam, lParam);
         case WM_GETTEXTLENGTH:
             return static_cast<std::intptr_t>(GetText(hWnd).size());
+        case WM_SETREDRAW:
         case LB_ADDSTRING:
         case LB_INSERTSTRING:
         case LB_DELETESTRING:
         case LB_RESETCONTENT:
+        case LB_SETCURSEL:
+        case LB_GETCURSEL:
         case LB_GETTEXT:
         case LB_GETTEXTLEN:
+        case LB_GETCOUNT:
             if (IsListBox(Sys(hWnd))) return ListMessage(hWnd, message, wParam, lParam);
             break;
         default:

@@ -1,17 +1,20 @@
 #pragma once
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "platform/window.h"
+#include "platform/WindowBackendSupport.h"
 
 namespace qv::win32 {
 
 // The window seam on USER32, COMDLG32 and SHELL32: real dialogs from the program's resources,
 // real controls, the real system menu, timers and message boxes. The seam's handles are the
 // system's. Texts are the program's bytes: controls get them decoded for display, and the list
-// box and the texts set through the seam read back exactly the bytes that were given.
-class Win32WindowSystem final : public IWindowSystem {
+// box and the texts set through the seam read back exactly the bytes that were given. The shared
+// base keeps those bytes and a list box's lines; while the program has turned a list box's
+// redrawing off, its lines change there alone and reach the control in one refill.
+class Win32WindowSystem final : public WindowBackend {
 public:
     // instance: the module whose resources hold the dialogs and icon 128.
     explicit Win32WindowSystem(void* instance);
@@ -72,13 +75,13 @@ public:
 
 private:
     // The bytes the program gave a window, kept beside what the control shows.
-    struct Mirror {
-        HWND dialog;
-        std::string text;
+    struct Mirror : BackendWindow {
         bool hasText = false;
-        std::vector<std::string> lines;
     };
 
+    std::unique_ptr<BackendWindow> NewWindow() override;
+    void ShowRedraw(BackendWindow& list) override;
+    void ShowLines(BackendWindow& list, ListChange change) override;
     Mirror& MirrorOf(HWND hWnd);
     std::intptr_t SetText(HWND hWnd, const std::string& text);
     std::string GetText(HWND hWnd);
@@ -87,7 +90,6 @@ private:
     std::int32_t FileDialog(OPENFILENAMEA* pOfn, bool save);
 
     void* m_instance;
-    std::map<HWND, Mirror> m_mirrors;
     std::map<HWND, std::vector<unsigned char>> m_paints;  // the system's PAINTSTRUCT per window
 };
 

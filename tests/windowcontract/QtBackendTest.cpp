@@ -7,7 +7,7 @@
 #include <QCheckBox>
 #include <QFileDialog>
 #include <QLabel>
-#include <QListWidget>
+#include <QListView>
 #include <QStyle>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -54,8 +54,8 @@ protected:
             // contract's list case).
             qv::SendMessageA(qv::GetDlgItem(hDlg, IDC_PLAYLIST), LB_ADDSTRING, 0,
                              reinterpret_cast<std::intptr_t>("\x83\x5C\x83\x69\x83\x5E"));
-            auto* list = static_cast<QListWidget*>(Control(hDlg, IDC_PLAYLIST));
-            EXPECT_EQ(Utf8(list->item(0)->text()), "ソナタ");
+            auto* list = static_cast<QListView*>(Control(hDlg, IDC_PLAYLIST));
+            EXPECT_EQ(Utf8(list->model()->index(0, 0).data().toString()), "ソナタ");
             for (int named : {IDC_PLAYLIST, IDC_UP, IDC_REMOVE, IDC_CLEAR, IDC_DOWN, IDC_SHUFFLE}) {
                 EXPECT_EQ(Utf8(Control(hDlg, named)->accessibleName()),
                           qv::LoadResourceString(static_cast<std::uint32_t>(named)));

@@ -8,7 +8,7 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QKeyEvent>
-#include <QListWidget>
+#include <QListView>
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -61,10 +61,11 @@ public:
         return ClickLine(listId, index, Qt::ControlModifier);
     }
     bool ClickBelowLines(int listId) override {
-        auto* list = Usable<QListWidget>(listId);
-        if (!list || list->count() == 0) return false;
+        auto* list = Usable<QListView>(listId);
+        const int count = list ? list->model()->rowCount() : 0;
+        if (count == 0) return false;
         QRect area = list->viewport()->rect();
-        int below = list->visualItemRect(list->item(list->count() - 1)).bottom() + 1;
+        int below = list->visualRect(list->model()->index(count - 1, 0)).bottom() + 1;
         if (below >= area.bottom()) return false;  // the lines fill the list
         SendClick(list->viewport(), QPoint(area.center().x(), (below + area.bottom()) / 2));
         return true;
@@ -168,9 +169,9 @@ public:
         return widget && widget->isEnabled();
     }
     int Selection(int id) const override {
-        if (auto* list = qobject_cast<QListWidget*>(Widget(id))) {
-            QList<QListWidgetItem*> chosen = list->selectedItems();
-            return chosen.isEmpty() ? -1 : list->row(chosen.front());
+        if (auto* list = qobject_cast<QListView*>(Widget(id))) {
+            QModelIndexList chosen = list->selectionModel()->selectedRows();
+            return chosen.isEmpty() ? -1 : chosen.front().row();
         }
         auto* combo = qobject_cast<QComboBox*>(Widget(id));
         return combo ? combo->currentIndex() : -1;
@@ -199,10 +200,11 @@ private:
     // act, and so do we, so that a late confirmation is not mistaken for a new change.
     static void SettleWindowState() { QCoreApplication::processEvents(); }
     bool ClickLine(int listId, int index, Qt::KeyboardModifiers keys) {
-        auto* list = Usable<QListWidget>(listId);
-        if (!list || index < 0 || index >= list->count()) return false;
-        list->scrollToItem(list->item(index));
-        SendClick(list->viewport(), list->visualItemRect(list->item(index)).center(), keys);
+        auto* list = Usable<QListView>(listId);
+        if (!list || index < 0 || index >= list->model()->rowCount()) return false;
+        QModelIndex line = list->model()->index(index, 0);
+        list->scrollTo(line);
+        SendClick(list->viewport(), list->visualRect(line).center(), keys);
         return true;
     }
     // As the window manager does it.

@@ -77,6 +77,14 @@ TEST_P(WindowContract, ListAndComboLinesStayUnsortedAndKeepTheirBytesAndSelectio
         list.SetCurSel(0);
         EXPECT_EQ(list.SetCurSel(-1), LB_ERR);  // clears, and says LB_ERR even so
         EXPECT_EQ(list.GetCurSel(), LB_ERR);
+        // With redrawing off the program reads its changes at once; the user sees them all once
+        // it is back on.
+        list.SetRedraw(FALSE);
+        for (const char* line : {"p", "q", "r"}) list.AddString(line);
+        EXPECT_EQ(list.DeleteString(0), 5);
+        list.SetCurSel(4);
+        list.SetRedraw(TRUE);
+        EXPECT_EQ(user.Selection(IDC_C_LIST), 4);
         list.ResetContent();
         EXPECT_EQ(list.GetCount(), 0);
 
