@@ -1,8 +1,10 @@
 #include "platform/WindowBackendSupport.h"
 
-#include "platform/language.h"
-
 #include <cstdio>
+
+#include "platform/language.h"
+#include "platform/strings.h"
+#include "res/resource.h"
 
 namespace qv {
 namespace {
@@ -198,11 +200,15 @@ void WindowBackend::ResetSystemMenu(BackendWindow& dlg) {
     dlg.systemMenu.clear();
     if (!dlg.HasStyle(res::kDlgSysMenu)) return;
     const bool minimises = dlg.HasStyle(res::kDlgMinimizeBox);
-    if (minimises) dlg.systemMenu.push_back({SC_RESTORE, MF_STRING, "&Restore"});
-    if (m_menuHasMove) dlg.systemMenu.push_back({SC_MOVE, MF_STRING, "&Move"});
-    if (minimises) dlg.systemMenu.push_back({SC_MINIMIZE, MF_STRING, "Mi&nimize"});
+    // In the face's language, beside the program's own items.
+    auto item = [&](std::uint32_t command, std::uint32_t text) {
+        dlg.systemMenu.push_back({command, MF_STRING, std::string(LoadResourceString(text))});
+    };
+    if (minimises) item(SC_RESTORE, IDS_SYSMENU_RESTORE);
+    if (m_menuHasMove) item(SC_MOVE, IDS_SYSMENU_MOVE);
+    if (minimises) item(SC_MINIMIZE, IDS_SYSMENU_MINIMIZE);
     if (minimises || m_menuHasMove) dlg.systemMenu.push_back({0, MF_SEPARATOR, ""});
-    dlg.systemMenu.push_back({SC_CLOSE, MF_STRING, "&Close"});
+    item(SC_CLOSE, IDS_SYSMENU_CLOSE);
 }
 
 // ---- Dialogs

@@ -89,6 +89,12 @@
 #define IDS_PROGRAM_FILTER 202
 #define IDS_BROWSE 203
 
+// The window system's own items of the system menu, as the user's system names them
+#define IDS_SYSMENU_RESTORE 204
+#define IDS_SYSMENU_MOVE 205
+#define IDS_SYSMENU_MINIMIZE 206
+#define IDS_SYSMENU_CLOSE 207
+
 // Why the sequencer plays silently, and what to install or set
 #define IDS_SOUND_NOSOUNDFONT 160
 #define IDS_SOUND_BADSOUNDFONT 161
