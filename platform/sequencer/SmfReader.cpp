@@ -13,7 +13,9 @@ namespace {
 
 // Ticks beyond 2^32 would let tick * tempo overflow 64 bits; no real song comes near it.
 constexpr std::uint64_t kMaxTick = std::uint64_t{1} << 32;
-constexpr std::uint32_t kDefaultTempo = 500000;  // microseconds per quarter note: 120 bpm
+constexpr std::uint32_t kDefaultTempo = 500000;     // microseconds per quarter note: 120 bpm
+constexpr std::uint64_t kDone = ~std::uint64_t{0};  // the next tick of a track that has ended
+constexpr std::size_t kFewTracks = 16;
 constexpr std::int64_t kMaxLengthUs = std::int64_t{0xFFFFFFFF} * 1000;  // fits a 32-bit ms status
 
 // Converts ticks to microseconds as the tempo changes arrive in time order, or under a fixed
@@ -188,42 +190,53 @@ private:
         return t.nextTick > kMaxTick ? SmfStatus::Damaged : SmfStatus::Ok;
     }
 
-    // Reads the tracks, all starting at startTick, into the song in time order. A heap keeps the
-    // tracks by their next event's tick and number in one integer each, so that a file of
-    // thousands of tracks stays linear in practice; a track goes on while it is still the first.
+    // Reads the tracks, all starting at startTick, into the song in time order.
     SmfStatus ReadTogether(std::span<TrackCursor> tracks, std::uint64_t startTick,
                            std::uint64_t& endTick) {
+        for (TrackCursor& t : tracks) {
+            t.nextTick = startTick;
+            bool more = false;
+            if (const SmfStatus s = Advance(t, more); s != SmfStatus::Ok) return s;
+            if (!more) Finish(t, endTick);
+        }
+        return tracks.size() <= kFewTracks ? ReadFewTogether(tracks, endTick)
+                                           : ReadManyTogether(tracks, endTick);
+    }
+
+    // Each round finds the earliest next tick and reads every track's events at it, in track
+    // order: for the usual song's few tracks, cheaper than keeping them in a heap.
+    SmfStatus ReadFewTogether(std::span<TrackCursor> tracks, std::uint64_t& endTick) {
+        for (;;) {
+            std::uint64_t tick = kDone;
+            for (const TrackCursor& t : tracks) tick = std::min(tick, t.nextTick);
+            if (tick == kDone) return SmfStatus::Ok;
+            for (TrackCursor& t : tracks) {
+                while (t.nextTick == tick) {
+                    if (const SmfStatus s = ReadOne(t, endTick); s != SmfStatus::Ok) return s;
+                }
+            }
+        }
+    }
+
+    // A heap keeps the tracks by their next event's tick and number in one integer each, so
+    // that a file of thousands of tracks stays linear in practice; a track goes on while it is
+    // still the first.
+    SmfStatus ReadManyTogether(std::span<TrackCursor> tracks, std::uint64_t& endTick) {
         const auto key = [&](std::size_t i) { return tracks[i].nextTick << 16 | i; };
         std::vector<std::uint64_t> heap;
         heap.reserve(tracks.size());
         for (std::size_t i = 0; i < tracks.size(); ++i) {
-            tracks[i].nextTick = startTick;
-            bool more = false;
-            if (const SmfStatus s = Advance(tracks[i], more); s != SmfStatus::Ok) return s;
-            if (more) {
-                heap.push_back(key(i));
-            } else {
-                endTick = std::max(endTick, startTick);
-            }
+            if (tracks[i].nextTick != kDone) heap.push_back(key(i));
         }
         std::make_heap(heap.begin(), heap.end(), std::greater<std::uint64_t>());
         while (!heap.empty()) {
             const std::size_t i = heap.front() & 0xFFFF;
             TrackCursor& t = tracks[i];
             const std::uint64_t second = SecondSmallest(heap);
-            bool more = false;
             do {
-                bool endOfTrack = false;
-                if (++m_nEvents > kMaxSmfEvents) return SmfStatus::TooLarge;
-                if (const SmfStatus s = ReadEvent(t, endOfTrack); s != SmfStatus::Ok) return s;
-                const std::uint64_t tick = t.nextTick;
-                more = false;
-                if (!endOfTrack) {
-                    if (const SmfStatus s = Advance(t, more); s != SmfStatus::Ok) return s;
-                }
-                if (!more) endTick = std::max(endTick, tick);
-            } while (more && key(i) < second);
-            if (more) {
+                if (const SmfStatus s = ReadOne(t, endTick); s != SmfStatus::Ok) return s;
+            } while (t.nextTick != kDone && key(i) < second);
+            if (t.nextTick != kDone) {
                 heap.front() = key(i);
             } else {
                 heap.front() = heap.back();
@@ -232,6 +245,24 @@ private:
             SiftDown(heap);
         }
         return SmfStatus::Ok;
+    }
+
+    // Reads a track's next event and moves on to the one after it.
+    SmfStatus ReadOne(TrackCursor& t, std::uint64_t& endTick) {
+        if (++m_nEvents > kMaxSmfEvents) return SmfStatus::TooLarge;
+        bool endOfTrack = false, more = false;
+        if (const SmfStatus s = ReadEvent(t, endOfTrack); s != SmfStatus::Ok) return s;
+        if (!endOfTrack) {
+            if (const SmfStatus s = Advance(t, more); s != SmfStatus::Ok) return s;
+        }
+        if (!more) Finish(t, endTick);
+        return SmfStatus::Ok;
+    }
+
+    // A track's end is the tick of its last event; the song ends with its longest track.
+    static void Finish(TrackCursor& t, std::uint64_t& endTick) {
+        endTick = std::max(endTick, t.nextTick);
+        t.nextTick = kDone;
     }
 
     // The smallest key below the top of a min-heap, or the largest key there is.
