@@ -1,5 +1,9 @@
 #include <algorithm>
 #include <cstring>
+#include <functional>
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
 
 #include "platform/sequencer/ByteReader.h"
 #include "platform/sequencer/Song.h"
@@ -9,59 +13,45 @@ namespace {
 
 // Ticks beyond 2^32 would let tick * tempo overflow 64 bits; no real song comes near it.
 constexpr std::uint64_t kMaxTick = std::uint64_t{1} << 32;
-constexpr std::uint32_t kDefaultTempo = 500000;  // microseconds per quarter note: 120 bpm
+constexpr std::uint32_t kDefaultTempo = 500000;     // microseconds per quarter note: 120 bpm
+constexpr std::uint64_t kDone = ~std::uint64_t{0};  // the next tick of a track that has ended
+constexpr std::size_t kFewTracks = 16;
 constexpr std::int64_t kMaxLengthUs = std::int64_t{0xFFFFFFFF} * 1000;  // fits a 32-bit ms status
 
-struct TempoChange {
-    std::uint64_t tick;
-    std::uint32_t usPerQuarter;
-};
-
-// Converts ticks to microseconds under a tempo map, or under a fixed SMPTE frame rate. Time
-// is kept exact, in microseconds times ticks per quarter, and rounded once per answer: rounding
-// each tempo segment would lose up to a microsecond a change, a millisecond over a long song.
-class TickTimer {
+// Converts ticks to microseconds as the tempo changes arrive in time order, or under a fixed
+// SMPTE frame rate. Time is kept exact, in microseconds times ticks per quarter, and rounded once
+// per answer: rounding each tempo segment would lose up to a microsecond a change, a millisecond
+// over a long song.
+class TickClock {
 public:
     // division is the header's word; answers false when it cannot time anything.
-    bool Init(std::uint16_t division, std::vector<TempoChange> tempos) {
+    bool Init(std::uint16_t division) {
         if (division & 0x8000) return InitSmpte(division);
         m_ticksPerQuarter = division;
-        if (m_ticksPerQuarter == 0) return false;
-        std::stable_sort(
-            tempos.begin(), tempos.end(),
-            [](const TempoChange& a, const TempoChange& b) { return a.tick < b.tick; });
-        m_segments.push_back({0, 0, kDefaultTempo});
-        for (const TempoChange& t : tempos) {
-            Segment& last = m_segments.back();
-            if (t.tick == last.tick) {
-                last.usPerQuarter = t.usPerQuarter;  // the later change at one tick wins
-                continue;
-            }
-            m_segments.push_back({t.tick, Scaled(last, t.tick), t.usPerQuarter});
-        }
-        return true;
+        return m_ticksPerQuarter != 0;
     }
 
-    // Ticks must be asked for in ascending order, as the sorted events are.
-    std::int64_t ToUs(std::uint64_t tick) {
+    // Changes must come in ascending ticks; the later of two changes at one tick wins.
+    void SetTempo(std::uint64_t tick, std::uint32_t usPerQuarter) {
+        m_startScaled = Scaled(tick);
+        m_startTick = tick;
+        m_usPerQuarter = usPerQuarter;
+    }
+
+    // Ticks must be asked for at or after the last change. A change at the tick itself does not
+    // move it: the new tempo applies from there on.
+    std::int64_t ToUs(std::uint64_t tick) const {
         if (m_smpteFramesPer100s) {
             return static_cast<std::int64_t>(tick * 100'000'000 / m_smpteFramesPer100s);
         }
-        while (m_next + 1 < m_segments.size() && m_segments[m_next + 1].tick <= tick) ++m_next;
-        const std::uint64_t scaled = Scaled(m_segments[m_next], tick);
-        return static_cast<std::int64_t>((scaled + m_ticksPerQuarter / 2) / m_ticksPerQuarter);
+        return static_cast<std::int64_t>((Scaled(tick) + m_ticksPerQuarter / 2) /
+                                         m_ticksPerQuarter);
     }
 
 private:
-    struct Segment {
-        std::uint64_t tick;
-        std::uint64_t startScaled;  // microseconds times ticks per quarter
-        std::uint32_t usPerQuarter;
-    };
-
     // At most 2^32 ticks times a 24-bit tempo: the sum stays below 2^56.
-    static std::uint64_t Scaled(const Segment& s, std::uint64_t tick) {
-        return s.startScaled + (tick - s.tick) * s.usPerQuarter;
+    std::uint64_t Scaled(std::uint64_t tick) const {
+        return m_startScaled + (tick - m_startTick) * m_usPerQuarter;
     }
 
     bool InitSmpte(std::uint16_t division) {
@@ -78,15 +68,45 @@ private:
 
     std::uint32_t m_ticksPerQuarter = 0;
     std::uint64_t m_smpteFramesPer100s = 0;  // ticks per 100 seconds, for SMPTE division
-    std::vector<Segment> m_segments;
-    std::size_t m_next = 0;
+    std::uint64_t m_startTick = 0;
+    std::uint64_t m_startScaled = 0;  // microseconds times ticks per quarter at m_startTick
+    std::uint32_t m_usPerQuarter = kDefaultTempo;
 };
+
+// A large song's events fill megabytes of fresh memory, and on a virtual machine each 4 kB page
+// the kernel faults in costs microseconds: asking for large pages where the system grants them
+// (the kernel places a large mapping on a large-page boundary) takes most of that out of a load.
+void PreferLargePages(const void* room, std::size_t bytes) {
+#if defined(MADV_HUGEPAGE)
+    constexpr std::uintptr_t kPage = 4096;
+    const auto at = reinterpret_cast<std::uintptr_t>(room);
+    const std::uintptr_t begin = at & ~(kPage - 1);
+    if (bytes >= (std::size_t{2} << 20))
+        ::madvise(reinterpret_cast<void*>(begin), at + bytes - begin, MADV_HUGEPAGE);
+#else
+    (void)room;
+    (void)bytes;
+#endif
+}
 
 int DataBytesOf(std::uint8_t status) {
     const std::uint8_t kind = status & 0xF0;
     return kind == 0xC0 || kind == 0xD0 ? 1 : 2;
 }
 
+// One track being read: where it is, its running status, and the tick of its next event. Events
+// are decoded straight from the bytes, which is most of the work of a load; the rare meta and
+// SysEx events go through the checked reader.
+struct TrackCursor {
+    const std::uint8_t* at = nullptr;
+    const std::uint8_t* end = nullptr;
+    std::uint64_t nextTick = 0;
+    std::uint8_t running = 0;
+};
+
+// Reads every track at once, always from the track whose next event comes first (the earlier
+// track at equal ticks), so that the events land in the song in play order: no second array to
+// merge into, no sort, and the tempo in force is known as each event is read.
 class SmfParser {
 public:
     explicit SmfParser(Song& song) : m_song(song) {}
@@ -95,21 +115,32 @@ public:
         ByteReader reader(data);
         std::uint16_t format = 0, nTracks = 0, division = 0;
         if (!ReadHeader(reader, format, nTracks, division)) return SmfStatus::Damaged;
-        // An event takes at least two bytes and most take three or more: room for a third of the
-        // file's bytes saves regrowing, which would touch every page of the events again.
-        m_song.events.reserve(std::min(data.size() / 3, kMaxSmfEvents));
-        std::uint64_t offset = 0, endTick = 0;
+        std::vector<TrackCursor> tracks;
+        tracks.reserve(nTracks);
         for (std::uint16_t i = 0; i < nTracks; ++i) {
             std::span<const std::uint8_t> track;
             if (!NextTrackChunk(reader, track)) return SmfStatus::Damaged;
-            std::uint64_t trackEnd = 0;
-            const SmfStatus status = ReadTrack(track, offset, trackEnd);
-            if (status != SmfStatus::Ok) return status;
-            endTick = std::max(endTick, trackEnd);
-            // Format 2 holds independent patterns: each starts where the one before ended.
-            if (format == 2) offset = trackEnd;
+            tracks.push_back({track.data(), track.data() + track.size()});
         }
-        return Finish(division, endTick);
+        if (!m_clock.Init(division)) return SmfStatus::Damaged;
+        // An event takes at least two bytes and most take three or more: room for a third of the
+        // file's bytes saves regrowing, which would touch every page of the events again.
+        m_song.events.reserve(std::min(data.size() / 3, kMaxSmfEvents));
+        PreferLargePages(m_song.events.data(), m_song.events.capacity() * sizeof(SongEvent));
+        std::uint64_t endTick = 0;
+        if (format == 2) {
+            // Independent patterns: each starts where the one before ended.
+            for (TrackCursor& track : tracks) {
+                const SmfStatus status = ReadTogether(std::span(&track, 1), endTick, endTick);
+                if (status != SmfStatus::Ok) return status;
+            }
+        } else {
+            const SmfStatus status = ReadTogether(tracks, 0, endTick);
+            if (status != SmfStatus::Ok) return status;
+        }
+        m_song.lengthUs = m_clock.ToUs(endTick);
+        if (m_song.lengthUs > kMaxLengthUs) return SmfStatus::Damaged;
+        return SmfStatus::Ok;
     }
 
 private:
@@ -142,68 +173,173 @@ private:
         }
     }
 
-    SmfStatus ReadTrack(std::span<const std::uint8_t> data, std::uint64_t tick,
-                        std::uint64_t& endTick) {
-        ByteReader r(data);
-        m_runStarts.push_back(m_song.events.size());
-        ReserveFor(data.size());
-        std::uint8_t running = 0;
-        bool endOfTrack = false;
-        // A track that just stops without its end-of-track event is common enough to accept.
-        while (!endOfTrack && !r.AtEnd()) {
-            const auto delta = r.Vlq();
-            if (!delta) return SmfStatus::Damaged;
-            tick += *delta;
-            if (tick > kMaxTick) return SmfStatus::Damaged;
-            if (++m_nEvents > kMaxSmfEvents) return SmfStatus::TooLarge;
-            const SmfStatus status = ReadEvent(r, tick, running, endOfTrack);
-            if (status != SmfStatus::Ok) return status;
+    // Moves a track to its next event; false at its end. A track that just stops without its
+    // end-of-track event is common enough to accept. A delta time of more than four bytes is
+    // refused, since 28 bits is the format's largest value.
+    static SmfStatus Advance(TrackCursor& t, bool& more) {
+        more = t.at != t.end;
+        if (!more) return SmfStatus::Ok;
+        std::uint32_t delta = 0;
+        for (int i = 0;; ++i) {
+            if (i == 4 || t.at == t.end) return SmfStatus::Damaged;
+            const std::uint8_t byte = *t.at++;
+            delta = (delta << 7) | (byte & 0x7F);
+            if (!(byte & 0x80)) break;
         }
-        endTick = tick;
+        t.nextTick += delta;
+        return t.nextTick > kMaxTick ? SmfStatus::Damaged : SmfStatus::Ok;
+    }
+
+    // Reads the tracks, all starting at startTick, into the song in time order.
+    SmfStatus ReadTogether(std::span<TrackCursor> tracks, std::uint64_t startTick,
+                           std::uint64_t& endTick) {
+        for (TrackCursor& t : tracks) {
+            t.nextTick = startTick;
+            bool more = false;
+            if (const SmfStatus s = Advance(t, more); s != SmfStatus::Ok) return s;
+            if (!more) Finish(t, endTick);
+        }
+        return tracks.size() <= kFewTracks ? ReadFewTogether(tracks, endTick)
+                                           : ReadManyTogether(tracks, endTick);
+    }
+
+    // Each round finds the earliest next tick and reads every track's events at it, in track
+    // order: for the usual song's few tracks, cheaper than keeping them in a heap.
+    SmfStatus ReadFewTogether(std::span<TrackCursor> tracks, std::uint64_t& endTick) {
+        for (;;) {
+            std::uint64_t tick = kDone;
+            for (const TrackCursor& t : tracks) tick = std::min(tick, t.nextTick);
+            if (tick == kDone) return SmfStatus::Ok;
+            for (TrackCursor& t : tracks) {
+                while (t.nextTick == tick) {
+                    if (const SmfStatus s = ReadOne(t, endTick); s != SmfStatus::Ok) return s;
+                }
+            }
+        }
+    }
+
+    // A heap keeps the tracks by their next event's tick and number in one integer each, so
+    // that a file of thousands of tracks stays linear in practice; a track goes on while it is
+    // still the first.
+    SmfStatus ReadManyTogether(std::span<TrackCursor> tracks, std::uint64_t& endTick) {
+        const auto key = [&](std::size_t i) { return tracks[i].nextTick << 16 | i; };
+        std::vector<std::uint64_t> heap;
+        heap.reserve(tracks.size());
+        for (std::size_t i = 0; i < tracks.size(); ++i) {
+            if (tracks[i].nextTick != kDone) heap.push_back(key(i));
+        }
+        std::make_heap(heap.begin(), heap.end(), std::greater<std::uint64_t>());
+        while (!heap.empty()) {
+            const std::size_t i = heap.front() & 0xFFFF;
+            TrackCursor& t = tracks[i];
+            const std::uint64_t second = SecondSmallest(heap);
+            do {
+                if (const SmfStatus s = ReadOne(t, endTick); s != SmfStatus::Ok) return s;
+            } while (t.nextTick != kDone && key(i) < second);
+            if (t.nextTick != kDone) {
+                heap.front() = key(i);
+            } else {
+                heap.front() = heap.back();
+                heap.pop_back();
+            }
+            SiftDown(heap);
+        }
         return SmfStatus::Ok;
     }
 
-    // A channel event takes at least two bytes: a guess from the chunk's real size saves most
-    // regrowing, and the cap keeps a junk file from reserving much. The room at least doubles,
-    // so that many small tracks copy the array now and then rather than once a track.
-    void ReserveFor(std::size_t trackBytes) {
-        auto& events = m_song.events;
-        const std::size_t wanted = std::min(events.size() + trackBytes / 3, kMaxSmfEvents);
-        if (wanted <= events.capacity()) return;
-        events.reserve(std::min(std::max(wanted, 2 * events.capacity()), kMaxSmfEvents));
+    // Reads a track's next event and moves on to the one after it.
+    SmfStatus ReadOne(TrackCursor& t, std::uint64_t& endTick) {
+        if (++m_nEvents > kMaxSmfEvents) return SmfStatus::TooLarge;
+        bool endOfTrack = false, more = false;
+        if (const SmfStatus s = ReadEvent(t, endOfTrack); s != SmfStatus::Ok) return s;
+        if (!endOfTrack) {
+            if (const SmfStatus s = Advance(t, more); s != SmfStatus::Ok) return s;
+        }
+        if (!more) Finish(t, endTick);
+        return SmfStatus::Ok;
     }
 
-    SmfStatus ReadEvent(ByteReader& r, std::uint64_t tick, std::uint8_t& running,
-                        bool& endOfTrack) {
-        std::uint8_t status = *r.Peek();
+    // A track's end is the tick of its last event; the song ends with its longest track.
+    static void Finish(TrackCursor& t, std::uint64_t& endTick) {
+        endTick = std::max(endTick, t.nextTick);
+        t.nextTick = kDone;
+    }
+
+    // The smallest key below the top of a min-heap, or the largest key there is.
+    static std::uint64_t SecondSmallest(const std::vector<std::uint64_t>& heap) {
+        if (heap.size() < 2) return ~std::uint64_t{0};
+        if (heap.size() < 3) return heap[1];
+        return std::min(heap[1], heap[2]);
+    }
+
+    // Restores the min-heap after its top changed: the hole goes down to a leaf along the
+    // smaller children, then the key climbs back to its place. The key is usually a track's next
+    // event, later than most, so it climbs little; walking the whole depth spares the branch
+    // mispredictions of stopping early, which cost more than the comparisons.
+    static void SiftDown(std::vector<std::uint64_t>& heap) {
+        const std::size_t n = heap.size();
+        if (n == 0) return;
+        const std::uint64_t moving = heap[0];
+        std::size_t hole = 0;
+        for (std::size_t child = 1; child < n; child = 2 * hole + 1) {
+            const std::uint64_t right = child + 1 < n ? heap[child + 1] : ~std::uint64_t{0};
+            child += right < heap[child];
+            heap[hole] = heap[child];
+            hole = child;
+        }
+        while (hole > 0) {
+            const std::size_t parent = (hole - 1) / 2;
+            if (heap[parent] <= moving) break;
+            heap[hole] = heap[parent];
+            hole = parent;
+        }
+        heap[hole] = moving;
+    }
+
+    SmfStatus ReadEvent(TrackCursor& t, bool& endOfTrack) {
+        if (t.at == t.end) return SmfStatus::Damaged;  // a delta time with no event after it
+        std::uint8_t status = *t.at;
         if (status < 0x80) {
             // Running status; kept across meta and SysEx events, which some writers rely on.
-            if (!running) return SmfStatus::Damaged;
-            status = running;
+            if (!t.running) return SmfStatus::Damaged;
+            status = t.running;
         } else {
-            r.U8();
+            ++t.at;
         }
         if (status < 0xF0) {
-            running = status;
-            return ReadChannelMessage(r, tick, status);
+            t.running = status;
+            return ReadChannelMessage(t, status);
         }
-        if (status == 0xFF) return ReadMeta(r, tick, endOfTrack);
-        if (status == 0xF0 || status == 0xF7) return ReadSysex(r, tick, status);
-        return SmfStatus::Damaged;
+        ByteReader r(std::span(t.at, t.end));
+        SmfStatus result = SmfStatus::Damaged;
+        if (status == 0xFF) result = ReadMeta(r, t.nextTick, endOfTrack);
+        if (status == 0xF0 || status == 0xF7) result = ReadSysex(r, t.nextTick, status);
+        t.at = t.end - r.Remaining();
+        return result;
     }
 
-    SmfStatus ReadChannelMessage(ByteReader& r, std::uint64_t tick, std::uint8_t status) {
-        SongEvent e;
-        e.timeUs = static_cast<std::int64_t>(tick);
+    SmfStatus ReadChannelMessage(TrackCursor& t, std::uint8_t status) {
+        const int nData = DataBytesOf(status);
+        if (t.end - t.at < nData) return SmfStatus::Damaged;
+        const std::uint8_t first = t.at[0], second = nData == 2 ? t.at[1] : 0;
+        if ((first | second) >= 0x80) return SmfStatus::Damaged;
+        t.at += nData;
+        SongEvent& e = m_song.events.emplace_back();
+        e.timeUs = TimeOf(t.nextTick);
+        e.length = 1 + nData;
         e.bytes[0] = status;
-        e.length = 1 + DataBytesOf(status);
-        for (std::uint32_t i = 1; i < e.length; ++i) {
-            const auto byte = r.U8();
-            if (!byte || *byte >= 0x80) return SmfStatus::Damaged;
-            e.bytes[i] = *byte;
-        }
-        m_song.events.push_back(e);
+        e.bytes[1] = first;
+        e.bytes[2] = second;
         return SmfStatus::Ok;
+    }
+
+    // Dense songs have many events at one tick: the division is done once a tick.
+    std::int64_t TimeOf(std::uint64_t tick) {
+        if (tick != m_lastTick) {
+            m_lastTick = tick;
+            m_lastUs = m_clock.ToUs(tick);
+        }
+        return m_lastUs;
     }
 
     SmfStatus ReadMeta(ByteReader& r, std::uint64_t tick, bool& endOfTrack) {
@@ -215,7 +351,7 @@ private:
         if (*type == 0x51 && body->size() == 3) {
             const std::uint32_t tempo = ((*body)[0] << 16) | ((*body)[1] << 8) | (*body)[2];
             // A tempo of zero would stop time for the rest of the song; keep the one in force.
-            if (tempo != 0) m_tempos.push_back({tick, tempo});
+            if (tempo != 0) m_clock.SetTempo(tick, tempo);  // times at this tick stay as they are
         }
         return SmfStatus::Ok;
     }
@@ -229,9 +365,9 @@ private:
         if (size == 0) return SmfStatus::Ok;
         if (m_song.sysex.size() + size > kMaxSmfSysexBytes) return SmfStatus::TooLarge;
         SongEvent e;
-        e.timeUs = static_cast<std::int64_t>(tick);
+        e.timeUs = TimeOf(tick);
         e.isSysex = true;
-        e.sysexOffset = static_cast<std::uint32_t>(m_song.sysex.size());
+        e.SetSysexOffset(static_cast<std::uint32_t>(m_song.sysex.size()));
         e.length = static_cast<std::uint32_t>(size);
         if (status == 0xF0) m_song.sysex.push_back(0xF0);
         m_song.sysex.insert(m_song.sysex.end(), body->begin(), body->end());
@@ -239,63 +375,10 @@ private:
         return SmfStatus::Ok;
     }
 
-    // Events still carry ticks in timeUs; order them and turn ticks into microseconds.
-    SmfStatus Finish(std::uint16_t division, std::uint64_t endTick) {
-        TickTimer timer;
-        if (!timer.Init(division, std::move(m_tempos))) return SmfStatus::Damaged;
-        MergeTracks();
-        for (SongEvent& e : m_song.events)
-            e.timeUs = timer.ToUs(static_cast<std::uint64_t>(e.timeUs));
-        m_song.lengthUs = timer.ToUs(endTick);
-        if (m_song.lengthUs > kMaxLengthUs) return SmfStatus::Damaged;
-        return SmfStatus::Ok;
-    }
-
-    // Each track's events are in order already: one pass takes the earliest next event of all
-    // tracks, the earlier track first at equal times. A heap of the tracks' next events keeps
-    // that at log(tracks) a step, so that a file of thousands of tracks stays linear in practice;
-    // pairwise merging in place would pass over every event once per doubling of the tracks and
-    // allocate a buffer each pass.
-    void MergeTracks() {
-        auto& events = m_song.events;
-        const auto byTime = [](const SongEvent& a, const SongEvent& b) {
-            return a.timeUs < b.timeUs;
-        };
-        if (std::is_sorted(events.begin(), events.end(), byTime)) return;
-        struct Run {
-            std::size_t at, end;
-        };
-        std::vector<Run> runs;
-        for (std::size_t i = 0; i < m_runStarts.size(); ++i) {
-            const std::size_t end = i + 1 < m_runStarts.size() ? m_runStarts[i + 1] : events.size();
-            if (m_runStarts[i] < end) runs.push_back({m_runStarts[i], end});
-        }
-        // The heap holds run numbers; the top is the run whose next event comes first.
-        const auto after = [&](std::size_t a, std::size_t b) {
-            const std::int64_t ta = events[runs[a].at].timeUs, tb = events[runs[b].at].timeUs;
-            return ta != tb ? ta > tb : a > b;
-        };
-        std::vector<std::size_t> heap(runs.size());
-        for (std::size_t i = 0; i < heap.size(); ++i) heap[i] = i;
-        std::make_heap(heap.begin(), heap.end(), after);
-        std::vector<SongEvent> merged;
-        merged.reserve(events.size());
-        while (!heap.empty()) {
-            std::pop_heap(heap.begin(), heap.end(), after);
-            Run& run = runs[heap.back()];
-            merged.push_back(events[run.at]);
-            if (++run.at < run.end) {
-                std::push_heap(heap.begin(), heap.end(), after);
-            } else {
-                heap.pop_back();
-            }
-        }
-        events.swap(merged);
-    }
-
     Song& m_song;
-    std::vector<std::size_t> m_runStarts;  // where each track's events begin
-    std::vector<TempoChange> m_tempos;
+    TickClock m_clock;
+    std::uint64_t m_lastTick = ~std::uint64_t{0};
+    std::int64_t m_lastUs = 0;
     std::size_t m_nEvents = 0;
 };
 

@@ -7,13 +7,23 @@
 
 namespace qv::seq {
 
+// Sixteen bytes an event: a large song's array is most of the memory a load touches.
 struct SongEvent {
     std::int64_t timeUs = 0;
-    // A channel message is kept inline; a SysEx message lives in Song::sysex.
-    std::uint32_t sysexOffset = 0;
     std::uint32_t length = 0;
+    // A channel message is kept inline; a SysEx message lives in Song::sysex, and these three
+    // bytes hold its offset there (the SysEx bytes of a song stay below 2^24).
     std::uint8_t bytes[3] = {};
     bool isSysex = false;
+
+    std::uint32_t SysexOffset() const {
+        return std::uint32_t{bytes[0]} << 16 | std::uint32_t{bytes[1]} << 8 | bytes[2];
+    }
+    void SetSysexOffset(std::uint32_t offset) {
+        bytes[0] = static_cast<std::uint8_t>(offset >> 16);
+        bytes[1] = static_cast<std::uint8_t>(offset >> 8);
+        bytes[2] = static_cast<std::uint8_t>(offset);
+    }
 };
 
 struct Song {
@@ -22,7 +32,8 @@ struct Song {
     std::int64_t lengthUs = 0;
 
     std::span<const std::uint8_t> Message(const SongEvent& e) const {
-        if (e.isSysex) return std::span<const std::uint8_t>(sysex).subspan(e.sysexOffset, e.length);
+        if (e.isSysex)
+            return std::span<const std::uint8_t>(sysex).subspan(e.SysexOffset(), e.length);
         return std::span<const std::uint8_t>(e.bytes, e.length);
     }
     // Index of the first event at or after timeUs.
@@ -38,6 +49,8 @@ enum class SmfStatus {
 // Limits on what one file may hold.
 constexpr std::size_t kMaxSmfEvents = 4'000'000;
 constexpr std::size_t kMaxSmfSysexBytes = 16u << 20;
+static_assert(kMaxSmfSysexBytes <= std::size_t{1} << 24, "a SysEx offset takes three bytes");
+static_assert(sizeof(SongEvent) == 16);
 
 // Reads a Standard MIDI File of format 0, 1 or 2 (format 2's tracks play one after another).
 SmfStatus ReadSmf(std::span<const std::uint8_t> data, Song& song);
