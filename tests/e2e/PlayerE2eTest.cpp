@@ -92,18 +92,26 @@ protected:
         argv.insert(argv.end(), args.begin(), args.end());
         e2e::Environment env = e2e::CurrentEnvironment();
         env["DBUS_SESSION_BUS_ADDRESS"] = busAddress;
-        std::string out = e2e::RunTool(argv, env).out;
-        while (!out.empty() && out.back() == '\n') out.pop_back();
-        return out;
+        const std::string out = e2e::RunTool(argv, env).out;
+        return out.substr(0, out.find_last_not_of('\n') + 1);
+    }
+
+    // The settings a previous run left, as registry-file lines of the player's key.
+    void WriteSettings(const std::string& lines) {
+        dir.Write("quavel/registry.reg", "REGEDIT4\r\n\r\n" + kSettingsSection + "\r\n" + lines);
+    }
+    // The session bus, then the player until its window shows; answers the window (empty when
+    // it never showed) and where it is.
+    std::string StartWithBus(const std::vector<std::string>& args, const std::string& midiOut,
+                             e2e::Geometry& where) {
+        StartSessionBus();
+        if (HasFatalFailure() || !player.Start(PlayerLaunch(args, midiOut))) return {};
+        const std::string window = WaitForPlayerWindow();
+        return !window.empty() && display.GetGeometry(window, where) ? window : std::string();
     }
 
     // quavel on the private display, with its settings, sound and messages in the temporary folder.
     // launcher: what the player is started through, if anything.
-    void StartPlayer(const std::vector<std::string>& args, const std::string& midiOut,
-                     const e2e::Environment& extra = {},
-                     const std::vector<std::string>& launcher = {}) {
-        ASSERT_TRUE(player.Start(PlayerLaunch(args, midiOut, extra, launcher)));
-    }
     e2e::Launch PlayerLaunch(const std::vector<std::string>& args, const std::string& midiOut,
                              const e2e::Environment& extra = {},
                              const std::vector<std::string>& launcher = {}) {
@@ -166,16 +174,13 @@ protected:
 TEST_F(PlayerE2eTest, PlaysPausesAndSkipsByMediaControllerToTheEndAndQuitsThroughTheQuestion) {
     std::string tried;
     if (qv::seq::FindSoundfont(tried).empty()) GTEST_SKIP() << "no soundfont; tried " << tried;
-    dir.Write("quavel/registry.reg",
-              "REGEDIT4\r\n\r\n" + kSettingsSection + "\r\n\"DisplayMode\"=dword:00000002\r\n");
+    WriteSettings("\"DisplayMode\"=dword:00000002\r\n");
     const std::string tune = dir.Write("tune.mid", TwoSecondSong("Long tune", 4));
     const std::string wavPath = dir / "out.wav";
-    StartSessionBus();
-    StartPlayer({tune, dir.Write("phrase.mid", TwoSecondSong())}, "wav:" + wavPath);
-    const std::string window = WaitForPlayerWindow();
-    ASSERT_FALSE(window.empty());
     e2e::Geometry where;
-    ASSERT_TRUE(display.GetGeometry(window, where));
+    const std::string window =
+        StartWithBus({tune, dir.Write("phrase.mid", TwoSecondSong())}, "wav:" + wavPath, where);
+    ASSERT_FALSE(window.empty());
     // Where the rendering, which runs in real time, is now, in seconds of sound.
     const auto rendered = [&] {
         struct stat st {};
@@ -242,17 +247,12 @@ TEST_F(PlayerE2eTest, PlaysPausesAndSkipsByMediaControllerToTheEndAndQuitsThroug
 }
 
 TEST_F(PlayerE2eTest, StartsWhereItWasLeftTakesALaterStartsFilesAndQuitsAtOnceWhenNotToAsk) {
-    dir.Write("quavel/registry.reg",
-              "REGEDIT4\r\n\r\n" + kSettingsSection +
-                  "\r\n\"WindowPosX\"=dword:00000064\r\n\"WindowPosY\"=dword:0000003c\r\n"
-                  "\"YesAskQuit\"=dword:00000000\r\n\"DisplayMode\"=dword:00000001\r\n"
-                  "\"Mine\"=\"kept\"\r\n");
-    StartSessionBus();
-    StartPlayer({}, "null");
-    const std::string window = WaitForPlayerWindow();
-    ASSERT_FALSE(window.empty());
+    WriteSettings(
+        "\"WindowPosX\"=dword:00000064\r\n\"WindowPosY\"=dword:0000003c\r\n"
+        "\"YesAskQuit\"=dword:00000000\r\n\"DisplayMode\"=dword:00000001\r\n\"Mine\"=\"kept\"\r\n");
     e2e::Geometry where;
-    ASSERT_TRUE(display.GetGeometry(window, where));
+    const std::string window = StartWithBus({}, "null", where);
+    ASSERT_FALSE(window.empty());
     EXPECT_EQ(where.x, 100);
     EXPECT_EQ(where.y, 60);
 
@@ -307,12 +307,12 @@ TEST_F(PlayerE2eTest, SaysWhyASoundfontCannotBeHad) {
         std::string reason;
     } cases[] = {{{{"QUAVEL_SOUNDFONT", bad}}, {}, "QUAVEL_SOUNDFONT=" + bad + " cannot be loaded"},
                  {{}, hidden, "no General MIDI soundfont could be loaded"}};
-    dir.Write("quavel/registry.reg",
-              "REGEDIT4\r\n\r\n" + kSettingsSection + "\r\n\"YesAskQuit\"=dword:00000000\r\n");
+    WriteSettings("\"YesAskQuit\"=dword:00000000\r\n");
     const std::string song = dir.Write("phrase.mid", TwoSecondSong());
     for (const auto& c : cases) {
         if (!canHide && !c.launcher.empty()) GTEST_SKIP() << "no user namespaces to hide them";
-        StartPlayer({song}, "wav:" + dir / "out.wav", c.env, c.launcher);
+        ASSERT_TRUE(
+            player.Start(PlayerLaunch({song}, "wav:" + dir / "out.wav", c.env, c.launcher)));
         std::vector<std::string> shown;
         ASSERT_TRUE(e2e::WaitUntil(
             [&] { return (shown = display.VisibleWindows(kTitle)).size() == 2; }, kAppears))
