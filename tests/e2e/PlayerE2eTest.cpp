@@ -61,12 +61,6 @@ std::string Dword(const std::string& name, std::uint32_t value) {
     return "\"" + name + "\"=" + text;
 }
 
-std::string Describe(int status) {
-    if (WIFEXITED(status)) return "exit status " + std::to_string(WEXITSTATUS(status));
-    if (WIFSIGNALED(status)) return "signal " + std::to_string(WTERMSIG(status));
-    return "status " + std::to_string(status);
-}
-
 class PlayerE2eTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -145,12 +139,12 @@ protected:
         return windows.empty() ? std::string() : windows.front();
     }
 
-    // The player must end by itself now, normally.
-    void ExpectPlayerEnds() {
+    // The process must end by itself now, normally.
+    void ExpectEnds(e2e::ChildProcess& process) {
         int status = 0;
-        ASSERT_TRUE(player.WaitExit(kEnds, &status)) << "the player is still running";
+        ASSERT_TRUE(process.WaitExit(kEnds, &status)) << "it is still running";
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
-            << Describe(status) << "; " << Errors();
+            << "wait status " << status << "; " << Errors();
     }
 
     std::string Errors() const { return "standard error: " + qvtest::ReadAll(errorsFile); }
@@ -224,7 +218,7 @@ TEST_F(PlayerE2eTest, PlaysPausesAndSkipsByMediaControllerToTheEndAndQuitsThroug
         << "the quit asked nothing; " << Errors();
     ASSERT_TRUE(player.Running()) << "the player ended before the question was answered";
     ASSERT_TRUE(display.PressKeys(question, {"Return"}));
-    ExpectPlayerEnds();
+    ExpectEnds(player);
 
     qvtest::WavFile wav;
     ASSERT_TRUE(qvtest::ReadWavFile(wavPath, wav)) << Errors();
@@ -263,10 +257,8 @@ TEST_F(PlayerE2eTest, StartsWhereItWasLeftTakesALaterStartsFilesAndQuitsAtOnceWh
     // One player per session: a second start hands its file over, made absolute, and ends.
     dir.Write("phrase.mid", TwoSecondSong());
     e2e::ChildProcess second;
-    int status = -1;
     ASSERT_TRUE(second.Start(PlayerLaunch({"phrase.mid"}, "null")));
-    ASSERT_TRUE(second.WaitExit(kEnds, &status));
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << Describe(status);
+    ExpectEnds(second);
     EXPECT_EQ(Control({"play"}), "");
     EXPECT_TRUE(e2e::WaitUntil(
         [&] {
@@ -282,7 +274,7 @@ TEST_F(PlayerE2eTest, StartsWhereItWasLeftTakesALaterStartsFilesAndQuitsAtOnceWh
     own.Stop();
 
     ASSERT_TRUE(display.PressKeys(window, {"Escape"}));
-    ExpectPlayerEnds();
+    ExpectEnds(player);
 
     const std::vector<std::string> settings = StoredSettings();
     EXPECT_THAT(settings, Contains(Dword("YesLoop", 1))) << "the click did not reach Loop";
@@ -323,7 +315,7 @@ TEST_F(PlayerE2eTest, SaysWhyASoundfontCannotBeHad) {
         EXPECT_NE(Errors().find(c.reason), std::string::npos) << Errors();
         ASSERT_TRUE(display.PressKeys(shown[1], {"Return"}));
         ASSERT_TRUE(display.PressKeys(shown[0], {"Escape"}));
-        ExpectPlayerEnds();
+        ExpectEnds(player);
         EXPECT_FALSE(std::filesystem::exists(dir / "out.wav")) << "another soundfont was used";
         player.Stop();
     }

@@ -13,9 +13,6 @@
 
 void PlayerFixture::SetUp() {
     WindowTestFixture::SetUp();
-    m_pPreviousFiles = qv::InstallFileSystem(&m_files);
-    m_pPreviousProcess = qv::InstallProcess(&m_process);
-    m_pPreviousVersion = qv::InstallVersion(&m_version);
     qv::seq::SequencerOptions options;
     options.poster = qv::seq::MakeWindowPoster();
     options.clock = &clock;
@@ -27,9 +24,6 @@ void PlayerFixture::SetUp() {
 void PlayerFixture::TearDown() {
     qv::InstallMci(m_pPreviousMci);
     m_mci.reset();
-    qv::InstallVersion(m_pPreviousVersion);
-    qv::InstallProcess(m_pPreviousProcess);
-    qv::InstallFileSystem(m_pPreviousFiles);
     WindowTestFixture::TearDown();
 }
 
@@ -39,9 +33,7 @@ std::string PlayerFixture::Song(const std::string& name, std::uint32_t lengthMs,
     qv::seq::SmfTrack track;
     if (!title.empty()) track.Name(title);
     track.Tempo(0, 1000000).NoteOn(0, 0, 60, 100).NoteOff(lengthMs, 0, 60).End();
-    const std::vector<std::uint8_t> bytes = qv::seq::BuildSmf(0, 1000, {track});
-    return dir.Write(name,
-                     std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    return dir.Write(name, qv::seq::BuildSmf(0, 1000, {track}));
 }
 
 void PlayerFixture::AddEntries(CPlayerDlg& dlg, const std::vector<std::string>& paths) {
