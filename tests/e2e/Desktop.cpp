@@ -8,11 +8,10 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 #include <thread>
+
+#include "tests/support/FilesTempDir.h"
 
 extern char** environ;
 
@@ -114,20 +113,14 @@ void ChildProcess::Stop() {
 ToolResult RunTool(const std::vector<std::string>& argv, const Environment& env,
                    milliseconds timeout) {
     ToolResult result;
-    char out[] = "/tmp/quavel-e2e-XXXXXX";
-    const int fd = ::mkstemp(out);
-    if (fd < 0) return result;
-    ::close(fd);
+    const qvtest::TempDir dir;
     ChildProcess child;
     int status = 0;
-    if (child.Start({argv, env, {}, out, {}, -1}) && child.WaitExit(timeout, &status) &&
+    if (child.Start({argv, env, {}, dir / "out", {}, -1}) && child.WaitExit(timeout, &status) &&
         WIFEXITED(status)) {
-        result.finished = true;
         result.exitCode = WEXITSTATUS(status);
-        std::ifstream in(out, std::ios::binary);
-        result.out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        result.out = qvtest::ReadAll(dir / "out");
     }
-    ::unlink(out);
     return result;
 }
 
@@ -193,7 +186,7 @@ bool VirtualDisplay::Xdotool(const std::vector<std::string>& args, std::string* 
     argv.insert(argv.end(), args.begin(), args.end());
     ToolResult result = RunTool(argv, Env());
     if (pOut) *pOut = result.out;
-    return result.finished && result.exitCode == 0;
+    return result.exitCode == 0;
 }
 
 std::vector<std::string> VirtualDisplay::VisibleWindows(const std::string& titlePattern) const {

@@ -51,8 +51,7 @@ private:
 };
 
 struct ToolResult {
-    bool finished = false;  // false: it ran out of time and was killed
-    int exitCode = -1;
+    int exitCode = -1;  // -1 too when it ran out of time and was killed
     std::string out;
 };
 

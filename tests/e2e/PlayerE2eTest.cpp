@@ -89,6 +89,10 @@ protected:
         const std::string out = e2e::RunTool(argv, env).out;
         return out.substr(0, out.find_last_not_of('\n') + 1);
     }
+    // Whether the controller's answer comes to be `expected` in time.
+    bool Answers(const std::vector<std::string>& args, const std::string& expected) const {
+        return e2e::WaitUntil([&] { return Control(args) == expected; }, kEnds);
+    }
 
     // The settings a previous run left, as registry-file lines of the player's key.
     void WriteSettings(const std::string& lines) {
@@ -186,20 +190,16 @@ TEST_F(PlayerE2eTest, PlaysPausesAndSkipsByMediaControllerToTheEndAndQuitsThroug
 
     EXPECT_EQ(Control({"play-pause"}), "");
     const double paused = rendered();
-    EXPECT_TRUE(e2e::WaitUntil([&] { return Control({"status"}) == "Paused"; }, kEnds));
+    EXPECT_TRUE(Answers({"status"}, "Paused"));
     EXPECT_TRUE(e2e::WaitUntil([&] { return rendered() > paused + 1.5; }, kEnds));
     EXPECT_EQ(Control({"play-pause"}), "");
     const double resumed = rendered();
     EXPECT_TRUE(e2e::WaitUntil([&] { return rendered() > resumed + 1.0; }, kEnds));
     EXPECT_EQ(Control({"next"}), "");
     const double skipped = rendered();
-    EXPECT_TRUE(e2e::WaitUntil(
-        [&] {
-            return Control({"metadata", "xesam:title"}) == "E2E phrase";
-        },
-        kEnds));
+    EXPECT_TRUE(Answers({"metadata", "xesam:title"}, "E2E phrase"));
     // The last entry ends the list; let a stretch of silence follow it.
-    EXPECT_TRUE(e2e::WaitUntil([&] { return Control({"status"}) == "Stopped"; }, kEnds));
+    EXPECT_TRUE(Answers({"status"}, "Stopped"));
     EXPECT_TRUE(e2e::WaitUntil([&] { return rendered() > skipped + kSongSeconds + 2.5; }, kEnds));
 
     const e2e::ToolResult quit = e2e::RunTool(
@@ -260,11 +260,7 @@ TEST_F(PlayerE2eTest, StartsWhereItWasLeftTakesALaterStartsFilesAndQuitsAtOnceWh
     ASSERT_TRUE(second.Start(PlayerLaunch({"phrase.mid"}, "null")));
     ExpectEnds(second);
     EXPECT_EQ(Control({"play"}), "");
-    EXPECT_TRUE(e2e::WaitUntil(
-        [&] {
-            return Control({"metadata", "xesam:url"}) == "file://" + dir / "phrase.mid";
-        },
-        kEnds))
+    EXPECT_TRUE(Answers({"metadata", "xesam:url"}, "file://" + dir / "phrase.mid"))
         << "the first player did not add the file; " << Errors();
     EXPECT_EQ(Control({"metadata", "xesam:title"}), "phrase.mid");  // as the list shows it
     e2e::ChildProcess own;
