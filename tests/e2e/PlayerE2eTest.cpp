@@ -6,7 +6,6 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 
-#include <cstdio>
 #include <filesystem>
 
 #include "platform/sequencer/Outputs.h"
@@ -52,13 +51,6 @@ std::string TwoSecondSong(const char* name = "E2E phrase", int nBars = 1) {
     t.End();
     const std::vector<std::uint8_t> bytes = qv::seq::BuildSmf(0, 480, {t});
     return std::string(bytes.begin(), bytes.end());
-}
-
-// A setting's line as the registry file holds it.
-std::string Dword(const std::string& name, std::uint32_t value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "dword:%08x", value);
-    return "\"" + name + "\"=" + text;
 }
 
 class PlayerE2eTest : public ::testing::Test {
@@ -233,9 +225,9 @@ TEST_F(PlayerE2eTest, PlaysPausesAndSkipsByMediaControllerToTheEndAndQuitsThroug
 
     // The window was centred on the first start, and that is where the quit found it.
     EXPECT_THAT(StoredSettings(),
-                IsSupersetOf({Dword("DisplayMode", 2), Dword("YesLoop", 0),
-                              Dword("YesRandomize", 0), Dword("YesAskQuit", 1),
-                              Dword("WindowPosX", where.x), Dword("WindowPosY", where.y)}));
+                IsSupersetOf({DwordLine("DisplayMode", 2), DwordLine("YesLoop", 0),
+                              DwordLine("YesRandomize", 0), DwordLine("YesAskQuit", 1),
+                              DwordLine("WindowPosX", where.x), DwordLine("WindowPosY", where.y)}));
     EXPECT_EQ(where.x, (1280 - where.width) / 2);
     EXPECT_EQ(where.y, (1024 - where.height) / 2);
 }
@@ -273,9 +265,9 @@ TEST_F(PlayerE2eTest, StartsWhereItWasLeftTakesALaterStartsFilesAndQuitsAtOnceWh
     ExpectEnds(player);
 
     const std::vector<std::string> settings = StoredSettings();
-    EXPECT_THAT(settings, Contains(Dword("YesLoop", 1))) << "the click did not reach Loop";
-    EXPECT_THAT(settings, IsSupersetOf({Dword("WindowPosX", 100), Dword("WindowPosY", 60),
-                                        Dword("DisplayMode", 1), Dword("YesAskQuit", 0)}));
+    EXPECT_THAT(settings, Contains(DwordLine("YesLoop", 1))) << "the click did not reach Loop";
+    EXPECT_THAT(settings, IsSupersetOf({DwordLine("WindowPosX", 100), DwordLine("WindowPosY", 60),
+                                        DwordLine("DisplayMode", 1), DwordLine("YesAskQuit", 0)}));
     // A string the user can read is written as text, with or without its terminating zero.
     EXPECT_THAT(settings, Contains("\"Mine\"=\"kept\""));
 }

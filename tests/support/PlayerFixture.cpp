@@ -104,17 +104,22 @@ std::vector<std::string> PlayerFixture::StoredSettings() const {
          qv::RegEnumValueA(key, i, name, &cchName, nullptr, &type,
                            reinterpret_cast<std::uint8_t*>(value), &cbValue) == ERROR_SUCCESS;
          ++i, cchName = sizeof name, cbValue = sizeof value) {
-        std::string data = "\"" + std::string(value, strnlen(value, cbValue)) + "\"";
         std::uint32_t dw = 0;
         std::memcpy(&dw, value, sizeof dw);
-        char hex[16];
-        std::snprintf(hex, sizeof hex, "dword:%08x", static_cast<unsigned>(dw));
-        if (type == REG_DWORD && cbValue == 4) data = hex;
-        lines.push_back("\"" + std::string(name, cchName) + "\"=" + data);
+        const std::string text = "\"" + std::string(value, strnlen(value, cbValue)) + "\"";
+        lines.push_back(type == REG_DWORD && cbValue == 4
+                            ? DwordLine(std::string(name, cchName), dw)
+                            : "\"" + std::string(name, cchName) + "\"=" + text);
     }
     qv::RegCloseKey(key);
     std::sort(lines.begin(), lines.end());
     return lines;
+}
+
+std::string DwordLine(const std::string& name, std::uint32_t value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "dword:%08x", static_cast<unsigned>(value));
+    return "\"" + name + "\"=" + text;
 }
 
 std::vector<std::string> SettingsLines(const std::string& registryText) {

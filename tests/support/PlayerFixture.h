@@ -57,6 +57,8 @@ private:
     qv::IMci* m_pPreviousMci = nullptr;
 };
 
+// A DWORD value's line in registry-file text: "Name"=dword:0000002a.
+std::string DwordLine(const std::string& name, std::uint32_t value);
 // The lines of the settings key in registry-file text, in file order.
 std::vector<std::string> SettingsLines(const std::string& registryText);
 
