@@ -142,13 +142,13 @@ bool VirtualDisplay::Start(std::string& failure) {
     // The server picks a free display number itself and writes it, in one line, to the
     // descriptor. The line is read up to its end: a client started on the number alone sometimes
     // could not connect yet.
-    const bool started = m_server.Start({{"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen",
-                                          "0", "1280x1024x24", "-nolisten", "tcp", "-noreset"},
-                                         CurrentEnvironment(),
-                                         {},
-                                         {},
-                                         {},
-                                         fds[1]});
+    Launch xvfb;
+    xvfb.argv = {"Xvfb",      "-displayfd", std::to_string(fds[1]),
+                 "-screen",   "0",          "1280x1024x24",
+                 "-nolisten", "tcp",        "-noreset"};
+    xvfb.env = CurrentEnvironment();
+    xvfb.keepFd = fds[1];
+    const bool started = m_server.Start(xvfb);
     ::close(fds[1]);
     std::string number;
     const auto deadline = Clock::now() + milliseconds(15000);

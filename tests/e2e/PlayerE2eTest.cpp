@@ -63,12 +63,10 @@ protected:
 
     // A session bus of the test's own where the player looks for one, in its runtime folder.
     void StartSessionBus() {
-        ASSERT_TRUE(bus.Start({{"dbus-daemon", "--session", "--nofork", "--address=" + busAddress},
-                               e2e::CurrentEnvironment(),
-                               {},
-                               {},
-                               {},
-                               -1}));
+        e2e::Launch daemon;
+        daemon.argv = {"dbus-daemon", "--session", "--nofork", "--address=" + busAddress};
+        daemon.env = e2e::CurrentEnvironment();
+        ASSERT_TRUE(bus.Start(daemon));
         ASSERT_TRUE(
             e2e::WaitUntil([&] { return std::filesystem::exists(runtimeDir + "/bus"); }, kEnds));
     }
