@@ -33,9 +33,6 @@ protected:
         for (const std::string& line : lines) out += line + "\r\n";
         return out;
     }
-    bool Current(const std::string& list, const std::string& titles) {
-        return CPlayerDlg::IsTitleFileCurrent(list.c_str(), titles.c_str());
-    }
     long Names() const {
         return std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator());
     }
@@ -58,8 +55,10 @@ TEST_F(ListFiles, SavingWritesOneLinePerEntryAndATitleFileOnlyWhenAsked) {
     });
     EXPECT_EQ(qvtest::ReadAll(list), Lines(songs));
     EXPECT_EQ(qvtest::ReadAll(dir / "other.qvt"), Lines({"Alpha", "b.mid", "Gamma", "Two lines"}));
-    EXPECT_TRUE(Current(dir / "other.txt", dir / "other.qvt"));
-    EXPECT_TRUE(Current(dir / "dotted.", dir / "dotted.qvt"));
+    EXPECT_TRUE(
+        CPlayerDlg::IsTitleFileCurrent((dir / "other.txt").c_str(), (dir / "other.qvt").c_str()));
+    EXPECT_TRUE(
+        CPlayerDlg::IsTitleFileCurrent((dir / "dotted.").c_str(), (dir / "dotted.qvt").c_str()));
     ASSERT_EQ(windows.FileDialogs().size(), 3u);
     const auto& save = windows.FileDialogs()[0];
     EXPECT_TRUE(save.save);

@@ -8,11 +8,10 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 #include <thread>
+
+#include "tests/support/FilesTempDir.h"
 
 extern char** environ;
 
@@ -114,20 +113,14 @@ void ChildProcess::Stop() {
 ToolResult RunTool(const std::vector<std::string>& argv, const Environment& env,
                    milliseconds timeout) {
     ToolResult result;
-    char out[] = "/tmp/quavel-e2e-XXXXXX";
-    const int fd = ::mkstemp(out);
-    if (fd < 0) return result;
-    ::close(fd);
+    const qvtest::TempDir dir;
     ChildProcess child;
     int status = 0;
-    if (child.Start({argv, env, {}, out, {}, -1}) && child.WaitExit(timeout, &status) &&
+    if (child.Start({argv, env, {}, dir / "out", {}, -1}) && child.WaitExit(timeout, &status) &&
         WIFEXITED(status)) {
-        result.finished = true;
         result.exitCode = WEXITSTATUS(status);
-        std::ifstream in(out, std::ios::binary);
-        result.out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        result.out = qvtest::ReadAll(dir / "out");
     }
-    ::unlink(out);
     return result;
 }
 
@@ -149,13 +142,13 @@ bool VirtualDisplay::Start(std::string& failure) {
     // The server picks a free display number itself and writes it, in one line, to the
     // descriptor. The line is read up to its end: a client started on the number alone sometimes
     // could not connect yet.
-    const bool started = m_server.Start({{"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen",
-                                          "0", "1280x1024x24", "-nolisten", "tcp", "-noreset"},
-                                         CurrentEnvironment(),
-                                         {},
-                                         {},
-                                         {},
-                                         fds[1]});
+    Launch xvfb;
+    xvfb.argv = {"Xvfb",      "-displayfd", std::to_string(fds[1]),
+                 "-screen",   "0",          "1280x1024x24",
+                 "-nolisten", "tcp",        "-noreset"};
+    xvfb.env = CurrentEnvironment();
+    xvfb.keepFd = fds[1];
+    const bool started = m_server.Start(xvfb);
     ::close(fds[1]);
     std::string number;
     const auto deadline = Clock::now() + milliseconds(15000);
@@ -193,7 +186,7 @@ bool VirtualDisplay::Xdotool(const std::vector<std::string>& args, std::string* 
     argv.insert(argv.end(), args.begin(), args.end());
     ToolResult result = RunTool(argv, Env());
     if (pOut) *pOut = result.out;
-    return result.finished && result.exitCode == 0;
+    return result.exitCode == 0;
 }
 
 std::vector<std::string> VirtualDisplay::VisibleWindows(const std::string& titlePattern) const {

@@ -40,7 +40,6 @@ public:
     ChildProcess& operator=(const ChildProcess&) = delete;
 
     bool Start(const Launch& launch);
-    pid_t Pid() const { return m_pid; }
     bool Running();
     // True with the wait status once the child has ended within the time.
     bool WaitExit(milliseconds timeout, int* pStatus);
@@ -52,8 +51,7 @@ private:
 };
 
 struct ToolResult {
-    bool finished = false;  // false: it ran out of time and was killed
-    int exitCode = -1;
+    int exitCode = -1;  // -1 too when it ran out of time and was killed
     std::string out;
 };
 

@@ -6,7 +6,6 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 
-#include <cstdio>
 #include <filesystem>
 
 #include "platform/sequencer/Outputs.h"
@@ -54,19 +53,6 @@ std::string TwoSecondSong(const char* name = "E2E phrase", int nBars = 1) {
     return std::string(bytes.begin(), bytes.end());
 }
 
-// A setting's line as the registry file holds it.
-std::string Dword(const std::string& name, std::uint32_t value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "dword:%08x", value);
-    return "\"" + name + "\"=" + text;
-}
-
-std::string Describe(int status) {
-    if (WIFEXITED(status)) return "exit status " + std::to_string(WEXITSTATUS(status));
-    if (WIFSIGNALED(status)) return "signal " + std::to_string(WTERMSIG(status));
-    return "status " + std::to_string(status);
-}
-
 class PlayerE2eTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -77,12 +63,10 @@ protected:
 
     // A session bus of the test's own where the player looks for one, in its runtime folder.
     void StartSessionBus() {
-        ASSERT_TRUE(bus.Start({{"dbus-daemon", "--session", "--nofork", "--address=" + busAddress},
-                               e2e::CurrentEnvironment(),
-                               {},
-                               {},
-                               {},
-                               -1}));
+        e2e::Launch daemon;
+        daemon.argv = {"dbus-daemon", "--session", "--nofork", "--address=" + busAddress};
+        daemon.env = e2e::CurrentEnvironment();
+        ASSERT_TRUE(bus.Start(daemon));
         ASSERT_TRUE(
             e2e::WaitUntil([&] { return std::filesystem::exists(runtimeDir + "/bus"); }, kEnds));
     }
@@ -92,18 +76,30 @@ protected:
         argv.insert(argv.end(), args.begin(), args.end());
         e2e::Environment env = e2e::CurrentEnvironment();
         env["DBUS_SESSION_BUS_ADDRESS"] = busAddress;
-        std::string out = e2e::RunTool(argv, env).out;
-        while (!out.empty() && out.back() == '\n') out.pop_back();
-        return out;
+        const std::string out = e2e::RunTool(argv, env).out;
+        return out.substr(0, out.find_last_not_of('\n') + 1);
+    }
+    // Whether the controller's answer comes to be `expected` in time.
+    bool Answers(const std::vector<std::string>& args, const std::string& expected) const {
+        return e2e::WaitUntil([&] { return Control(args) == expected; }, kEnds);
+    }
+
+    // The settings a previous run left, as registry-file lines of the player's key.
+    void WriteSettings(const std::string& lines) {
+        dir.Write("quavel/registry.reg", "REGEDIT4\r\n\r\n" + kSettingsSection + "\r\n" + lines);
+    }
+    // The session bus, then the player until its window shows; answers the window (empty when
+    // it never showed) and where it is.
+    std::string StartWithBus(const std::vector<std::string>& args, const std::string& midiOut,
+                             e2e::Geometry& where) {
+        StartSessionBus();
+        if (HasFatalFailure() || !player.Start(PlayerLaunch(args, midiOut))) return {};
+        const std::string window = WaitForPlayerWindow();
+        return !window.empty() && display.GetGeometry(window, where) ? window : std::string();
     }
 
     // quavel on the private display, with its settings, sound and messages in the temporary folder.
     // launcher: what the player is started through, if anything.
-    void StartPlayer(const std::vector<std::string>& args, const std::string& midiOut,
-                     const e2e::Environment& extra = {},
-                     const std::vector<std::string>& launcher = {}) {
-        ASSERT_TRUE(player.Start(PlayerLaunch(args, midiOut, extra, launcher)));
-    }
     e2e::Launch PlayerLaunch(const std::vector<std::string>& args, const std::string& midiOut,
                              const e2e::Environment& extra = {},
                              const std::vector<std::string>& launcher = {}) {
@@ -137,12 +133,12 @@ protected:
         return windows.empty() ? std::string() : windows.front();
     }
 
-    // The player must end by itself now, normally.
-    void ExpectPlayerEnds() {
+    // The process must end by itself now, normally.
+    void ExpectEnds(e2e::ChildProcess& process) {
         int status = 0;
-        ASSERT_TRUE(player.WaitExit(kEnds, &status)) << "the player is still running";
+        ASSERT_TRUE(process.WaitExit(kEnds, &status)) << "it is still running";
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
-            << Describe(status) << "; " << Errors();
+            << "wait status " << status << "; " << Errors();
     }
 
     std::string Errors() const { return "standard error: " + qvtest::ReadAll(errorsFile); }
@@ -166,16 +162,13 @@ protected:
 TEST_F(PlayerE2eTest, PlaysPausesAndSkipsByMediaControllerToTheEndAndQuitsThroughTheQuestion) {
     std::string tried;
     if (qv::seq::FindSoundfont(tried).empty()) GTEST_SKIP() << "no soundfont; tried " << tried;
-    dir.Write("quavel/registry.reg",
-              "REGEDIT4\r\n\r\n" + kSettingsSection + "\r\n\"DisplayMode\"=dword:00000002\r\n");
+    WriteSettings("\"DisplayMode\"=dword:00000002\r\n");
     const std::string tune = dir.Write("tune.mid", TwoSecondSong("Long tune", 4));
     const std::string wavPath = dir / "out.wav";
-    StartSessionBus();
-    StartPlayer({tune, dir.Write("phrase.mid", TwoSecondSong())}, "wav:" + wavPath);
-    const std::string window = WaitForPlayerWindow();
-    ASSERT_FALSE(window.empty());
     e2e::Geometry where;
-    ASSERT_TRUE(display.GetGeometry(window, where));
+    const std::string window =
+        StartWithBus({tune, dir.Write("phrase.mid", TwoSecondSong())}, "wav:" + wavPath, where);
+    ASSERT_FALSE(window.empty());
     // Where the rendering, which runs in real time, is now, in seconds of sound.
     const auto rendered = [&] {
         struct stat st {};
@@ -187,20 +180,16 @@ TEST_F(PlayerE2eTest, PlaysPausesAndSkipsByMediaControllerToTheEndAndQuitsThroug
 
     EXPECT_EQ(Control({"play-pause"}), "");
     const double paused = rendered();
-    EXPECT_TRUE(e2e::WaitUntil([&] { return Control({"status"}) == "Paused"; }, kEnds));
+    EXPECT_TRUE(Answers({"status"}, "Paused"));
     EXPECT_TRUE(e2e::WaitUntil([&] { return rendered() > paused + 1.5; }, kEnds));
     EXPECT_EQ(Control({"play-pause"}), "");
     const double resumed = rendered();
     EXPECT_TRUE(e2e::WaitUntil([&] { return rendered() > resumed + 1.0; }, kEnds));
     EXPECT_EQ(Control({"next"}), "");
     const double skipped = rendered();
-    EXPECT_TRUE(e2e::WaitUntil(
-        [&] {
-            return Control({"metadata", "xesam:title"}) == "E2E phrase";
-        },
-        kEnds));
+    EXPECT_TRUE(Answers({"metadata", "xesam:title"}, "E2E phrase"));
     // The last entry ends the list; let a stretch of silence follow it.
-    EXPECT_TRUE(e2e::WaitUntil([&] { return Control({"status"}) == "Stopped"; }, kEnds));
+    EXPECT_TRUE(Answers({"status"}, "Stopped"));
     EXPECT_TRUE(e2e::WaitUntil([&] { return rendered() > skipped + kSongSeconds + 2.5; }, kEnds));
 
     const e2e::ToolResult quit = e2e::RunTool(
@@ -219,7 +208,7 @@ TEST_F(PlayerE2eTest, PlaysPausesAndSkipsByMediaControllerToTheEndAndQuitsThroug
         << "the quit asked nothing; " << Errors();
     ASSERT_TRUE(player.Running()) << "the player ended before the question was answered";
     ASSERT_TRUE(display.PressKeys(question, {"Return"}));
-    ExpectPlayerEnds();
+    ExpectEnds(player);
 
     qvtest::WavFile wav;
     ASSERT_TRUE(qvtest::ReadWavFile(wavPath, wav)) << Errors();
@@ -234,25 +223,20 @@ TEST_F(PlayerE2eTest, PlaysPausesAndSkipsByMediaControllerToTheEndAndQuitsThroug
 
     // The window was centred on the first start, and that is where the quit found it.
     EXPECT_THAT(StoredSettings(),
-                IsSupersetOf({Dword("DisplayMode", 2), Dword("YesLoop", 0),
-                              Dword("YesRandomize", 0), Dword("YesAskQuit", 1),
-                              Dword("WindowPosX", where.x), Dword("WindowPosY", where.y)}));
+                IsSupersetOf({DwordLine("DisplayMode", 2), DwordLine("YesLoop", 0),
+                              DwordLine("YesRandomize", 0), DwordLine("YesAskQuit", 1),
+                              DwordLine("WindowPosX", where.x), DwordLine("WindowPosY", where.y)}));
     EXPECT_EQ(where.x, (1280 - where.width) / 2);
     EXPECT_EQ(where.y, (1024 - where.height) / 2);
 }
 
 TEST_F(PlayerE2eTest, StartsWhereItWasLeftTakesALaterStartsFilesAndQuitsAtOnceWhenNotToAsk) {
-    dir.Write("quavel/registry.reg",
-              "REGEDIT4\r\n\r\n" + kSettingsSection +
-                  "\r\n\"WindowPosX\"=dword:00000064\r\n\"WindowPosY\"=dword:0000003c\r\n"
-                  "\"YesAskQuit\"=dword:00000000\r\n\"DisplayMode\"=dword:00000001\r\n"
-                  "\"Mine\"=\"kept\"\r\n");
-    StartSessionBus();
-    StartPlayer({}, "null");
-    const std::string window = WaitForPlayerWindow();
-    ASSERT_FALSE(window.empty());
+    WriteSettings(
+        "\"WindowPosX\"=dword:00000064\r\n\"WindowPosY\"=dword:0000003c\r\n"
+        "\"YesAskQuit\"=dword:00000000\r\n\"DisplayMode\"=dword:00000001\r\n\"Mine\"=\"kept\"\r\n");
     e2e::Geometry where;
-    ASSERT_TRUE(display.GetGeometry(window, where));
+    const std::string window = StartWithBus({}, "null", where);
+    ASSERT_FALSE(window.empty());
     EXPECT_EQ(where.x, 100);
     EXPECT_EQ(where.y, 60);
 
@@ -263,16 +247,10 @@ TEST_F(PlayerE2eTest, StartsWhereItWasLeftTakesALaterStartsFilesAndQuitsAtOnceWh
     // One player per session: a second start hands its file over, made absolute, and ends.
     dir.Write("phrase.mid", TwoSecondSong());
     e2e::ChildProcess second;
-    int status = -1;
     ASSERT_TRUE(second.Start(PlayerLaunch({"phrase.mid"}, "null")));
-    ASSERT_TRUE(second.WaitExit(kEnds, &status));
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << Describe(status);
+    ExpectEnds(second);
     EXPECT_EQ(Control({"play"}), "");
-    EXPECT_TRUE(e2e::WaitUntil(
-        [&] {
-            return Control({"metadata", "xesam:url"}) == "file://" + dir / "phrase.mid";
-        },
-        kEnds))
+    EXPECT_TRUE(Answers({"metadata", "xesam:url"}, "file://" + dir / "phrase.mid"))
         << "the first player did not add the file; " << Errors();
     EXPECT_EQ(Control({"metadata", "xesam:title"}), "phrase.mid");  // as the list shows it
     e2e::ChildProcess own;
@@ -282,12 +260,12 @@ TEST_F(PlayerE2eTest, StartsWhereItWasLeftTakesALaterStartsFilesAndQuitsAtOnceWh
     own.Stop();
 
     ASSERT_TRUE(display.PressKeys(window, {"Escape"}));
-    ExpectPlayerEnds();
+    ExpectEnds(player);
 
     const std::vector<std::string> settings = StoredSettings();
-    EXPECT_THAT(settings, Contains(Dword("YesLoop", 1))) << "the click did not reach Loop";
-    EXPECT_THAT(settings, IsSupersetOf({Dword("WindowPosX", 100), Dword("WindowPosY", 60),
-                                        Dword("DisplayMode", 1), Dword("YesAskQuit", 0)}));
+    EXPECT_THAT(settings, Contains(DwordLine("YesLoop", 1))) << "the click did not reach Loop";
+    EXPECT_THAT(settings, IsSupersetOf({DwordLine("WindowPosX", 100), DwordLine("WindowPosY", 60),
+                                        DwordLine("DisplayMode", 1), DwordLine("YesAskQuit", 0)}));
     // A string the user can read is written as text, with or without its terminating zero.
     EXPECT_THAT(settings, Contains("\"Mine\"=\"kept\""));
 }
@@ -307,12 +285,12 @@ TEST_F(PlayerE2eTest, SaysWhyASoundfontCannotBeHad) {
         std::string reason;
     } cases[] = {{{{"QUAVEL_SOUNDFONT", bad}}, {}, "QUAVEL_SOUNDFONT=" + bad + " cannot be loaded"},
                  {{}, hidden, "no General MIDI soundfont could be loaded"}};
-    dir.Write("quavel/registry.reg",
-              "REGEDIT4\r\n\r\n" + kSettingsSection + "\r\n\"YesAskQuit\"=dword:00000000\r\n");
+    WriteSettings("\"YesAskQuit\"=dword:00000000\r\n");
     const std::string song = dir.Write("phrase.mid", TwoSecondSong());
     for (const auto& c : cases) {
         if (!canHide && !c.launcher.empty()) GTEST_SKIP() << "no user namespaces to hide them";
-        StartPlayer({song}, "wav:" + dir / "out.wav", c.env, c.launcher);
+        ASSERT_TRUE(
+            player.Start(PlayerLaunch({song}, "wav:" + dir / "out.wav", c.env, c.launcher)));
         std::vector<std::string> shown;
         ASSERT_TRUE(e2e::WaitUntil(
             [&] { return (shown = display.VisibleWindows(kTitle)).size() == 2; }, kAppears))
@@ -323,7 +301,7 @@ TEST_F(PlayerE2eTest, SaysWhyASoundfontCannotBeHad) {
         EXPECT_NE(Errors().find(c.reason), std::string::npos) << Errors();
         ASSERT_TRUE(display.PressKeys(shown[1], {"Return"}));
         ASSERT_TRUE(display.PressKeys(shown[0], {"Escape"}));
-        ExpectPlayerEnds();
+        ExpectEnds(player);
         EXPECT_FALSE(std::filesystem::exists(dir / "out.wav")) << "another soundfont was used";
         player.Stop();
     }

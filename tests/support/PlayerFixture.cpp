@@ -13,9 +13,6 @@
 
 void PlayerFixture::SetUp() {
     WindowTestFixture::SetUp();
-    m_pPreviousFiles = qv::InstallFileSystem(&m_files);
-    m_pPreviousProcess = qv::InstallProcess(&m_process);
-    m_pPreviousVersion = qv::InstallVersion(&m_version);
     qv::seq::SequencerOptions options;
     options.poster = qv::seq::MakeWindowPoster();
     options.clock = &clock;
@@ -27,9 +24,6 @@ void PlayerFixture::SetUp() {
 void PlayerFixture::TearDown() {
     qv::InstallMci(m_pPreviousMci);
     m_mci.reset();
-    qv::InstallVersion(m_pPreviousVersion);
-    qv::InstallProcess(m_pPreviousProcess);
-    qv::InstallFileSystem(m_pPreviousFiles);
     WindowTestFixture::TearDown();
 }
 
@@ -39,9 +33,7 @@ std::string PlayerFixture::Song(const std::string& name, std::uint32_t lengthMs,
     qv::seq::SmfTrack track;
     if (!title.empty()) track.Name(title);
     track.Tempo(0, 1000000).NoteOn(0, 0, 60, 100).NoteOff(lengthMs, 0, 60).End();
-    const std::vector<std::uint8_t> bytes = qv::seq::BuildSmf(0, 1000, {track});
-    return dir.Write(name,
-                     std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    return dir.Write(name, qv::seq::BuildSmf(0, 1000, {track}));
 }
 
 void PlayerFixture::AddEntries(CPlayerDlg& dlg, const std::vector<std::string>& paths) {
@@ -112,17 +104,22 @@ std::vector<std::string> PlayerFixture::StoredSettings() const {
          qv::RegEnumValueA(key, i, name, &cchName, nullptr, &type,
                            reinterpret_cast<std::uint8_t*>(value), &cbValue) == ERROR_SUCCESS;
          ++i, cchName = sizeof name, cbValue = sizeof value) {
-        std::string data = "\"" + std::string(value, strnlen(value, cbValue)) + "\"";
         std::uint32_t dw = 0;
         std::memcpy(&dw, value, sizeof dw);
-        char hex[16];
-        std::snprintf(hex, sizeof hex, "dword:%08x", static_cast<unsigned>(dw));
-        if (type == REG_DWORD && cbValue == 4) data = hex;
-        lines.push_back("\"" + std::string(name, cchName) + "\"=" + data);
+        const std::string text = "\"" + std::string(value, strnlen(value, cbValue)) + "\"";
+        lines.push_back(type == REG_DWORD && cbValue == 4
+                            ? DwordLine(std::string(name, cchName), dw)
+                            : "\"" + std::string(name, cchName) + "\"=" + text);
     }
     qv::RegCloseKey(key);
     std::sort(lines.begin(), lines.end());
     return lines;
+}
+
+std::string DwordLine(const std::string& name, std::uint32_t value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "dword:%08x", static_cast<unsigned>(value));
+    return "\"" + name + "\"=" + text;
 }
 
 std::vector<std::string> SettingsLines(const std::string& registryText) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/PlayerDlg.h"
+#include "platform/Installed.h"
 #include "platform/sequencer/Clock.h"
 #include "platform/sequencer/SequencerMci.h"
 #include "tests/support/FilesTempDir.h"
@@ -49,13 +50,15 @@ private:
     qvtest::SystemFileSystem m_files;
     qvtest::SystemProcess m_process;
     qvtest::SystemVersion m_version;
+    qv::Installed<qv::IFileSystem, qv::InstallFileSystem> m_installFiles{m_files};
+    qv::Installed<qv::IProcess, qv::InstallProcess> m_installProcess{m_process};
+    qv::Installed<qv::IVersion, qv::InstallVersion> m_installVersion{m_version};
     std::optional<qv::seq::SequencerMci> m_mci;
-    qv::IFileSystem* m_pPreviousFiles = nullptr;
-    qv::IProcess* m_pPreviousProcess = nullptr;
-    qv::IVersion* m_pPreviousVersion = nullptr;
     qv::IMci* m_pPreviousMci = nullptr;
 };
 
+// A DWORD value's line in registry-file text: "Name"=dword:0000002a.
+std::string DwordLine(const std::string& name, std::uint32_t value);
 // The lines of the settings key in registry-file text, in file order.
 std::vector<std::string> SettingsLines(const std::string& registryText);
 

@@ -9,8 +9,6 @@
 namespace qvtest {
 namespace {
 
-constexpr double kWindowSeconds = 0.05;
-
 std::uint32_t LittleEndian(const std::vector<char>& b, std::size_t at, int n) {
     std::uint32_t v = 0;
     for (int i = n - 1; i >= 0; --i) v = (v << 8) | static_cast<std::uint8_t>(b[at + i]);
@@ -35,17 +33,6 @@ double WavFile::Rms(double from, double to) const {
     double sum = 0;
     for (std::size_t i = begin; i < end; ++i) sum += double(samples[i]) * samples[i];
     return std::sqrt(sum / double(end - begin)) / 32768.0;
-}
-
-bool WavFile::AudibleSpan(double threshold, double* pStart, double* pEnd) const {
-    bool found = false;
-    for (double t = 0; t < Seconds(); t += kWindowSeconds) {
-        if (Rms(t, t + kWindowSeconds) <= threshold) continue;
-        if (!found) *pStart = t;
-        *pEnd = std::min(t + kWindowSeconds, Seconds());
-        found = true;
-    }
-    return found;
 }
 
 bool ReadWavFile(const std::string& path, WavFile& wav) {

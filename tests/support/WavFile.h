@@ -16,9 +16,6 @@ struct WavFile {
     // Root mean square of all channels over [from, to) seconds, as a fraction of full scale;
     // the part outside the file counts as absent, an empty stretch as 0.
     double Rms(double from, double to) const;
-    // Where sound starts and ends: the first and last 50 ms windows louder than `threshold`
-    // (fraction of full scale). False when the whole file is quieter.
-    bool AudibleSpan(double threshold, double* pStart, double* pEnd) const;
 };
 
 // Answers false for anything that is not a readable 16-bit PCM WAV file.
