@@ -132,7 +132,7 @@ double MinimalDialogFrame(const e2e::VirtualDisplay& display, const Tools& tools
     const auto start = Clock::now();
     e2e::ToolResult r = e2e::RunTool({tools.minimal}, display.Env(), milliseconds(20000));
     long long ns = 0;
-    if (!r.finished || std::sscanf(r.out.c_str(), "frame %lld", &ns) != 1) return NAN;
+    if (r.exitCode < 0 || std::sscanf(r.out.c_str(), "frame %lld", &ns) != 1) return NAN;
     const Clock::time_point frame{std::chrono::nanoseconds(ns)};
     return Ms(frame - start);
 }

@@ -40,6 +40,7 @@ public:
     ChildProcess& operator=(const ChildProcess&) = delete;
 
     bool Start(const Launch& launch);
+    pid_t Pid() const { return m_pid; }
     bool Running();
     // True with the wait status once the child has ended within the time.
     bool WaitExit(milliseconds timeout, int* pStatus);
