@@ -281,5 +281,5 @@ TEST_P(WindowContract, DroppedPathsArriveOnlyWhileDropsAreAcceptedAndTheDropIsRe
     EXPECT_EQ(qv::DragQueryFileA(dlg.m_hLastDrop, qv::kDragQueryCount, nullptr, 0), 0u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, WindowContract, ::testing::Values("headless", "qt"),
+INSTANTIATE_TEST_SUITE_P(Backends, WindowContract, ::testing::Values("headless", "qt", "win32"),
                          [](const auto& info) { return info.param; });
