@@ -285,10 +285,10 @@ private:
         if (it == m_waiting.end()) return;
         const Waiting dialog = it->second;
         const ::HWND hDlg = Sys(dialog.hDlg);
-        if (::IsWindow(hDlg) && !::IsWindowVisible(hDlg) && !dialog.acted) return;
+        if (!dialog.acted && ::IsWindow(hDlg) && !::IsWindowVisible(hDlg)) return;  // not yet
         ::KillTimer(nullptr, timer);
         m_waiting.erase(it);
-        if (!::IsWindow(hDlg)) return;
+        if (!::IsWindowVisible(hDlg)) return;  // gone, or ended (which hides it)
         const std::string name = "dialog " + std::to_string(dialog.templateId);
         if (dialog.acted) {
             m_problems.push_back(name + " left open");
@@ -305,7 +305,7 @@ private:
         queue.pop_front();
         Win32User user(dialog.hDlg);
         acts(user);
-        if (::IsWindow(hDlg))
+        if (::IsWindowVisible(hDlg))
             m_waiting[::SetTimer(nullptr, 0, 10, &Tick)] = {dialog.hDlg, dialog.templateId, true};
     }
 
