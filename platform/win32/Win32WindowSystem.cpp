@@ -98,6 +98,71 @@ std::uint16_t ExtensionOffset(const std::string& path) {
     return static_cast<std::uint16_t>(std::min<std::size_t>(dot + 1, 0xFFFF));
 }
 
+// A template the resources do not hold (one added with AddTemplate), laid out in memory as the
+// resource compiler would lay it out: DLGTEMPLATE, then each DLGITEMTEMPLATE on a DWORD.
+struct KindRow {
+    res::ControlKind kind;
+    const wchar_t* className;
+    std::uint32_t style;
+};
+constexpr KindRow kKinds[] = {
+    {res::ControlKind::PushButton, L"Button", BS_PUSHBUTTON},
+    {res::ControlKind::DefPushButton, L"Button", BS_DEFPUSHBUTTON},
+    {res::ControlKind::AutoCheckBox, L"Button", BS_AUTOCHECKBOX},
+    {res::ControlKind::ListBox, L"ListBox", 0},
+    {res::ControlKind::ComboBox, L"ComboBox", 0},
+    {res::ControlKind::LText, L"Static", SS_LEFT},
+    {res::ControlKind::CText, L"Static", SS_CENTER},
+    {res::ControlKind::BlackFrame, L"Static", SS_BLACKFRAME},
+    {res::ControlKind::Edit, L"Edit", ES_LEFT},
+    {res::ControlKind::Icon, L"Static", SS_ICON},
+};
+
+class TemplateWriter {
+public:
+    void Word(std::uint32_t w) { m_words.push_back(static_cast<WORD>(w)); }
+    void Dword(std::uint32_t d) {
+        Word(d & 0xFFFF);
+        Word(d >> 16);
+    }
+    void Text(const std::wstring& text) {
+        for (wchar_t c : text) Word(static_cast<WORD>(c));
+        Word(0);
+    }
+    void Align() {
+        if (m_words.size() % 2) Word(0);
+    }
+    std::vector<WORD> m_words;
+};
+
+std::vector<WORD> InMemoryTemplate(const res::DialogTemplate& d) {
+    TemplateWriter w;
+    w.Dword(d.style | DS_SETFONT);
+    w.Dword(0);
+    w.Word(static_cast<std::uint32_t>(d.controls.size()));
+    for (std::int16_t v : {d.x, d.y, d.w, d.h}) w.Word(static_cast<std::uint16_t>(v));
+    w.Word(0);  // no menu
+    w.Word(0);  // the dialog class
+    w.Text(ToDisplay(d.caption));
+    w.Word(d.fontSize);
+    w.Text(ToDisplay(d.fontName));
+    for (const res::ControlTemplate& c : d.controls) {
+        const KindRow* kind = &kKinds[0];
+        for (const KindRow& row : kKinds) {
+            if (row.kind == c.kind) kind = &row;
+        }
+        w.Align();
+        w.Dword(WS_CHILD | kind->style | c.style);
+        w.Dword(0);
+        for (std::int16_t v : {c.x, c.y, c.w, c.h}) w.Word(static_cast<std::uint16_t>(v));
+        w.Word(static_cast<std::uint32_t>(c.id));
+        w.Text(kind->className);
+        w.Text(ToDisplay(c.caption));
+        w.Word(0);  // no creation data
+    }
+    return w.m_words;
+}
+
 }  // namespace
 
 Win32WindowSystem::Win32WindowSystem(void* instance) : m_instance(instance) {}
@@ -110,13 +175,19 @@ std::intptr_t Win32WindowSystem::DialogBoxParamA(std::uint32_t templateId, HWND 
         return ::DialogBoxIndirectParamA(static_cast<HINSTANCE>(m_instance),
                                          static_cast<LPCDLGTEMPLATEA>(tpl), Sys(hWndParent),
                                          &DialogThunk, reinterpret_cast<LPARAM>(&start));
+    if (const res::DialogTemplate* own = FindTemplate(templateId)) {
+        const std::vector<WORD> tpl = InMemoryTemplate(*own);
+        return ::DialogBoxIndirectParamA(
+            static_cast<HINSTANCE>(m_instance), reinterpret_cast<LPCDLGTEMPLATEA>(tpl.data()),
+            Sys(hWndParent), &DialogThunk, reinterpret_cast<LPARAM>(&start));
+    }
     return ::DialogBoxParamA(static_cast<HINSTANCE>(m_instance), MAKEINTRESOURCEA(templateId),
                              Sys(hWndParent), &DialogThunk, reinterpret_cast<LPARAM>(&start));
 }
 
 void Win32WindowSystem::PrepareDialog(HWND hDlg, std::uint32_t templateId) {
     // Resources cannot hold a combo box's lines, so they come from the template here.
-    if (const res::DialogTemplate* t = res::FindDialogTemplate(templateId, UiLanguage())) {
+    if (const res::DialogTemplate* t = FindTemplate(templateId)) {
         for (const res::ControlTemplate& c : t->controls) {
             ::HWND control = ::GetDlgItem(Sys(hDlg), c.id);
             if (!control || c.kind != res::ControlKind::ComboBox) continue;
@@ -131,6 +202,22 @@ void Win32WindowSystem::PrepareDialog(HWND hDlg, std::uint32_t templateId) {
         ::SendMessageA(Sys(hDlg), WM_SETICON, ICON_BIG, icon);
         ::SendMessageA(Sys(hDlg), WM_SETICON, ICON_SMALL, icon);
     }
+    // The system's own menu items in the face's language, which QUAVEL_LANG may set apart from
+    // the system's; an item the menu lacks is left alone.
+    if (::HMENU menu = ::GetSystemMenu(Sys(hDlg), FALSE)) {
+        for (auto [command, text] : {std::pair{SC_RESTORE, IDS_SYSMENU_RESTORE},
+                                     {SC_MOVE, IDS_SYSMENU_MOVE},
+                                     {SC_MINIMIZE, IDS_SYSMENU_MINIMIZE},
+                                     {SC_CLOSE, IDS_SYSMENU_CLOSE}}) {
+            std::wstring shown = ToDisplay(LoadResourceString(text));
+            MENUITEMINFOW item{};
+            item.cbSize = sizeof item;
+            item.fMask = MIIM_STRING;
+            item.dwTypeData = shown.data();
+            ::SetMenuItemInfoW(menu, command, FALSE, &item);
+        }
+    }
+    if (m_onShown) m_onShown(hDlg, templateId);
 }
 
 void Win32WindowSystem::ForgetDialog(HWND hDlg) {
@@ -236,6 +323,15 @@ std::intptr_t Win32WindowSystem::SendMessageA(HWND hWnd, std::uint32_t message,
             return CopyText(GetText(hWnd), wParam, lParam);
         case WM_GETTEXTLENGTH:
             return static_cast<std::intptr_t>(GetText(hWnd).size());
+        case CB_SETCURSEL:
+            // A bad index clears the selection, as Windows does; Wine would keep the old one.
+            if (static_cast<std::intptr_t>(wParam) != -1 &&
+                static_cast<std::intptr_t>(wParam) >=
+                    ::SendMessageA(Sys(hWnd), CB_GETCOUNT, 0, 0)) {
+                ::SendMessageA(Sys(hWnd), CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+                return CB_ERR;
+            }
+            break;
         case WM_SETREDRAW:
         case LB_ADDSTRING:
         case LB_INSERTSTRING:

@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -69,6 +70,11 @@ public:
     HDC BeginPaint(HWND hWnd, PAINTSTRUCT* pPaint) override;
     std::int32_t EndPaint(HWND hWnd, const PAINTSTRUCT* pPaint) override;
 
+    // Told of each dialog as it starts, before the program's WM_INITDIALOG: a test's user waits
+    // for it.
+    using DialogShownHook = std::function<void(HWND hDlg, std::uint32_t templateId)>;
+    void SetDialogShownHook(DialogShownHook hook) { m_onShown = std::move(hook); }
+
     // Called by the dialogs' own procedure.
     void PrepareDialog(HWND hDlg, std::uint32_t templateId);
     void ForgetDialog(HWND hDlg);
@@ -90,6 +96,7 @@ private:
     std::int32_t FileDialog(OPENFILENAMEA* pOfn, bool save);
 
     void* m_instance;
+    DialogShownHook m_onShown;
     std::map<HWND, std::vector<unsigned char>> m_paints;  // the system's PAINTSTRUCT per window
 };
 

@@ -60,5 +60,5 @@ public:
     virtual std::vector<std::string> Problems() = 0;
 };
 
-// Installs the backend of that name ("headless" or "qt") for as long as it lives.
+// Installs the backend of that name ("headless", "qt" or "win32") for as long as it lives.
 std::unique_ptr<ContractBackend> MakeContractBackend(const std::string& name);

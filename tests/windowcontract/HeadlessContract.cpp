@@ -89,10 +89,10 @@ private:
 
 }  // namespace
 
-std::unique_ptr<ContractBackend> MakeQtContractBackend();
+// The window system of this platform's own build ("qt" or "win32"), or null for any other name.
+std::unique_ptr<ContractBackend> MakePlatformContractBackend(const std::string& name);
 
 std::unique_ptr<ContractBackend> MakeContractBackend(const std::string& name) {
     if (name == "headless") return std::make_unique<HeadlessBackend>();
-    if (name == "qt") return MakeQtContractBackend();
-    return nullptr;
+    return MakePlatformContractBackend(name);
 }

@@ -290,7 +290,8 @@ private:
 
 }  // namespace
 
-std::unique_ptr<ContractBackend> MakeQtContractBackend() {
+std::unique_ptr<ContractBackend> MakePlatformContractBackend(const std::string& name) {
+    if (name != "qt") return nullptr;
     EnsureQtApplication();
     return std::make_unique<QtBackend>();
 }

@@ -1,0 +1,324 @@
+// The contract's user on the real USER32: clicks, lines, keys, the system menu and drops arrive as
+// the messages the system and its dialog manager send, on the dialog's real windows.
+// <windows.h> first, so that the seam headers leave its names alone.
+// clang-format off
+#include <windows.h>
+#include <shellapi.h>
+#include <shlobj.h>
+// clang-format on
+
+#include <deque>
+#include <map>
+
+#include "platform/Installed.h"
+#include "platform/win32/Win32WindowSystem.h"
+#include "tests/windowcontract/ContractBackends.h"
+
+namespace {
+
+::HWND Sys(qv::HWND h) {
+    return reinterpret_cast<::HWND>(h);
+}
+
+std::string Utf8(const std::wstring& text) {
+    const int n = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                        nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<std::size_t>(std::max(n, 0)), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n,
+                          nullptr, nullptr);
+    return out;
+}
+
+std::wstring Wide(const std::string& text) {
+    const int n =
+        ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring out(static_cast<std::size_t>(std::max(n, 0)), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
+    return out;
+}
+
+bool IsClass(::HWND hWnd, const char* name) {
+    char found[16] = {};
+    return ::GetClassNameA(hWnd, found, sizeof found) > 0 && ::lstrcmpiA(found, name) == 0;
+}
+
+// What the dialog's own modal loop does with each queued message.
+void Pump(::HWND hDlg) {
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (!::IsWindow(hDlg) || !::IsDialogMessageA(hDlg, &msg)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+        }
+    }
+}
+
+class Win32User final : public ContractUser {
+public:
+    explicit Win32User(qv::HWND hDlg) : m_hDlg(hDlg) {}
+
+    qv::HWND Dialog() const override { return m_hDlg; }
+
+    bool Click(int id) override {
+        ::HWND button = Usable(id);
+        if (!button) return false;
+        ::SendMessageA(button, BM_CLICK, 0, 0);
+        return true;
+    }
+    // The selection the user's click makes, and the notification the list box then sends.
+    bool ChooseLine(int listId, int index) override {
+        ::HWND list = Usable(listId);
+        if (!list || index < 0 || index >= ::SendMessageA(list, LB_GETCOUNT, 0, 0)) return false;
+        ::SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+        ::SendMessageA(Dlg(), WM_COMMAND, MAKEWPARAM(listId, LBN_SELCHANGE),
+                       reinterpret_cast<LPARAM>(list));
+        return true;
+    }
+    // Real mouse messages: the list box itself decides what they select and notify.
+    bool ClickBelowLines(int listId) override {
+        ::HWND list = Usable(listId);
+        if (!list) return false;
+        ::RECT client{}, last{};
+        ::GetClientRect(list, &client);
+        const LRESULT count = ::SendMessageA(list, LB_GETCOUNT, 0, 0);
+        if (count > 0)
+            ::SendMessageA(list, LB_GETITEMRECT, count - 1, reinterpret_cast<LPARAM>(&last));
+        const int y = client.bottom - 2;
+        if (y <= last.bottom) return false;
+        MouseClick(list, 2, y, 0);
+        return true;
+    }
+    bool ControlClickLine(int listId, int index) override {
+        ::HWND list = Usable(listId);
+        ::RECT line{};
+        if (!list || ::SendMessageA(list, LB_GETITEMRECT, static_cast<WPARAM>(index),
+                                    reinterpret_cast<LPARAM>(&line)) == LB_ERR)
+            return false;
+        MouseClick(list, (line.left + line.right) / 2, (line.top + line.bottom) / 2, MK_CONTROL);
+        return true;
+    }
+    bool ChooseItem(int comboId, int index) override {
+        ::HWND combo = Usable(comboId);
+        if (!combo || index < 0 || index >= ::SendMessageA(combo, CB_GETCOUNT, 0, 0)) return false;
+        ::SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+        ::SendMessageA(Dlg(), WM_COMMAND, MAKEWPARAM(comboId, CBN_SELCHANGE),
+                       reinterpret_cast<LPARAM>(combo));
+        return true;
+    }
+    // The focus moves to a control that is not a push button (if the dialog has one) first.
+    bool PressEnter() override {
+        for (::HWND c = ::GetWindow(Dlg(), GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) {
+            const LRESULT code = ::SendMessageA(c, WM_GETDLGCODE, 0, 0);
+            if (!(code & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)) &&
+                (::GetWindowLongA(c, GWL_STYLE) & WS_TABSTOP) && ::IsWindowVisible(c) &&
+                ::IsWindowEnabled(c))
+                return Key(c, VK_RETURN);
+        }
+        return Key(nullptr, VK_RETURN);
+    }
+    bool PressEnterOn(int buttonId) override {
+        ::HWND button = Usable(buttonId);
+        return button && Key(button, VK_RETURN);
+    }
+    bool PressEscape() override { return Key(nullptr, VK_ESCAPE); }
+    bool PressCloseBox() override {
+        if (!CanAct()) return false;
+        ::SendMessageA(Dlg(), WM_SYSCOMMAND, SC_CLOSE, 0);
+        return true;
+    }
+    bool Minimise() override {
+        if (!CanAct() || ::IsIconic(Dlg())) return false;
+        ::ShowWindow(Dlg(), SW_MINIMIZE);
+        return true;
+    }
+    bool Restore() override {
+        if (!CanAct() || !::IsIconic(Dlg())) return false;
+        ::ShowWindow(Dlg(), SW_RESTORE);
+        return true;
+    }
+    bool ChooseSystemMenuItem(std::uint32_t command) override {
+        if (!CanAct()) return false;
+        const UINT state = ::GetMenuState(::GetSystemMenu(Dlg(), FALSE), command, MF_BYCOMMAND);
+        if (state == static_cast<UINT>(-1) || (state & (MF_GRAYED | MF_DISABLED))) return false;
+        ::SendMessageA(Dlg(), WM_SYSCOMMAND, command, 0);
+        return true;
+    }
+    // A real drop: the DROPFILES block a file manager hands over, posted to the dialog.
+    bool Drop(const std::vector<std::string>& paths) override {
+        if (!CanAct() || !(::GetWindowLongA(Dlg(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES)) return false;
+        std::wstring names;
+        for (const std::string& path : paths) names += Wide(path) + L'\0';
+        names += L'\0';
+        const std::size_t bytes = sizeof(DROPFILES) + names.size() * sizeof(wchar_t);
+        HGLOBAL block = ::GlobalAlloc(GHND, bytes);
+        if (!block) return false;
+        auto* drop = static_cast<DROPFILES*>(::GlobalLock(block));
+        drop->pFiles = sizeof(DROPFILES);
+        drop->fWide = TRUE;
+        std::memcpy(drop + 1, names.data(), names.size() * sizeof(wchar_t));
+        ::GlobalUnlock(block);
+        if (!::PostMessageA(Dlg(), WM_DROPFILES, reinterpret_cast<WPARAM>(block), 0)) {
+            ::GlobalFree(block);
+            return false;
+        }
+        Pump(Dlg());
+        return true;
+    }
+
+    std::vector<SeenMenuItem> SystemMenu() override {
+        std::vector<SeenMenuItem> seen;
+        HMENU menu = ::GetSystemMenu(Dlg(), FALSE);
+        for (int i = 0; i < ::GetMenuItemCount(menu); ++i) {
+            MENUITEMINFOW item{};
+            item.cbSize = sizeof item;
+            item.fMask = MIIM_ID | MIIM_STATE | MIIM_FTYPE | MIIM_STRING;
+            if (!::GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &item)) continue;
+            std::wstring text(item.cch + 1, L'\0');
+            item.dwTypeData = text.data();
+            item.cch = static_cast<UINT>(text.size());
+            ::GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &item);
+            text.resize(item.cch);
+            seen.push_back({item.wID, Utf8(text), (item.fState & MFS_GRAYED) != 0,
+                            (item.fType & MFT_SEPARATOR) != 0});
+        }
+        return seen;
+    }
+    std::string Caption() const override {
+        std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(Dlg())) + 1, L'\0');
+        text.resize(static_cast<std::size_t>(
+            ::GetWindowTextW(Dlg(), text.data(), static_cast<int>(text.size()))));
+        return Utf8(text);
+    }
+    bool IsChecked(int id) const override {
+        return ::SendMessageA(::GetDlgItem(Dlg(), id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+    }
+    bool IsEnabled(int id) const override { return ::IsWindowEnabled(::GetDlgItem(Dlg(), id)); }
+    int Selection(int id) const override {
+        ::HWND control = ::GetDlgItem(Dlg(), id);
+        const UINT message = IsClass(control, "ComboBox") ? CB_GETCURSEL : LB_GETCURSEL;
+        return static_cast<int>(::SendMessageA(control, message, 0, 0));
+    }
+    bool RunUntil(const std::function<bool()>& done) override {
+        for (int step = 0; step < 1000 && !done(); ++step) {
+            ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+            Pump(Dlg());
+        }
+        return done();
+    }
+
+private:
+    ::HWND Dlg() const { return Sys(m_hDlg); }
+    bool CanAct() const { return ::IsWindow(Dlg()) && ::IsWindowEnabled(Dlg()); }
+    // The control, when the user can reach it.
+    ::HWND Usable(int id) const {
+        ::HWND control = ::GetDlgItem(Dlg(), id);
+        if (!CanAct() || !control || !::IsWindowVisible(control) || !::IsWindowEnabled(control))
+            return nullptr;
+        return control;
+    }
+    static void MouseClick(::HWND control, int x, int y, WPARAM keys) {
+        ::SendMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON | keys, MAKELPARAM(x, y));
+        ::SendMessageA(control, WM_LBUTTONUP, keys, MAKELPARAM(x, y));
+    }
+    // A key as the dialog manager takes it, with the focus on `focus` (or where it is).
+    bool Key(::HWND focus, WPARAM key) {
+        if (!CanAct()) return false;
+        if (focus) ::SendMessageA(Dlg(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(focus), TRUE);
+        ::HWND target = ::GetFocus();
+        MSG msg{};
+        msg.hwnd = target && ::IsChild(Dlg(), target) ? target : Dlg();
+        msg.message = WM_KEYDOWN;
+        msg.wParam = key;
+        msg.lParam = 1 | (static_cast<LPARAM>(::MapVirtualKeyA(static_cast<UINT>(key), 0)) << 16);
+        if (!::IsDialogMessageA(Dlg(), &msg)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+        }
+        return true;
+    }
+
+    qv::HWND m_hDlg;
+};
+
+class Win32Backend;
+Win32Backend* g_backend = nullptr;  // the thread timers' procedure finds it here
+
+class Win32Backend final : public ContractBackend {
+public:
+    Win32Backend() : m_system(::GetModuleHandleA(nullptr)) {
+        g_backend = this;
+        m_system.SetDialogShownHook([this](qv::HWND hDlg, std::uint32_t templateId) {
+            m_waiting[::SetTimer(nullptr, 0, 10, &Tick)] = {hDlg, templateId, false};
+        });
+    }
+    ~Win32Backend() override {
+        for (const auto& [timer, dialog] : m_waiting) ::KillTimer(nullptr, timer);
+        g_backend = nullptr;
+    }
+
+    void AddTemplate(const qv::res::DialogTemplate& tpl) override { m_system.AddTemplate(tpl); }
+    void OnDialog(std::uint32_t templateId, std::function<void(ContractUser&)> acts) override {
+        m_handlers[templateId].push_back(std::move(acts));
+    }
+    std::vector<std::string> Problems() override {
+        std::vector<std::string> all = m_problems;
+        for (const auto& [id, queue] : m_handlers) {
+            if (!queue.empty()) all.push_back("unused handler for dialog " + std::to_string(id));
+        }
+        return all;
+    }
+
+private:
+    struct Waiting {
+        qv::HWND hDlg;
+        std::uint32_t templateId;
+        bool acted;  // then the timer only checks that the user's acts ended the dialog
+    };
+
+    static void CALLBACK Tick(::HWND, UINT, UINT_PTR timer, DWORD) {
+        if (g_backend) g_backend->Due(timer);
+    }
+
+    // The user starts once the dialog's own loop has shown it, as a real user would.
+    void Due(UINT_PTR timer) {
+        auto it = m_waiting.find(timer);
+        if (it == m_waiting.end()) return;
+        const Waiting dialog = it->second;
+        const ::HWND hDlg = Sys(dialog.hDlg);
+        if (!dialog.acted && ::IsWindow(hDlg) && !::IsWindowVisible(hDlg)) return;  // not yet
+        ::KillTimer(nullptr, timer);
+        m_waiting.erase(it);
+        if (!::IsWindowVisible(hDlg)) return;  // gone, or ended (which hides it)
+        const std::string name = "dialog " + std::to_string(dialog.templateId);
+        if (dialog.acted) {
+            m_problems.push_back(name + " left open");
+            ::EndDialog(hDlg, IDCANCEL);
+            return;
+        }
+        auto& queue = m_handlers[dialog.templateId];
+        if (queue.empty()) {
+            m_problems.push_back(name + " opened unscripted");
+            ::EndDialog(hDlg, IDCANCEL);
+            return;
+        }
+        std::function<void(ContractUser&)> acts = std::move(queue.front());
+        queue.pop_front();
+        Win32User user(dialog.hDlg);
+        acts(user);
+        if (::IsWindowVisible(hDlg))
+            m_waiting[::SetTimer(nullptr, 0, 10, &Tick)] = {dialog.hDlg, dialog.templateId, true};
+    }
+
+    qv::win32::Win32WindowSystem m_system;
+    qv::Installed<qv::IWindowSystem, qv::InstallWindowSystem> m_installed{m_system};
+    std::map<std::uint32_t, std::deque<std::function<void(ContractUser&)>>> m_handlers;
+    std::map<UINT_PTR, Waiting> m_waiting;
+    std::vector<std::string> m_problems;
+};
+
+}  // namespace
+
+std::unique_ptr<ContractBackend> MakePlatformContractBackend(const std::string& name) {
+    if (name != "win32") return nullptr;
+    return std::make_unique<Win32Backend>();
+}
