@@ -24,15 +24,6 @@ public:
 
 class CompanionTest : public PlayerFixture {
 protected:
-    void SetUp() override {
-        PlayerFixture::SetUp();
-        m_pRealProcess = qv::InstallProcess(&process);
-    }
-    void TearDown() override {
-        qv::InstallProcess(m_pRealProcess);
-        PlayerFixture::TearDown();
-    }
-
     static void SetCommand(CPlayerDlg& dlg, UINT nNameId, const char* pszCommand) {
         dlg.m_settings.Value(nNameId).SetString(pszCommand);
     }
@@ -45,7 +36,7 @@ protected:
     }
 
     RecordingProcess process;
-    qv::IProcess* m_pRealProcess = nullptr;
+    qv::Installed<qv::IProcess, qv::InstallProcess> m_installed{process};
 };
 
 TEST_F(CompanionTest, TheDocumentIsTheDocFileElseTheTxtFileOfTheSameBaseName) {

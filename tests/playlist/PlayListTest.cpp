@@ -7,10 +7,7 @@
 #include "platform/rand.h"
 #include "playlist/PlayList.h"
 #include "tests/support/FilesTempDir.h"
-#include "tests/support/SmfBytes.h"
 #include "tests/support/SystemBackends.h"
-
-using qv::seq::SmfTrack;
 
 namespace {
 
@@ -51,25 +48,6 @@ const char* const kSix[] = {"a", "b", "c", "d", "e", "f"};
 
 }  // namespace
 
-TEST_F(PlayListModel, AnEntryShowsItsPathNameOrTitleByMode) {
-    std::string song = m_dir.Write("MUSIC/SONG.MID", qvtest::Smf({SmfTrack().Name("Song")}));
-    std::string plain = m_dir.Write("MUSIC/PLAIN.MID", qvtest::Smf({SmfTrack()}));
-    ASSERT_TRUE(m_list.Add(song.c_str()));
-    ASSERT_TRUE(m_list.Add(plain.c_str()));
-    EXPECT_EQ(m_list.GetText(1, CPlayList::DISPLAY_TITLE), "PLAIN.MID");  // no title: its file name
-    EXPECT_EQ(m_list.GetText(0), song.c_str());                           // mode 0 from the start
-    m_list.SetDisplayMode(CPlayList::DISPLAY_TITLE);
-    EXPECT_EQ(m_list.GetText(0), "Song");
-
-    // The file name keeps base name and extension of any length.
-    CString name;
-    CPlayList::MakeFileName("/folder/", name);
-    EXPECT_EQ(name, "");
-    std::string longName(3000, 'n');
-    CPlayList::MakeFileName(("/a/b.c/" + longName + ".mid").c_str(), name);
-    EXPECT_EQ(name, (longName + ".mid").c_str());
-}
-
 TEST_F(PlayListModel, RefusedFilesChangeNothingAndGivenTitlesNeedNoFile) {
     EXPECT_FALSE(m_list.Add((m_dir / "missing.mid").c_str(), ""));  // an empty title is no title
     // No line of a list file can hold these, even with a title.
@@ -82,8 +60,17 @@ TEST_F(PlayListModel, RefusedFilesChangeNothingAndGivenTitlesNeedNoFile) {
     EXPECT_EQ(m_list.GetText(0, CPlayList::DISPLAY_TITLE), "Cached");
 }
 
-TEST_F(PlayListModel, DamagedModesAndIndicesGiveEmptyTextsAndSwapMovesWholeEntries) {
+TEST_F(PlayListModel, TextsByModeAndIndexAreSafeAndSwapMovesWholeEntries) {
     AddTitled(kSix, 3);
+    EXPECT_EQ(m_list.GetText(0), "/music/a.mid");  // mode 0 from the start
+    // The file name keeps base name and extension of any length.
+    CString name;
+    CPlayList::MakeFileName("/folder/", name);
+    EXPECT_EQ(name, "");
+    std::string longName(3000, 'n');
+    CPlayList::MakeFileName(("/a/b.c/" + longName + ".mid").c_str(), name);
+    EXPECT_EQ(name, (longName + ".mid").c_str());
+
     m_list.SetDisplayMode(7);
     EXPECT_EQ(m_list.GetText(0), "");
     for (int mode : {3, -2}) EXPECT_EQ(m_list.GetText(0, mode), "") << mode;

@@ -72,7 +72,7 @@ TEST_F(TitleReader, FindsTheSequenceNameAmongTheLeadingMetaEventsPastOtherChunks
            "a foreign chunk before the track");
 }
 
-TEST_F(TitleReader, UsesTheFileNameWhenTheFirstTrackNamesNoTitle) {
+TEST_F(TitleReader, UsesTheFileNameWhenTheFirstTrackNamesNoTitleOrIsDamaged) {
     Expect(First(Events(T().Meta(0x60, 3, "Hi"))), "", "non-zero delta time");
     Expect(First(Events(T().NoteOn(0, 0, 60, 64)) + Name("Late")), "", "channel event first");
     Expect(First(Raw({0, 0xF0, 2, 0x7E, 0xF7}) + Name("Late")), "", "system exclusive first");
@@ -80,6 +80,22 @@ TEST_F(TitleReader, UsesTheFileNameWhenTheFirstTrackNamesNoTitle) {
     Expect(First(Name(std::string_view("\0Name", 5))), "", "name starting with a zero byte");
     Expect(Smf({T().Tempo(0, 500000), T().Name("Second")}), "", "name in the second track only");
     Expect(Header() + Chunk("MTrk", ""), "", "empty track");
+    // A damaged track is never read past its end or the file's.
+    Expect(First(Name("Overlong")).substr(0, 30), "", "name cut by the end of file");
+    Expect(Header() + "MTrk" + BigEndian32(4) + Name("Outside"), "",
+           "name reaching past the track");
+    Expect(Header() + "MTrk" + BigEndian32(0) + Name("Zero"), "", "track of length 0");
+    Expect(Header() + "MTrk" + BigEndian32(0xFFFFFFFF) +
+               std::string("\x00\xFF\x03\xFF\xFF\xFF\x7F", 7) + "tiny",
+           "", "name longer than the file");
+    Expect(First(Raw({0, 0xFF, 3, 0x80, 0x80, 0x80, 0x80, 5}) + "Hello"), "",
+           "length of five bytes");
+    Expect(Header() + "MTrk" + BigEndian32(100) + std::string("\x00\xFF\x03\x81", 4), "",
+           "length cut by the end");
+    Expect(Header() + "MTrk" + BigEndian32(100) + std::string("\x00\xFF", 2), "",
+           "event head cut by the end");
+    Expect(Header() + "MTrk" + BigEndian32(5000) + Meta(1, std::string(1000, 'x')).substr(0, 500),
+           "", "skipped event cut by the end");
 }
 
 TEST_F(TitleReader, RefusesFilesThatAreNotStandardMidiFiles) {
@@ -98,22 +114,4 @@ TEST_F(TitleReader, RefusesFilesThatAreNotStandardMidiFiles) {
     CString title(kUntouched);
     EXPECT_EQ(CPlayList::ReadTitle((m_dir / "missing.mid").c_str(), title), -1);
     EXPECT_EQ(title.GetString(), kUntouched);
-}
-
-TEST_F(TitleReader, DamagedTracksNeverReadPastTheTrackOrTheFile) {
-    Expect(First(Name("Overlong")).substr(0, 30), "", "name cut by the end of file");
-    Expect(Header() + "MTrk" + BigEndian32(4) + Name("Outside"), "",
-           "name reaching past the track");
-    Expect(Header() + "MTrk" + BigEndian32(0) + Name("Zero"), "", "track of length 0");
-    Expect(Header() + "MTrk" + BigEndian32(0xFFFFFFFF) +
-               std::string("\x00\xFF\x03\xFF\xFF\xFF\x7F", 7) + "tiny",
-           "", "name longer than the file");
-    Expect(First(Raw({0, 0xFF, 3, 0x80, 0x80, 0x80, 0x80, 5}) + "Hello"), "",
-           "length of five bytes");
-    Expect(Header() + "MTrk" + BigEndian32(100) + std::string("\x00\xFF\x03\x81", 4), "",
-           "length cut by the end");
-    Expect(Header() + "MTrk" + BigEndian32(100) + std::string("\x00\xFF", 2), "",
-           "event head cut by the end");
-    Expect(Header() + "MTrk" + BigEndian32(5000) + Meta(1, std::string(1000, 'x')).substr(0, 500),
-           "", "skipped event cut by the end");
 }

@@ -258,17 +258,4 @@ TYPED_TEST(RegistryContract, BadHandlesMissingRightsAndReservedArgumentsAreRefus
     EXPECT_EQ(qv::RegOpenKeyExA(hClosed, "", 0, KEY_READ, &h), ERROR_INVALID_HANDLE);
 }
 
-#ifndef _WIN32
-TEST(RegistrySeam, AnswersNotImplementedWithoutABackendAndHandsBackThePreviousOne) {
-    qv::IRegistry* previous = qv::InstallRegistry(nullptr);
-    HKEY h = nullptr;
-    EXPECT_EQ(qv::RegOpenKeyExA(HKEY_CURRENT_USER, "Software", 0, KEY_READ, &h),
-              ERROR_CALL_NOT_IMPLEMENTED);
-    qvtest::TempDir dir;
-    qv::posix::RegistryFile backend(dir / "registry.reg");
-    EXPECT_EQ(qv::InstallRegistry(&backend), nullptr);
-    EXPECT_EQ(qv::InstallRegistry(previous), &backend);
-}
-#endif
-
 }  // namespace

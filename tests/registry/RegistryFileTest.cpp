@@ -14,7 +14,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/posix/RegFormat.h"
 #include "platform/posix/RegistryFile.h"
 #include "tests/support/RegistryTestFile.h"
 
@@ -22,7 +21,6 @@ namespace {
 
 using qv::HKEY;
 using qv::posix::RegistryFile;
-using qv::posix::RegKey;
 
 HKEY OpenSettings(RegistryFile& reg) {
     HKEY h = nullptr;

@@ -24,11 +24,6 @@ std::string OneTrack(const std::string& body) {
     return Header(0, 1, 96) + Chunk("MTrk", body);
 }
 
-SmfStatus Read(const std::string& file, Song& song) {
-    const Bytes bytes = qvtest::Vec(file);  // on the heap, so the sanitizer sees a read past it
-    return ReadSmf(bytes, song);
-}
-
 std::vector<std::int64_t> TimesMs(const Song& song) {
     std::vector<std::int64_t> times;
     for (const auto& e : song.events) times.push_back(e.timeUs / 1000);
@@ -137,7 +132,8 @@ TEST(SmfReader, RefusesDamagedFiles) {
     for (const auto& c : cases) {
         Song song;
         song.lengthUs = 123;
-        EXPECT_EQ(Read(c.file, song), SmfStatus::Damaged) << c.label;
+        // On the heap, exactly sized, so the sanitizer sees a read past it.
+        EXPECT_EQ(ReadSmf(qvtest::Vec(c.file), song), SmfStatus::Damaged) << c.label;
         EXPECT_EQ(song.lengthUs, 123) << c.label << ": a failed read leaves the song alone";
     }
 }
@@ -157,7 +153,7 @@ TEST(SmfReader, RefusesMoreEventsOrTicksThanItCanHold) {
     std::string body = Raw({0x00, 0xC0, 0x00});
     for (std::size_t i = 0; i < qv::seq::kMaxSmfEvents; ++i) body += Raw({0x00, 0x01});
     Song song;
-    EXPECT_EQ(Read(OneTrack(body), song), SmfStatus::TooLarge);
+    EXPECT_EQ(ReadSmf(qvtest::Vec(OneTrack(body)), song), SmfStatus::TooLarge);
     SmfTrack track;
     for (int i = 0; i < 17; ++i) track.NoteOn(0x0FFFFFFF, 0, 60, 1);  // past 2^32 ticks
     EXPECT_EQ(ReadSmf(BuildSmf(0, 1, {track}), song), SmfStatus::Damaged) << "time would overflow";
