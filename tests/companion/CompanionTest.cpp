@@ -24,10 +24,6 @@ public:
 
 class CompanionTest : public PlayerFixture {
 protected:
-    static void SetCommand(CPlayerDlg& dlg, UINT nNameId, const char* pszCommand) {
-        dlg.m_settings.Value(nNameId).SetString(pszCommand);
-    }
-
     // Edit follows the list buttons, not the selection: a drop or STOP with an entry selected
     // enables it.
     static void SelectAndEnableEdit(CPlayerDlg& dlg, DialogDriver& d, int nLine = 0) {
@@ -69,7 +65,7 @@ TEST_F(CompanionTest, TheDocumentButtonFollowsTheEntryAndHandsTheDocumentOverWho
     const std::string plain = Song("plain.mid", 1000);
     RunPlayer([&](CPlayerDlg& dlg, DialogDriver& d) {
         AddEntries(dlg, {spaced, plain});
-        SetCommand(dlg, IDS_AUTODOCCMD, "VIEWER.EXE");
+        dlg.m_settings.Value(IDS_AUTODOCCMD).SetString("VIEWER.EXE");
         ASSERT_TRUE(d.ChooseLine(IDC_PLAYLIST, 1));
         EXPECT_FALSE(d.IsEnabled(IDC_DOCUMENT));
         ASSERT_TRUE(d.ChooseLine(IDC_PLAYLIST, 0));
@@ -89,7 +85,7 @@ TEST_F(CompanionTest, TheDocumentButtonFollowsTheEntryAndHandsTheDocumentOverWho
         EXPECT_EQ(process.commandLines.size(), 2u);
 
         // Without a command, or for an entry without a document, nothing starts.
-        SetCommand(dlg, IDS_AUTODOCCMD, "");
+        dlg.m_settings.Value(IDS_AUTODOCCMD).SetString("");
         ASSERT_TRUE(d.Click(IDC_DOCUMENT));
         EXPECT_EQ(process.commandLines.size(), 2u);
     });
@@ -103,7 +99,7 @@ TEST_F(CompanionTest, TheDocumentOpensByItselfForEveryEntryThatStartsWhenAsked) 
     }
     RunPlayer([&](CPlayerDlg& dlg, DialogDriver& d) {
         AddEntries(dlg, songs);
-        SetCommand(dlg, IDS_AUTODOCCMD, "viewer");
+        dlg.m_settings.Value(IDS_AUTODOCCMD).SetString("viewer");
         ASSERT_TRUE(d.Click(IDC_PLAY));  // YesAutoDoc is off by default
         EXPECT_TRUE(process.commandLines.empty());
         ASSERT_TRUE(d.Click(IDC_STOP));
@@ -136,7 +132,7 @@ TEST_F(CompanionTest, EditRunsOnTheSelectedEntryOnlyWhileStoppedAndFailsOnce) {
     RunPlayer([&](CPlayerDlg& dlg, DialogDriver& d) {
         AddEntries(dlg, {a, dir / "SUB/B.MID"});
         dlg.OnEdit();  // no command yet
-        SetCommand(dlg, IDS_RIGHTEDITCMD, editor.c_str());
+        dlg.m_settings.Value(IDS_RIGHTEDITCMD).SetString(editor.c_str());
         dlg.OnEdit();  // no selection
         EXPECT_TRUE(process.commandLines.empty());
 
@@ -149,7 +145,7 @@ TEST_F(CompanionTest, EditRunsOnTheSelectedEntryOnlyWhileStoppedAndFailsOnce) {
 
         process.result = 0;
         for (const char* command : {"no-such-editor", "no-such-editor", "no-such-editor -x"}) {
-            SetCommand(dlg, IDS_RIGHTEDITCMD, command);
+            dlg.m_settings.Value(IDS_RIGHTEDITCMD).SetString(command);
             ASSERT_TRUE(d.Click(IDC_EDIT));
         }
         ASSERT_EQ(windows.MessageBoxes().size(), 2u);
