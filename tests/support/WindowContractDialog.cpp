@@ -1,7 +1,5 @@
 #include "tests/support/WindowContractDialog.h"
 
-#include <algorithm>
-
 #include "res/resource.h"
 
 namespace {
@@ -26,34 +24,16 @@ constexpr r::ControlTemplate kControls[] = {
     Control(IDC_C_END42, K::PushButton, "End", 4, 138, 40, 14, r::kTabStop),
 };
 
+constexpr auto kStyle = r::kDlgPopup | r::kDlgCaption | r::kDlgSysMenu | r::kDlgModalFrame;
 constexpr r::DialogTemplate kTemplate = {
-    IDD_CONTRACT,
-    "テスト",
-    "System",
-    10,
-    0,
-    0,
-    160,
-    160,
-    r::kDlgPopup | r::kDlgCaption | r::kDlgSysMenu | r::kDlgMinimizeBox | r::kDlgModalFrame,
-    kControls};
+    IDD_CONTRACT, "テスト", "System", 10, 0, 0, 160, 160, kStyle | r::kDlgMinimizeBox, kControls};
 
 constexpr r::ControlTemplate kChildControls[] = {
     Control(IDOK, K::DefPushButton, "OK", 10, 40, 40, 14, r::kTabStop),
     Control(IDCANCEL, K::PushButton, "ｷｬﾝｾﾙ", 60, 40, 40, 14, r::kTabStop),
 };
-
 constexpr r::DialogTemplate kChildTemplate = {
-    IDD_CONTRACT_CHILD,
-    "Child",
-    "System",
-    10,
-    0,
-    0,
-    110,
-    60,
-    r::kDlgPopup | r::kDlgCaption | r::kDlgSysMenu | r::kDlgModalFrame,
-    kChildControls};
+    IDD_CONTRACT_CHILD, "Child", "System", 10, 0, 0, 110, 60, kStyle, kChildControls};
 
 class CChildDlg : public CDialog {
 public:
@@ -94,10 +74,6 @@ BEGIN_MESSAGE_MAP(CContractDlg, CDialog)
 END_MESSAGE_MAP()
 // clang-format on
 
-size_t CContractDlg::Count(const std::string& line) const {
-    return static_cast<size_t>(std::count(m_log.begin(), m_log.end(), line));
-}
-
 BOOL CContractDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     if (CMenu* pMenu = GetSystemMenu(FALSE)) {
@@ -116,36 +92,9 @@ void CContractDlg::DoDataExchange(CDataExchange* pDX) {
     DDX_Text(pDX, IDC_C_LABEL, m_strLabel);
 }
 
-void CContractDlg::OnOK() {
-    Log("ok");
-    CDialog::OnOK();
-}
-
-void CContractDlg::OnCancel() {
-    Log("cancel");
-    CDialog::OnCancel();
-}
-
-void CContractDlg::OnGo() {
-    Log("go");
-}
-void CContractDlg::OnFlag() {
-    Log("flag");
-}
-void CContractDlg::OnSelList() {
-    Log("list " + std::to_string(m_list.GetCurSel()));
-}
-void CContractDlg::OnSelCombo() {
-    Log("combo " + std::to_string(m_combo.GetCurSel()));
-}
-
 void CContractDlg::OnOpenChild() {
     CChildDlg child(this, m_whileChildOpen);
     Log("child " + std::to_string(child.DoModal()));
-}
-
-void CContractDlg::OnEnd42() {
-    EndDialog(42);
 }
 
 void CContractDlg::OnSysCommand(UINT nID, LPARAM) {
@@ -154,10 +103,6 @@ void CContractDlg::OnSysCommand(UINT nID, LPARAM) {
     } else {
         Default();
     }
-}
-
-void CContractDlg::OnTimer(UINT_PTR nIDEvent) {
-    Log("timer " + std::to_string(nIDEvent));
 }
 
 void CContractDlg::OnSize(UINT nType, int, int) {

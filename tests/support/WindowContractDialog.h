@@ -1,6 +1,7 @@
 #pragma once
 // The dialog the window-seam contract (and the headless window system's own tests) run on: one
 // control of every kind the program uses, each handler writing one line into m_log.
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <thread>
@@ -46,21 +47,23 @@ public:
     std::function<void()> m_whileChildOpen;
 
     void Log(const std::string& line) { m_log.push_back(line); }
-    size_t Count(const std::string& line) const;
+    size_t Count(const std::string& line) const {
+        return static_cast<size_t>(std::count(m_log.begin(), m_log.end(), line));
+    }
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
-    void OnOK() override;
-    void OnCancel() override;
+    void OnOK() override { Log("ok"), CDialog::OnOK(); }
+    void OnCancel() override { Log("cancel"), CDialog::OnCancel(); }
 
-    void OnGo();
-    void OnFlag();
-    void OnSelList();
-    void OnSelCombo();
+    void OnGo() { Log("go"); }
+    void OnFlag() { Log("flag"); }
+    void OnSelList() { Log("list " + std::to_string(m_list.GetCurSel())); }
+    void OnSelCombo() { Log("combo " + std::to_string(m_combo.GetCurSel())); }
     void OnOpenChild();
-    void OnEnd42();
+    void OnEnd42() { EndDialog(42); }
     void OnSysCommand(UINT nID, LPARAM lParam);
-    void OnTimer(UINT_PTR nIDEvent);
+    void OnTimer(UINT_PTR nIDEvent) { Log("timer " + std::to_string(nIDEvent)); }
     void OnSize(UINT nType, int cx, int cy);
     void OnDropFiles(HDROP hDropInfo);
     LRESULT OnNotify(WPARAM wParam, LPARAM lParam);

@@ -16,8 +16,6 @@
 #include <QTimer>
 #include <QUrl>
 #include <QWindow>
-#include <deque>
-#include <map>
 
 #include "platform/Installed.h"
 #include "platform/qt/QtWindowSystem.h"
@@ -243,7 +241,7 @@ private:
     qv::HWND m_hDlg;
 };
 
-class QtBackend final : public ContractBackend {
+class QtBackend final : public ScriptedBackend {
 public:
     QtBackend() {
         m_system.SetDialogShownHook(
@@ -251,41 +249,23 @@ public:
     }
 
     void AddTemplate(const qv::res::DialogTemplate& tpl) override { m_system.AddTemplate(tpl); }
-    void OnDialog(std::uint32_t templateId, std::function<void(ContractUser&)> acts) override {
-        m_handlers[templateId].push_back(std::move(acts));
-    }
-    std::vector<std::string> Problems() override {
-        std::vector<std::string> all = m_problems;
-        for (const auto& [id, queue] : m_handlers) {
-            if (!queue.empty()) all.push_back("unused handler for dialog " + std::to_string(id));
-        }
-        return all;
-    }
 
 private:
     // The user starts once the dialog's own loop runs, as a real user would.
     void Shown(qv::HWND hDlg, std::uint32_t templateId) {
-        auto& queue = m_handlers[templateId];
-        if (queue.empty()) {
-            m_problems.push_back("dialog " + std::to_string(templateId) + " opened unscripted");
-            qv::EndDialog(hDlg, IDCANCEL);
-            return;
-        }
-        std::function<void(ContractUser&)> acts = std::move(queue.front());
-        queue.pop_front();
+        std::function<void(ContractUser&)> acts = NextActs(templateId);
+        if (!acts) return void(qv::EndDialog(hDlg, IDCANCEL));
         QTimer::singleShot(0, m_system.WidgetOf(hDlg), [this, hDlg, templateId, acts] {
             QtUser user(m_system, hDlg);
             acts(user);
             if (m_system.HasEnded(hDlg)) return;
-            m_problems.push_back("dialog " + std::to_string(templateId) + " left open");
+            Report(templateId, "left open");
             qv::EndDialog(hDlg, IDCANCEL);
         });
     }
 
     QtWindowSystem m_system;
     qv::Installed<qv::IWindowSystem, qv::InstallWindowSystem> m_installed{m_system};
-    std::map<std::uint32_t, std::deque<std::function<void(ContractUser&)>>> m_handlers;
-    std::vector<std::string> m_problems;
 };
 
 }  // namespace
