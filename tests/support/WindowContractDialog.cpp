@@ -35,20 +35,6 @@ constexpr r::ControlTemplate kChildControls[] = {
 constexpr r::DialogTemplate kChildTemplate = {
     IDD_CONTRACT_CHILD, "Child", "System", 10, 0, 0, 110, 60, kStyle, kChildControls};
 
-class CChildDlg : public CDialog {
-public:
-    CChildDlg(CWnd* pParent, std::function<void()> whileOpen)
-        : CDialog(IDD_CONTRACT_CHILD, pParent), m_whileOpen(std::move(whileOpen)) {}
-    BOOL OnInitDialog() override {
-        CDialog::OnInitDialog();
-        if (m_whileOpen) m_whileOpen();
-        return TRUE;
-    }
-
-private:
-    std::function<void()> m_whileOpen;
-};
-
 }  // namespace
 
 const r::DialogTemplate& ContractTemplate() {
@@ -89,12 +75,6 @@ void CContractDlg::DoDataExchange(CDataExchange* pDX) {
     DDX_Control(pDX, IDC_C_LIST, m_list);
     DDX_Control(pDX, IDC_C_COMBO, m_combo);
     DDX_Check(pDX, IDC_C_FLAG, m_bFlag);
-    DDX_Text(pDX, IDC_C_LABEL, m_strLabel);
-}
-
-void CContractDlg::OnOpenChild() {
-    CChildDlg child(this, m_whileChildOpen);
-    Log("child " + std::to_string(child.DoModal()));
 }
 
 void CContractDlg::OnSysCommand(UINT nID, LPARAM) {

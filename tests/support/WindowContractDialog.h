@@ -36,15 +36,12 @@ public:
     CListBox m_list;
     CComboBox m_combo;
     int m_bFlag = 0;
-    CString m_strLabel;
 
     std::vector<std::string> m_log;
     HDROP m_hLastDrop = nullptr;
     std::thread::id m_uiThread = std::this_thread::get_id();
     // Runs at the end of OnInitDialog (timers, lines, ...).
     std::function<void(CContractDlg&)> m_onInit;
-    // Runs inside the child dialog's owner while the child is open.
-    std::function<void()> m_whileChildOpen;
 
     void Log(const std::string& line) { m_log.push_back(line); }
     size_t Count(const std::string& line) const {
@@ -60,7 +57,9 @@ protected:
     void OnFlag() { Log("flag"); }
     void OnSelList() { Log("list " + std::to_string(m_list.GetCurSel())); }
     void OnSelCombo() { Log("combo " + std::to_string(m_combo.GetCurSel())); }
-    void OnOpenChild();
+    void OnOpenChild() {
+        Log("child " + std::to_string(CDialog(IDD_CONTRACT_CHILD, this).DoModal()));
+    }
     void OnEnd42() { EndDialog(42); }
     void OnSysCommand(UINT nID, LPARAM lParam);
     void OnTimer(UINT_PTR nIDEvent) { Log("timer " + std::to_string(nIDEvent)); }

@@ -213,13 +213,11 @@ TEST_P(WindowContract, EnterTakesTheControlsIntoTheFieldsAndEveryWayOfEndingEnds
 
 TEST_P(WindowContract, ANestedDialogDisablesItsOwnerUntilItEnds) {
     RunAndCancel([&](ContractUser& user) {
-        dlg.m_whileChildOpen = [&] {
+        backend->OnDialog(IDD_CONTRACT_CHILD, [&](ContractUser& child) {
             EXPECT_FALSE(qv::IsWindowEnabled(user.Dialog()));
-            backend->OnDialog(IDD_CONTRACT_CHILD, [&](ContractUser& child) {
-                EXPECT_FALSE(user.Click(IDC_C_GO));
-                ASSERT_TRUE(child.PressEnter());  // its default button is OK
-            });
-        };
+            EXPECT_FALSE(user.Click(IDC_C_GO));
+            ASSERT_TRUE(child.PressEnter());  // its default button is OK
+        });
         ASSERT_TRUE(user.Click(IDC_C_CHILD));
         EXPECT_TRUE(qv::IsWindowEnabled(user.Dialog()));
         ASSERT_TRUE(user.Click(IDC_C_GO));

@@ -21,11 +21,6 @@ using qv::win32::ToDisplay;
     return reinterpret_cast<::HWND>(h);
 }
 
-bool IsClass(::HWND hWnd, const char* name) {
-    char found[16] = {};
-    return ::GetClassNameA(hWnd, found, sizeof found) > 0 && ::lstrcmpiA(found, name) == 0;
-}
-
 // What the dialog's own modal loop does with each queued message.
 void Pump(::HWND hDlg) {
     MSG msg;
@@ -157,7 +152,9 @@ public:
     bool IsEnabled(int id) const override { return ::IsWindowEnabled(::GetDlgItem(Dlg(), id)); }
     int Selection(int id) const override {
         ::HWND control = ::GetDlgItem(Dlg(), id);
-        const UINT message = IsClass(control, "ComboBox") ? CB_GETCURSEL : LB_GETCURSEL;
+        char kind[16] = {};
+        ::GetClassNameA(control, kind, sizeof kind);
+        const UINT message = ::lstrcmpiA(kind, "ComboBox") == 0 ? CB_GETCURSEL : LB_GETCURSEL;
         return static_cast<int>(::SendMessageA(control, message, 0, 0));
     }
     bool RunUntil(const std::function<bool()>& done) override {
