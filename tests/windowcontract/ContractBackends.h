@@ -52,6 +52,13 @@ public:
     virtual bool RunUntil(const std::function<bool()>& done) = 0;
 };
 
+// What every backend's RunUntil does: `step` lets the window system run for about 10 ms, a thousand
+// times at most.
+inline bool StepUntil(const std::function<bool()>& done, const std::function<void()>& step) {
+    for (int i = 0; i < 1000 && !done(); ++i) step();
+    return done();
+}
+
 class ContractBackend {
 public:
     virtual ~ContractBackend() = default;

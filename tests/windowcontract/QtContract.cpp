@@ -4,7 +4,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QContextMenuEvent>
-#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QKeyEvent>
@@ -37,10 +36,10 @@ void SendClick(QWidget* widget, QPoint at, Qt::KeyboardModifiers keys = Qt::NoMo
 }
 
 void SendKey(QWidget* widget, int key) {
-    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
-    QApplication::sendEvent(widget, &press);
-    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
-    QApplication::sendEvent(widget, &release);
+    for (QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+        QKeyEvent event(type, key, Qt::NoModifier);
+        QApplication::sendEvent(widget, &event);
+    }
 }
 
 class QtUser final : public ContractUser {
@@ -175,16 +174,13 @@ public:
         return combo ? combo->currentIndex() : -1;
     }
 
-    // Real time, ten seconds at most; nothing here depends on how long things take.
+    // Real time; nothing here depends on how long things take.
     bool RunUntil(const std::function<bool()>& done) override {
-        QElapsedTimer clock;
-        clock.start();
-        while (!done() && clock.elapsed() < 10000) {
+        return StepUntil(done, [] {
             QEventLoop loop;
-            QTimer::singleShot(5, &loop, &QEventLoop::quit);
+            QTimer::singleShot(10, &loop, &QEventLoop::quit);
             loop.exec();
-        }
-        return done();
+        });
     }
 
 private:

@@ -84,8 +84,6 @@ TEST(Win32MciTest, SystemSequencerMeasuresASongInMilliseconds) {
 // A real dialog from the resources: the Japanese caption reads back exactly as the resource
 // holds it, a Shift-JIS title is shown decoded, the combo box holds its three modes, and a control
 // the template hides stays hidden. (The window contract runs on this backend too.)
-constexpr char kShiftJisTitle[] = "\x83\x5E\x83\x43\x83\x67\x83\x8B";  // "タイトル"
-
 std::int32_t PlayerProc(qv::HWND hDlg, std::uint32_t message, std::uintptr_t, std::intptr_t,
                         std::intptr_t* pResult) {
     if (message != WM_INITDIALOG) return FALSE;
@@ -93,7 +91,8 @@ std::int32_t PlayerProc(qv::HWND hDlg, std::uint32_t message, std::uintptr_t, st
     qv::GetWindowTextA(qv::GetDlgItem(hDlg, IDC_OPEN), caption, sizeof caption);
     EXPECT_STREQ(caption, "開く(&O)");
     qv::HWND list = qv::GetDlgItem(hDlg, IDC_PLAYLIST);
-    qv::SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<std::intptr_t>(kShiftJisTitle));
+    qv::SendMessageA(list, LB_ADDSTRING, 0,  // "タイトル"
+                     reinterpret_cast<std::intptr_t>("\x83\x5E\x83\x43\x83\x67\x83\x8B"));
     wchar_t shown[16] = {};
     ::SendMessageW(reinterpret_cast<::HWND>(list), LB_GETTEXT, 0, reinterpret_cast<LPARAM>(shown));
     EXPECT_STREQ(shown, L"\x30BF\x30A4\x30C8\x30EB");

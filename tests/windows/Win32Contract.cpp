@@ -21,15 +21,16 @@ using qv::win32::ToDisplay;
     return reinterpret_cast<::HWND>(h);
 }
 
-// What the dialog's own modal loop does with each queued message.
+// What the dialog's own modal loop does with a message, and with each queued one.
+void Deliver(::HWND hDlg, MSG& msg) {
+    if (!::IsWindow(hDlg) || !::IsDialogMessageA(hDlg, &msg)) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageA(&msg);
+    }
+}
 void Pump(::HWND hDlg) {
     MSG msg;
-    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (!::IsWindow(hDlg) || !::IsDialogMessageA(hDlg, &msg)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageA(&msg);
-        }
-    }
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) Deliver(hDlg, msg);
 }
 
 class Win32User final : public ContractUser {
@@ -158,11 +159,10 @@ public:
         return static_cast<int>(::SendMessageA(control, message, 0, 0));
     }
     bool RunUntil(const std::function<bool()>& done) override {
-        for (int step = 0; step < 1000 && !done(); ++step) {
+        return StepUntil(done, [this] {
             ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
             Pump(Dlg());
-        }
-        return done();
+        });
     }
 
 private:
@@ -203,10 +203,7 @@ private:
         msg.message = WM_KEYDOWN;
         msg.wParam = key;
         msg.lParam = 1 | (static_cast<LPARAM>(::MapVirtualKeyA(static_cast<UINT>(key), 0)) << 16);
-        if (!::IsDialogMessageA(Dlg(), &msg)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageA(&msg);
-        }
+        Deliver(Dlg(), msg);
         return true;
     }
 
