@@ -77,19 +77,6 @@ void CContractDlg::DoDataExchange(CDataExchange* pDX) {
     DDX_Check(pDX, IDC_C_FLAG, m_bFlag);
 }
 
-void CContractDlg::OnSysCommand(UINT nID, LPARAM) {
-    if ((nID & 0xFFF0) == IDM_C_PLAY) {
-        Log("sys play");
-    } else {
-        Default();
-    }
-}
-
-void CContractDlg::OnSize(UINT nType, int, int) {
-    Default();
-    Log("size " + std::to_string(nType));
-}
-
 // A small buffer on purpose: a path that does not fit comes back cut, with its full length.
 void CContractDlg::OnDropFiles(HDROP hDropInfo) {
     m_hLastDrop = hDropInfo;
@@ -104,11 +91,4 @@ void CContractDlg::OnDropFiles(HDROP hDropInfo) {
     }
     Log(line);
     Default();
-}
-
-LRESULT CContractDlg::OnNotify(WPARAM wParam, LPARAM lParam) {
-    bool onUiThread = std::this_thread::get_id() == m_uiThread;
-    Log("notify " + std::to_string(wParam) + " " + std::to_string(lParam) +
-        (onUiThread ? "" : " on another thread"));
-    return 0;
 }

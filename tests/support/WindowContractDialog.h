@@ -61,11 +61,22 @@ protected:
         Log("child " + std::to_string(CDialog(IDD_CONTRACT_CHILD, this).DoModal()));
     }
     void OnEnd42() { EndDialog(42); }
-    void OnSysCommand(UINT nID, LPARAM lParam);
+    void OnSysCommand(UINT nID, LPARAM) {
+        if ((nID & 0xFFF0) != IDM_C_PLAY) return void(Default());
+        Log("sys play");
+    }
     void OnTimer(UINT_PTR nIDEvent) { Log("timer " + std::to_string(nIDEvent)); }
-    void OnSize(UINT nType, int cx, int cy);
+    void OnSize(UINT nType, int, int) {
+        Default();
+        Log("size " + std::to_string(nType));
+    }
     void OnDropFiles(HDROP hDropInfo);
-    LRESULT OnNotify(WPARAM wParam, LPARAM lParam);
+    LRESULT OnNotify(WPARAM wParam, LPARAM lParam) {
+        const bool onUiThread = std::this_thread::get_id() == m_uiThread;
+        Log("notify " + std::to_string(wParam) + " " + std::to_string(lParam) +
+            (onUiThread ? "" : " on another thread"));
+        return 0;
+    }
 
     DECLARE_MESSAGE_MAP()
 };

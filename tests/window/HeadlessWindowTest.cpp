@@ -33,9 +33,7 @@ protected:
     INT_PTR Run(const std::function<void(DialogDriver&)>& actions) {
         windows.OnDialog(IDD_CONTRACT, [&](DialogDriver& user) {
             actions(user);
-            if (!user.IsEnded()) {
-                EXPECT_TRUE(user.PressEscape());
-            }
+            EXPECT_TRUE(user.IsEnded() || user.PressEscape());
         });
         return dlg.DoModal();
     }

@@ -26,13 +26,12 @@ namespace {
 using qv::qtui::QtWindowSystem;
 
 void SendClick(QWidget* widget, QPoint at, Qt::KeyboardModifiers keys = Qt::NoModifier) {
-    QPointF global = widget->mapToGlobal(QPointF(at));
-    QMouseEvent press(QEvent::MouseButtonPress, QPointF(at), global, Qt::LeftButton, Qt::LeftButton,
-                      keys);
-    QApplication::sendEvent(widget, &press);
-    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(at), global, Qt::LeftButton,
-                        Qt::NoButton, keys);
-    QApplication::sendEvent(widget, &release);
+    const QPointF global = widget->mapToGlobal(QPointF(at));
+    for (auto [type, held] : {std::pair{QEvent::MouseButtonPress, Qt::LeftButton},
+                              std::pair{QEvent::MouseButtonRelease, Qt::NoButton}}) {
+        QMouseEvent event(type, QPointF(at), global, Qt::LeftButton, held, keys);
+        QApplication::sendEvent(widget, &event);
+    }
 }
 
 void SendKey(QWidget* widget, int key) {
