@@ -41,9 +41,7 @@ public:
 
     bool Click(int id) override {
         ::HWND button = Usable(id);
-        if (!button) return false;
-        ::SendMessageA(button, BM_CLICK, 0, 0);
-        return true;
+        return button && (::SendMessageA(button, BM_CLICK, 0, 0), true);
     }
     bool ChooseLine(int listId, int index) override {
         return Choose(listId, index, LB_GETCOUNT, LB_SETCURSEL, LBN_SELCHANGE);
@@ -91,9 +89,7 @@ public:
     }
     bool PressEscape() override { return Key(nullptr, VK_ESCAPE); }
     bool PressCloseBox() override {
-        if (!CanAct()) return false;
-        ::SendMessageA(Dlg(), WM_SYSCOMMAND, SC_CLOSE, 0);
-        return true;
+        return CanAct() && (::SendMessageA(Dlg(), WM_SYSCOMMAND, SC_CLOSE, 0), true);
     }
     bool Minimise() override { return SetMinimised(true); }
     bool Restore() override { return SetMinimised(false); }
