@@ -1,7 +1,5 @@
 #include "tests/support/WindowContractDialog.h"
 
-#include <algorithm>
-
 #include "res/resource.h"
 
 namespace {
@@ -26,48 +24,16 @@ constexpr r::ControlTemplate kControls[] = {
     Control(IDC_C_END42, K::PushButton, "End", 4, 138, 40, 14, r::kTabStop),
 };
 
+constexpr auto kStyle = r::kDlgPopup | r::kDlgCaption | r::kDlgSysMenu | r::kDlgModalFrame;
 constexpr r::DialogTemplate kTemplate = {
-    IDD_CONTRACT,
-    "テスト",
-    "System",
-    10,
-    0,
-    0,
-    160,
-    160,
-    r::kDlgPopup | r::kDlgCaption | r::kDlgSysMenu | r::kDlgMinimizeBox | r::kDlgModalFrame,
-    kControls};
+    IDD_CONTRACT, "テスト", "System", 10, 0, 0, 160, 160, kStyle | r::kDlgMinimizeBox, kControls};
 
 constexpr r::ControlTemplate kChildControls[] = {
     Control(IDOK, K::DefPushButton, "OK", 10, 40, 40, 14, r::kTabStop),
     Control(IDCANCEL, K::PushButton, "ｷｬﾝｾﾙ", 60, 40, 40, 14, r::kTabStop),
 };
-
 constexpr r::DialogTemplate kChildTemplate = {
-    IDD_CONTRACT_CHILD,
-    "Child",
-    "System",
-    10,
-    0,
-    0,
-    110,
-    60,
-    r::kDlgPopup | r::kDlgCaption | r::kDlgSysMenu | r::kDlgModalFrame,
-    kChildControls};
-
-class CChildDlg : public CDialog {
-public:
-    CChildDlg(CWnd* pParent, std::function<void()> whileOpen)
-        : CDialog(IDD_CONTRACT_CHILD, pParent), m_whileOpen(std::move(whileOpen)) {}
-    BOOL OnInitDialog() override {
-        CDialog::OnInitDialog();
-        if (m_whileOpen) m_whileOpen();
-        return TRUE;
-    }
-
-private:
-    std::function<void()> m_whileOpen;
-};
+    IDD_CONTRACT_CHILD, "Child", "System", 10, 0, 0, 110, 60, kStyle, kChildControls};
 
 }  // namespace
 
@@ -94,10 +60,6 @@ BEGIN_MESSAGE_MAP(CContractDlg, CDialog)
 END_MESSAGE_MAP()
 // clang-format on
 
-size_t CContractDlg::Count(const std::string& line) const {
-    return static_cast<size_t>(std::count(m_log.begin(), m_log.end(), line));
-}
-
 BOOL CContractDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     if (CMenu* pMenu = GetSystemMenu(FALSE)) {
@@ -113,56 +75,6 @@ void CContractDlg::DoDataExchange(CDataExchange* pDX) {
     DDX_Control(pDX, IDC_C_LIST, m_list);
     DDX_Control(pDX, IDC_C_COMBO, m_combo);
     DDX_Check(pDX, IDC_C_FLAG, m_bFlag);
-    DDX_Text(pDX, IDC_C_LABEL, m_strLabel);
-}
-
-void CContractDlg::OnOK() {
-    Log("ok");
-    CDialog::OnOK();
-}
-
-void CContractDlg::OnCancel() {
-    Log("cancel");
-    CDialog::OnCancel();
-}
-
-void CContractDlg::OnGo() {
-    Log("go");
-}
-void CContractDlg::OnFlag() {
-    Log("flag");
-}
-void CContractDlg::OnSelList() {
-    Log("list " + std::to_string(m_list.GetCurSel()));
-}
-void CContractDlg::OnSelCombo() {
-    Log("combo " + std::to_string(m_combo.GetCurSel()));
-}
-
-void CContractDlg::OnOpenChild() {
-    CChildDlg child(this, m_whileChildOpen);
-    Log("child " + std::to_string(child.DoModal()));
-}
-
-void CContractDlg::OnEnd42() {
-    EndDialog(42);
-}
-
-void CContractDlg::OnSysCommand(UINT nID, LPARAM) {
-    if ((nID & 0xFFF0) == IDM_C_PLAY) {
-        Log("sys play");
-    } else {
-        Default();
-    }
-}
-
-void CContractDlg::OnTimer(UINT_PTR nIDEvent) {
-    Log("timer " + std::to_string(nIDEvent));
-}
-
-void CContractDlg::OnSize(UINT nType, int, int) {
-    Default();
-    Log("size " + std::to_string(nType));
 }
 
 // A small buffer on purpose: a path that does not fit comes back cut, with its full length.
@@ -179,11 +91,4 @@ void CContractDlg::OnDropFiles(HDROP hDropInfo) {
     }
     Log(line);
     Default();
-}
-
-LRESULT CContractDlg::OnNotify(WPARAM wParam, LPARAM lParam) {
-    bool onUiThread = std::this_thread::get_id() == m_uiThread;
-    Log("notify " + std::to_string(wParam) + " " + std::to_string(lParam) +
-        (onUiThread ? "" : " on another thread"));
-    return 0;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The dialog the window-seam contract (and the headless window system's own tests) run on: one
 // control of every kind the program uses, each handler writing one line into m_log.
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <thread>
@@ -35,35 +36,47 @@ public:
     CListBox m_list;
     CComboBox m_combo;
     int m_bFlag = 0;
-    CString m_strLabel;
 
     std::vector<std::string> m_log;
     HDROP m_hLastDrop = nullptr;
     std::thread::id m_uiThread = std::this_thread::get_id();
     // Runs at the end of OnInitDialog (timers, lines, ...).
     std::function<void(CContractDlg&)> m_onInit;
-    // Runs inside the child dialog's owner while the child is open.
-    std::function<void()> m_whileChildOpen;
 
     void Log(const std::string& line) { m_log.push_back(line); }
-    size_t Count(const std::string& line) const;
+    size_t Count(const std::string& line) const {
+        return static_cast<size_t>(std::count(m_log.begin(), m_log.end(), line));
+    }
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
-    void OnOK() override;
-    void OnCancel() override;
+    void OnOK() override { Log("ok"), CDialog::OnOK(); }
+    void OnCancel() override { Log("cancel"), CDialog::OnCancel(); }
 
-    void OnGo();
-    void OnFlag();
-    void OnSelList();
-    void OnSelCombo();
-    void OnOpenChild();
-    void OnEnd42();
-    void OnSysCommand(UINT nID, LPARAM lParam);
-    void OnTimer(UINT_PTR nIDEvent);
-    void OnSize(UINT nType, int cx, int cy);
+    void OnGo() { Log("go"); }
+    void OnFlag() { Log("flag"); }
+    void OnSelList() { Log("list " + std::to_string(m_list.GetCurSel())); }
+    void OnSelCombo() { Log("combo " + std::to_string(m_combo.GetCurSel())); }
+    void OnOpenChild() {
+        Log("child " + std::to_string(CDialog(IDD_CONTRACT_CHILD, this).DoModal()));
+    }
+    void OnEnd42() { EndDialog(42); }
+    void OnSysCommand(UINT nID, LPARAM) {
+        if ((nID & 0xFFF0) != IDM_C_PLAY) return void(Default());
+        Log("sys play");
+    }
+    void OnTimer(UINT_PTR nIDEvent) { Log("timer " + std::to_string(nIDEvent)); }
+    void OnSize(UINT nType, int, int) {
+        Default();
+        Log("size " + std::to_string(nType));
+    }
     void OnDropFiles(HDROP hDropInfo);
-    LRESULT OnNotify(WPARAM wParam, LPARAM lParam);
+    LRESULT OnNotify(WPARAM wParam, LPARAM lParam) {
+        const bool onUiThread = std::this_thread::get_id() == m_uiThread;
+        Log("notify " + std::to_string(wParam) + " " + std::to_string(lParam) +
+            (onUiThread ? "" : " on another thread"));
+        return 0;
+    }
 
     DECLARE_MESSAGE_MAP()
 };

@@ -6,8 +6,7 @@ void WindowTestFixture::SetUp() {
 }
 
 void WindowTestFixture::TearDown() {
-    for (const std::string& unused : windows.UnusedScript()) {
+    for (const std::string& unused : windows.UnusedScript())
         ADD_FAILURE() << "scripted but never asked for: " << unused;
-    }
     qv::InstallWindowSystem(m_pPrevious);
 }

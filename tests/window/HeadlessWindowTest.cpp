@@ -33,9 +33,7 @@ protected:
     INT_PTR Run(const std::function<void(DialogDriver&)>& actions) {
         windows.OnDialog(IDD_CONTRACT, [&](DialogDriver& user) {
             actions(user);
-            if (!user.IsEnded()) {
-                EXPECT_TRUE(user.PressEscape());
-            }
+            EXPECT_TRUE(user.IsEnded() || user.PressEscape());
         });
         return dlg.DoModal();
     }
@@ -187,8 +185,6 @@ TEST_F(HeadlessWindowTest, FileDialogsAnswerWhatWasChosenWholeOrNothing) {
     EXPECT_EQ(aPaths[0], CString(sep + "a.mid"));
     EXPECT_EQ(aPaths[1], CString(sep + "b.mid"));
 
-    windows.CancelFileDialog();
-    EXPECT_EQ(CFileDialog(TRUE).DoModal(), IDCANCEL);
     CollectFailures();
     EXPECT_EQ(CFileDialog(FALSE, "qvl").DoModal(), IDCANCEL);
     ASSERT_EQ(failures.size(), 1u);

@@ -48,11 +48,10 @@ public:
 
     // Virtual time: ten seconds of it at most, in steps of 10 ms.
     bool RunUntil(const std::function<bool()>& done) override {
-        for (int step = 0; step < 1000 && !done(); ++step) {
+        return StepUntil(done, [this] {
             m_windows.WaitForPostedMessage(std::chrono::milliseconds(1));
             m_windows.AdvanceClock(10);
-        }
-        return done();
+        });
     }
 
 private:

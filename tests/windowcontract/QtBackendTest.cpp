@@ -123,8 +123,7 @@ TEST_F(QtBackendTest, OpenDialogAnswersSeveralFilesWithBlanksInTheExplorerForm) 
     ofn.lpstrTitle = "参照";
     ofn.Flags = OFN_ALLOWMULTISELECT | OFN_FILEMUSTEXIST | OFN_EXPLORER;
     ASSERT_EQ(qv::GetOpenFileNameA(&ofn), 1);
-    const std::string folderBytes = folder.path().toStdString();
-    EXPECT_EQ(std::string(buffer.data()), folderBytes);
+    EXPECT_EQ(std::string(buffer.data()), folder.path().toStdString());
     EXPECT_EQ(std::string(buffer.data() + ofn.nFileOffset), "a b.mid");
     EXPECT_EQ(std::string(buffer.data() + ofn.nFileOffset + 8), "c.MID");
     EXPECT_EQ(buffer[ofn.nFileOffset + 8 + 6], '\0');  // the list's final zero

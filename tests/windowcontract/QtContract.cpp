@@ -4,7 +4,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QContextMenuEvent>
-#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QKeyEvent>
@@ -16,8 +15,6 @@
 #include <QTimer>
 #include <QUrl>
 #include <QWindow>
-#include <deque>
-#include <map>
 
 #include "platform/Installed.h"
 #include "platform/qt/QtWindowSystem.h"
@@ -29,20 +26,19 @@ namespace {
 using qv::qtui::QtWindowSystem;
 
 void SendClick(QWidget* widget, QPoint at, Qt::KeyboardModifiers keys = Qt::NoModifier) {
-    QPointF global = widget->mapToGlobal(QPointF(at));
-    QMouseEvent press(QEvent::MouseButtonPress, QPointF(at), global, Qt::LeftButton, Qt::LeftButton,
-                      keys);
-    QApplication::sendEvent(widget, &press);
-    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(at), global, Qt::LeftButton,
-                        Qt::NoButton, keys);
-    QApplication::sendEvent(widget, &release);
+    const QPointF global = widget->mapToGlobal(QPointF(at));
+    for (auto [type, held] : {std::pair{QEvent::MouseButtonPress, Qt::LeftButton},
+                              std::pair{QEvent::MouseButtonRelease, Qt::NoButton}}) {
+        QMouseEvent event(type, QPointF(at), global, Qt::LeftButton, held, keys);
+        QApplication::sendEvent(widget, &event);
+    }
 }
 
 void SendKey(QWidget* widget, int key) {
-    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
-    QApplication::sendEvent(widget, &press);
-    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
-    QApplication::sendEvent(widget, &release);
+    for (QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+        QKeyEvent event(type, key, Qt::NoModifier);
+        QApplication::sendEvent(widget, &event);
+    }
 }
 
 class QtUser final : public ContractUser {
@@ -177,16 +173,13 @@ public:
         return combo ? combo->currentIndex() : -1;
     }
 
-    // Real time, ten seconds at most; nothing here depends on how long things take.
+    // Real time; nothing here depends on how long things take.
     bool RunUntil(const std::function<bool()>& done) override {
-        QElapsedTimer clock;
-        clock.start();
-        while (!done() && clock.elapsed() < 10000) {
+        return StepUntil(done, [] {
             QEventLoop loop;
-            QTimer::singleShot(5, &loop, &QEventLoop::quit);
+            QTimer::singleShot(10, &loop, &QEventLoop::quit);
             loop.exec();
-        }
-        return done();
+        });
     }
 
 private:
@@ -243,7 +236,7 @@ private:
     qv::HWND m_hDlg;
 };
 
-class QtBackend final : public ContractBackend {
+class QtBackend final : public ScriptedBackend {
 public:
     QtBackend() {
         m_system.SetDialogShownHook(
@@ -251,41 +244,23 @@ public:
     }
 
     void AddTemplate(const qv::res::DialogTemplate& tpl) override { m_system.AddTemplate(tpl); }
-    void OnDialog(std::uint32_t templateId, std::function<void(ContractUser&)> acts) override {
-        m_handlers[templateId].push_back(std::move(acts));
-    }
-    std::vector<std::string> Problems() override {
-        std::vector<std::string> all = m_problems;
-        for (const auto& [id, queue] : m_handlers) {
-            if (!queue.empty()) all.push_back("unused handler for dialog " + std::to_string(id));
-        }
-        return all;
-    }
 
 private:
     // The user starts once the dialog's own loop runs, as a real user would.
     void Shown(qv::HWND hDlg, std::uint32_t templateId) {
-        auto& queue = m_handlers[templateId];
-        if (queue.empty()) {
-            m_problems.push_back("dialog " + std::to_string(templateId) + " opened unscripted");
-            qv::EndDialog(hDlg, IDCANCEL);
-            return;
-        }
-        std::function<void(ContractUser&)> acts = std::move(queue.front());
-        queue.pop_front();
+        std::function<void(ContractUser&)> acts = NextActs(templateId);
+        if (!acts) return void(qv::EndDialog(hDlg, IDCANCEL));
         QTimer::singleShot(0, m_system.WidgetOf(hDlg), [this, hDlg, templateId, acts] {
             QtUser user(m_system, hDlg);
             acts(user);
             if (m_system.HasEnded(hDlg)) return;
-            m_problems.push_back("dialog " + std::to_string(templateId) + " left open");
+            Report(templateId, "left open");
             qv::EndDialog(hDlg, IDCANCEL);
         });
     }
 
     QtWindowSystem m_system;
     qv::Installed<qv::IWindowSystem, qv::InstallWindowSystem> m_installed{m_system};
-    std::map<std::uint32_t, std::deque<std::function<void(ContractUser&)>>> m_handlers;
-    std::vector<std::string> m_problems;
 };
 
 }  // namespace

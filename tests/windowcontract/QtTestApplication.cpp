@@ -21,9 +21,9 @@ public:
 
 // The offscreen platform cannot raise windows or grab the keyboard and says so each time.
 void QuietHandler(QtMsgType type, const QMessageLogContext& context, const QString& message) {
-    if (message.startsWith(QLatin1String("This plugin does not support"))) return;
-    if (message.startsWith(QLatin1String("QStandardPaths:"))) return;
-    qt_message_output(type, context, message);
+    if (!message.startsWith(QLatin1String("This plugin does not support")) &&
+        !message.startsWith(QLatin1String("QStandardPaths:")))
+        qt_message_output(type, context, message);
 }
 
 }  // namespace

@@ -8,8 +8,10 @@
 #include "tests/support/WindowContractDialog.h"
 #include "tests/windowcontract/ContractBackends.h"
 
+using ::testing::AllOf;
 using ::testing::Contains;
 using ::testing::ElementsAre;
+using ::testing::Field;
 using ::testing::IsEmpty;
 
 class WindowContract : public ::testing::TestWithParam<std::string> {
@@ -213,13 +215,11 @@ TEST_P(WindowContract, EnterTakesTheControlsIntoTheFieldsAndEveryWayOfEndingEnds
 
 TEST_P(WindowContract, ANestedDialogDisablesItsOwnerUntilItEnds) {
     RunAndCancel([&](ContractUser& user) {
-        dlg.m_whileChildOpen = [&] {
+        backend->OnDialog(IDD_CONTRACT_CHILD, [&](ContractUser& child) {
             EXPECT_FALSE(qv::IsWindowEnabled(user.Dialog()));
-            backend->OnDialog(IDD_CONTRACT_CHILD, [&](ContractUser& child) {
-                EXPECT_FALSE(user.Click(IDC_C_GO));
-                ASSERT_TRUE(child.PressEnter());  // its default button is OK
-            });
-        };
+            EXPECT_FALSE(user.Click(IDC_C_GO));
+            ASSERT_TRUE(child.PressEnter());  // its default button is OK
+        });
         ASSERT_TRUE(user.Click(IDC_C_CHILD));
         EXPECT_TRUE(qv::IsWindowEnabled(user.Dialog()));
         ASSERT_TRUE(user.Click(IDC_C_GO));
@@ -231,13 +231,11 @@ TEST_P(WindowContract, SystemMenuHasThePlatformsItemsThenTheProgramsAndMinimises
     RunAndCancel([&](ContractUser& user) {
         std::vector<SeenMenuItem> items = user.SystemMenu();
         ASSERT_GE(items.size(), 5u);
-        std::vector<std::uint32_t> ids;
-        for (const SeenMenuItem& item : items) ids.push_back(item.id);
-        for (std::uint32_t command : {SC_RESTORE, SC_MINIMIZE, SC_CLOSE})
-            EXPECT_THAT(ids, Contains(command));
+        for (std::uint32_t command : {SC_RESTORE, SC_MINIMIZE})
+            EXPECT_THAT(items, Contains(Field(&SeenMenuItem::id, command)));
         // The platform's own items speak the face's language too (the tests pin Japanese).
-        EXPECT_EQ(items.at(std::find(ids.begin(), ids.end(), SC_CLOSE) - ids.begin()).text,
-                  "閉じる(&C)");
+        EXPECT_THAT(items, Contains(AllOf(Field(&SeenMenuItem::id, std::uint32_t{SC_CLOSE}),
+                                          Field(&SeenMenuItem::text, "閉じる(&C)"))));
         EXPECT_TRUE(items[items.size() - 2].separator);
         EXPECT_EQ(items.back().id, IDM_C_PLAY);
         EXPECT_EQ(items.back().text, "&PLAY");

@@ -45,8 +45,8 @@ int main(int argc, char** argv) {
     }
     const std::string length = argv[1];
     const DWORD deadline = GetTickCount() + 1000u * static_cast<DWORD>(std::atoi(argv[2]));
+    std::setvbuf(stdout, nullptr, _IONBF, 0);  // each line as it happens, for the script's log
     std::printf("waiting for the player\n");
-    std::fflush(stdout);
 
     HWND player = nullptr;
     std::string last;
@@ -66,7 +66,6 @@ int main(int argc, char** argv) {
             position + "/" + shown + " " + caption + " " + std::to_string(selection);
         if (state != last) {
             std::printf("%s\n", state.c_str());
-            std::fflush(stdout);
             last = state;
         }
         // STOP is enabled exactly while an entry plays or pauses.

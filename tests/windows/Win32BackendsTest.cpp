@@ -56,28 +56,27 @@ TEST(Win32MciTest, SystemSequencerMeasuresASongInMilliseconds) {
                                      42));
     qv::win32::Win32Mci mci;
     Installed<qv::IMci, qv::InstallMci> installed(mci);
+    auto send = [](qv::MCIDEVICEID id, std::uint32_t msg, std::uintptr_t flags, void* parms) {
+        return qv::mciSendCommandA(id, msg, flags | MCI_WAIT,
+                                   reinterpret_cast<std::uintptr_t>(parms));
+    };
     qv::MCI_OPEN_PARMS open{};
     open.lpstrDeviceType = reinterpret_cast<const char*>(std::uintptr_t{MCI_DEVTYPE_SEQUENCER});
     open.lpstrElementName = song.c_str();
-    const auto flags = MCI_OPEN_TYPE | MCI_OPEN_TYPE_ID | MCI_OPEN_ELEMENT | MCI_WAIT;
     const qv::MCIERROR opened =
-        qv::mciSendCommandA(0, MCI_OPEN, flags, reinterpret_cast<std::uintptr_t>(&open));
+        send(0, MCI_OPEN, MCI_OPEN_TYPE | MCI_OPEN_TYPE_ID | MCI_OPEN_ELEMENT, &open);
     if (opened != 0 && qvtest::UnderWine())
         GTEST_SKIP() << "Wine's sequencer needs a MIDI device: " << opened;
     ASSERT_EQ(opened, 0u);
     ASSERT_NE(open.wDeviceID, 0u);
     qv::MCI_SET_PARMS set{};
     set.dwTimeFormat = MCI_FORMAT_MILLISECONDS;
-    EXPECT_EQ(qv::mciSendCommandA(open.wDeviceID, MCI_SET, MCI_SET_TIME_FORMAT | MCI_WAIT,
-                                  reinterpret_cast<std::uintptr_t>(&set)),
-              0u);
+    EXPECT_EQ(send(open.wDeviceID, MCI_SET, MCI_SET_TIME_FORMAT, &set), 0u);
     qv::MCI_STATUS_PARMS status{};
     status.dwItem = MCI_STATUS_LENGTH;
-    EXPECT_EQ(qv::mciSendCommandA(open.wDeviceID, MCI_STATUS, MCI_STATUS_ITEM | MCI_WAIT,
-                                  reinterpret_cast<std::uintptr_t>(&status)),
-              0u);
+    EXPECT_EQ(send(open.wDeviceID, MCI_STATUS, MCI_STATUS_ITEM, &status), 0u);
     const std::uintptr_t length = status.dwReturn;
-    qv::mciSendCommandA(open.wDeviceID, MCI_CLOSE, MCI_WAIT, 0);
+    send(open.wDeviceID, MCI_CLOSE, 0, nullptr);
     QV_SKIP_WINE_DIFFERENCE("the system sequencer ignores tempo: " << length << " ms");
     EXPECT_EQ(length, 2000u);
 }
@@ -85,8 +84,6 @@ TEST(Win32MciTest, SystemSequencerMeasuresASongInMilliseconds) {
 // A real dialog from the resources: the Japanese caption reads back exactly as the resource
 // holds it, a Shift-JIS title is shown decoded, the combo box holds its three modes, and a control
 // the template hides stays hidden. (The window contract runs on this backend too.)
-constexpr char kShiftJisTitle[] = "\x83\x5E\x83\x43\x83\x67\x83\x8B";  // "タイトル"
-
 std::int32_t PlayerProc(qv::HWND hDlg, std::uint32_t message, std::uintptr_t, std::intptr_t,
                         std::intptr_t* pResult) {
     if (message != WM_INITDIALOG) return FALSE;
@@ -94,7 +91,8 @@ std::int32_t PlayerProc(qv::HWND hDlg, std::uint32_t message, std::uintptr_t, st
     qv::GetWindowTextA(qv::GetDlgItem(hDlg, IDC_OPEN), caption, sizeof caption);
     EXPECT_STREQ(caption, "開く(&O)");
     qv::HWND list = qv::GetDlgItem(hDlg, IDC_PLAYLIST);
-    qv::SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<std::intptr_t>(kShiftJisTitle));
+    qv::SendMessageA(list, LB_ADDSTRING, 0,  // "タイトル"
+                     reinterpret_cast<std::intptr_t>("\x83\x5E\x83\x43\x83\x67\x83\x8B"));
     wchar_t shown[16] = {};
     ::SendMessageW(reinterpret_cast<::HWND>(list), LB_GETTEXT, 0, reinterpret_cast<LPARAM>(shown));
     EXPECT_STREQ(shown, L"\x30BF\x30A4\x30C8\x30EB");

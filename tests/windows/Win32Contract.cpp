@@ -7,50 +7,30 @@
 #include <shlobj.h>
 // clang-format on
 
-#include <deque>
-#include <map>
-
 #include "platform/Installed.h"
+#include "platform/win32/Win32Text.h"
 #include "platform/win32/Win32WindowSystem.h"
 #include "tests/windowcontract/ContractBackends.h"
 
 namespace {
 
+using qv::win32::FromDisplay;
+using qv::win32::ToDisplay;
+
 ::HWND Sys(qv::HWND h) {
     return reinterpret_cast<::HWND>(h);
 }
 
-std::string Utf8(const std::wstring& text) {
-    const int n = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                        nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(std::max(n, 0)), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n,
-                          nullptr, nullptr);
-    return out;
+// What the dialog's own modal loop does with a message, and with each queued one.
+void Deliver(::HWND hDlg, MSG& msg) {
+    if (!::IsWindow(hDlg) || !::IsDialogMessageA(hDlg, &msg)) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageA(&msg);
+    }
 }
-
-std::wstring Wide(const std::string& text) {
-    const int n =
-        ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring out(static_cast<std::size_t>(std::max(n, 0)), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
-    return out;
-}
-
-bool IsClass(::HWND hWnd, const char* name) {
-    char found[16] = {};
-    return ::GetClassNameA(hWnd, found, sizeof found) > 0 && ::lstrcmpiA(found, name) == 0;
-}
-
-// What the dialog's own modal loop does with each queued message.
 void Pump(::HWND hDlg) {
     MSG msg;
-    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (!::IsWindow(hDlg) || !::IsDialogMessageA(hDlg, &msg)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageA(&msg);
-        }
-    }
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) Deliver(hDlg, msg);
 }
 
 class Win32User final : public ContractUser {
@@ -61,18 +41,10 @@ public:
 
     bool Click(int id) override {
         ::HWND button = Usable(id);
-        if (!button) return false;
-        ::SendMessageA(button, BM_CLICK, 0, 0);
-        return true;
+        return button && (::SendMessageA(button, BM_CLICK, 0, 0), true);
     }
-    // The selection the user's click makes, and the notification the list box then sends.
     bool ChooseLine(int listId, int index) override {
-        ::HWND list = Usable(listId);
-        if (!list || index < 0 || index >= ::SendMessageA(list, LB_GETCOUNT, 0, 0)) return false;
-        ::SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
-        ::SendMessageA(Dlg(), WM_COMMAND, MAKEWPARAM(listId, LBN_SELCHANGE),
-                       reinterpret_cast<LPARAM>(list));
-        return true;
+        return Choose(listId, index, LB_GETCOUNT, LB_SETCURSEL, LBN_SELCHANGE);
     }
     // Real mouse messages: the list box itself decides what they select and notify.
     bool ClickBelowLines(int listId) override {
@@ -98,12 +70,7 @@ public:
         return true;
     }
     bool ChooseItem(int comboId, int index) override {
-        ::HWND combo = Usable(comboId);
-        if (!combo || index < 0 || index >= ::SendMessageA(combo, CB_GETCOUNT, 0, 0)) return false;
-        ::SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-        ::SendMessageA(Dlg(), WM_COMMAND, MAKEWPARAM(comboId, CBN_SELCHANGE),
-                       reinterpret_cast<LPARAM>(combo));
-        return true;
+        return Choose(comboId, index, CB_GETCOUNT, CB_SETCURSEL, CBN_SELCHANGE);
     }
     // The focus moves to a control that is not a push button (if the dialog has one) first.
     bool PressEnter() override {
@@ -122,20 +89,10 @@ public:
     }
     bool PressEscape() override { return Key(nullptr, VK_ESCAPE); }
     bool PressCloseBox() override {
-        if (!CanAct()) return false;
-        ::SendMessageA(Dlg(), WM_SYSCOMMAND, SC_CLOSE, 0);
-        return true;
+        return CanAct() && (::SendMessageA(Dlg(), WM_SYSCOMMAND, SC_CLOSE, 0), true);
     }
-    bool Minimise() override {
-        if (!CanAct() || ::IsIconic(Dlg())) return false;
-        ::ShowWindow(Dlg(), SW_MINIMIZE);
-        return true;
-    }
-    bool Restore() override {
-        if (!CanAct() || !::IsIconic(Dlg())) return false;
-        ::ShowWindow(Dlg(), SW_RESTORE);
-        return true;
-    }
+    bool Minimise() override { return SetMinimised(true); }
+    bool Restore() override { return SetMinimised(false); }
     bool ChooseSystemMenuItem(std::uint32_t command) override {
         if (!CanAct()) return false;
         const UINT state = ::GetMenuState(::GetSystemMenu(Dlg(), FALSE), command, MF_BYCOMMAND);
@@ -147,7 +104,7 @@ public:
     bool Drop(const std::vector<std::string>& paths) override {
         if (!CanAct() || !(::GetWindowLongA(Dlg(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES)) return false;
         std::wstring names;
-        for (const std::string& path : paths) names += Wide(path) + L'\0';
+        for (const std::string& path : paths) names += ToDisplay(path) + L'\0';
         names += L'\0';
         const std::size_t bytes = sizeof(DROPFILES) + names.size() * sizeof(wchar_t);
         HGLOBAL block = ::GlobalAlloc(GHND, bytes);
@@ -169,25 +126,22 @@ public:
         std::vector<SeenMenuItem> seen;
         HMENU menu = ::GetSystemMenu(Dlg(), FALSE);
         for (int i = 0; i < ::GetMenuItemCount(menu); ++i) {
+            wchar_t text[128] = {};
             MENUITEMINFOW item{};
             item.cbSize = sizeof item;
             item.fMask = MIIM_ID | MIIM_STATE | MIIM_FTYPE | MIIM_STRING;
+            item.dwTypeData = text;
+            item.cch = static_cast<UINT>(std::size(text));
             if (!::GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &item)) continue;
-            std::wstring text(item.cch + 1, L'\0');
-            item.dwTypeData = text.data();
-            item.cch = static_cast<UINT>(text.size());
-            ::GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &item);
-            text.resize(item.cch);
-            seen.push_back({item.wID, Utf8(text), (item.fState & MFS_GRAYED) != 0,
+            seen.push_back({item.wID, FromDisplay(text), (item.fState & MFS_GRAYED) != 0,
                             (item.fType & MFT_SEPARATOR) != 0});
         }
         return seen;
     }
     std::string Caption() const override {
-        std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(Dlg())) + 1, L'\0');
-        text.resize(static_cast<std::size_t>(
-            ::GetWindowTextW(Dlg(), text.data(), static_cast<int>(text.size()))));
-        return Utf8(text);
+        wchar_t text[256] = {};
+        ::GetWindowTextW(Dlg(), text, static_cast<int>(std::size(text)));
+        return FromDisplay(text);
     }
     bool IsChecked(int id) const override {
         return ::SendMessageA(::GetDlgItem(Dlg(), id), BM_GETCHECK, 0, 0) == BST_CHECKED;
@@ -195,15 +149,16 @@ public:
     bool IsEnabled(int id) const override { return ::IsWindowEnabled(::GetDlgItem(Dlg(), id)); }
     int Selection(int id) const override {
         ::HWND control = ::GetDlgItem(Dlg(), id);
-        const UINT message = IsClass(control, "ComboBox") ? CB_GETCURSEL : LB_GETCURSEL;
+        char kind[16] = {};
+        ::GetClassNameA(control, kind, sizeof kind);
+        const UINT message = ::lstrcmpiA(kind, "ComboBox") == 0 ? CB_GETCURSEL : LB_GETCURSEL;
         return static_cast<int>(::SendMessageA(control, message, 0, 0));
     }
     bool RunUntil(const std::function<bool()>& done) override {
-        for (int step = 0; step < 1000 && !done(); ++step) {
+        return StepUntil(done, [this] {
             ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
             Pump(Dlg());
-        }
-        return done();
+        });
     }
 
 private:
@@ -215,6 +170,20 @@ private:
         if (!CanAct() || !control || !::IsWindowVisible(control) || !::IsWindowEnabled(control))
             return nullptr;
         return control;
+    }
+    // The selection the user's click makes, and the notification the control then sends.
+    bool Choose(int id, int index, UINT countMsg, UINT selectMsg, WORD notification) {
+        ::HWND control = Usable(id);
+        if (!control || index < 0 || index >= ::SendMessageA(control, countMsg, 0, 0)) return false;
+        ::SendMessageA(control, selectMsg, static_cast<WPARAM>(index), 0);
+        ::SendMessageA(Dlg(), WM_COMMAND, MAKEWPARAM(id, notification),
+                       reinterpret_cast<LPARAM>(control));
+        return true;
+    }
+    bool SetMinimised(bool minimised) {
+        if (!CanAct() || (::IsIconic(Dlg()) != 0) == minimised) return false;
+        ::ShowWindow(Dlg(), minimised ? SW_MINIMIZE : SW_RESTORE);
+        return true;
     }
     static void MouseClick(::HWND control, int x, int y, WPARAM keys) {
         ::SendMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON | keys, MAKELPARAM(x, y));
@@ -230,10 +199,7 @@ private:
         msg.message = WM_KEYDOWN;
         msg.wParam = key;
         msg.lParam = 1 | (static_cast<LPARAM>(::MapVirtualKeyA(static_cast<UINT>(key), 0)) << 16);
-        if (!::IsDialogMessageA(Dlg(), &msg)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageA(&msg);
-        }
+        Deliver(Dlg(), msg);
         return true;
     }
 
@@ -243,7 +209,7 @@ private:
 class Win32Backend;
 Win32Backend* g_backend = nullptr;  // the thread timers' procedure finds it here
 
-class Win32Backend final : public ContractBackend {
+class Win32Backend final : public ScriptedBackend {
 public:
     Win32Backend() : m_system(::GetModuleHandleA(nullptr)) {
         g_backend = this;
@@ -257,16 +223,6 @@ public:
     }
 
     void AddTemplate(const qv::res::DialogTemplate& tpl) override { m_system.AddTemplate(tpl); }
-    void OnDialog(std::uint32_t templateId, std::function<void(ContractUser&)> acts) override {
-        m_handlers[templateId].push_back(std::move(acts));
-    }
-    std::vector<std::string> Problems() override {
-        std::vector<std::string> all = m_problems;
-        for (const auto& [id, queue] : m_handlers) {
-            if (!queue.empty()) all.push_back("unused handler for dialog " + std::to_string(id));
-        }
-        return all;
-    }
 
 private:
     struct Waiting {
@@ -289,20 +245,10 @@ private:
         ::KillTimer(nullptr, timer);
         m_waiting.erase(it);
         if (!::IsWindowVisible(hDlg)) return;  // gone, or ended (which hides it)
-        const std::string name = "dialog " + std::to_string(dialog.templateId);
-        if (dialog.acted) {
-            m_problems.push_back(name + " left open");
-            ::EndDialog(hDlg, IDCANCEL);
-            return;
-        }
-        auto& queue = m_handlers[dialog.templateId];
-        if (queue.empty()) {
-            m_problems.push_back(name + " opened unscripted");
-            ::EndDialog(hDlg, IDCANCEL);
-            return;
-        }
-        std::function<void(ContractUser&)> acts = std::move(queue.front());
-        queue.pop_front();
+        if (dialog.acted) Report(dialog.templateId, "left open");
+        std::function<void(ContractUser&)> acts =
+            dialog.acted ? nullptr : NextActs(dialog.templateId);
+        if (!acts) return void(::EndDialog(hDlg, IDCANCEL));
         Win32User user(dialog.hDlg);
         acts(user);
         if (::IsWindowVisible(hDlg))
@@ -311,9 +257,7 @@ private:
 
     qv::win32::Win32WindowSystem m_system;
     qv::Installed<qv::IWindowSystem, qv::InstallWindowSystem> m_installed{m_system};
-    std::map<std::uint32_t, std::deque<std::function<void(ContractUser&)>>> m_handlers;
     std::map<UINT_PTR, Waiting> m_waiting;
-    std::vector<std::string> m_problems;
 };
 
 }  // namespace
