@@ -127,7 +127,7 @@ struct Set {
     static constexpr auto options = InLanguage(kOptionsRows, L);
     static constexpr auto about = InLanguage(kAboutRows, L);
     static constexpr bool en = L == Language::English;
-    static constexpr DialogTemplate templates[] = {
+    static constexpr DialogTemplate templates[3] = {
         {IDD_ABOUTBOX, en ? "About Quavel" : "バージョン情報", "System", 10, 0, 0, 210, 70,
          kDialogFrame, about},
         {IDD_PLAYER, "Quavel ", "System", 10, 0, 0, 247, 169,
