@@ -13,9 +13,7 @@
 
 #include "platform/Installed.h"
 #include "platform/mci.h"
-#include "platform/process.h"
 #include "platform/win32/Win32Mci.h"
-#include "platform/win32/Win32Process.h"
 #include "platform/win32/Win32WindowSystem.h"
 #include "platform/window.h"
 #include "res/resource.h"
@@ -25,13 +23,6 @@
 namespace {
 
 using qv::Installed;
-
-TEST(Win32ProcessTest, StartsWithoutWaitingAndReportsAMissingProgram) {
-    qv::win32::Win32Process process;
-    Installed<qv::IProcess, qv::InstallProcess> installed(process);
-    EXPECT_NE(qv::StartProcess("cmd.exe /c exit 0", "C:\\a folder\\x.txt", SW_SHOWNA), 0);
-    EXPECT_EQ(qv::StartProcess("quavel-no-such-program.exe x", nullptr, SW_SHOWNA), 0);
-}
 
 TEST(Win32MidiOutTest, NullIsSilentAndAnUnknownDeviceIsNamedInTheReason) {
     ::_putenv("QUAVEL_MIDI_OUT=null");
