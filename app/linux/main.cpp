@@ -8,6 +8,7 @@
 #include "app/QvApp.h"
 #include "app/linux/CommandLine.h"
 #include "app/linux/DesktopBus.h"
+#include "app/linux/RealTime.h"
 #include "platform/Installed.h"
 #include "platform/files.h"
 #include "platform/mci.h"
@@ -20,6 +21,7 @@
 #include "platform/qt/QtWindowSystem.h"
 #include "platform/registry.h"
 #include "platform/sequencer/SequencerMci.h"
+#include "platform/sequencer/ThreadPriority.h"
 #include "platform/sequencer/WindowPoster.h"
 #include "platform/version.h"
 #include "platform/window.h"
@@ -52,6 +54,8 @@ int RunPlayer(int argc, char** argv) {
     qv::PosixVersion version;
     Installed<qv::IVersion, qv::InstallVersion> installVersion(version);
 
+    // Where the limit does not grant the player's thread real time, the desktop's service may.
+    qv::seq::SetRealTimeService(qv::desktop::AskDesktopForRealTime);
     qv::seq::SequencerOptions options;
     options.poster = qv::seq::MakeWindowPoster();
     options.makeOutputInBackground = true;  // the window comes up while the soundfont loads

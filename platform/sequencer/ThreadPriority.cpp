@@ -1,12 +1,27 @@
 #include "platform/sequencer/ThreadPriority.h"
 
+#include <atomic>
+
 #if defined(__linux__)
 #include <pthread.h>
 #include <sched.h>
 #include <sys/resource.h>
+#include <unistd.h>
 #endif
 
 namespace qv::seq {
+
+namespace {
+
+std::atomic<RealTimeService> g_service{nullptr};
+std::atomic<bool> g_serviceRefused{false};
+
+}  // namespace
+
+void SetRealTimeService(RealTimeService service) {
+    g_service = service;
+    g_serviceRefused = false;
+}
 
 #if defined(__linux__)
 
@@ -29,7 +44,13 @@ bool AskForRealTimePriority() {
     if (priority < 1) priority = 1;
     sched_param param{};
     param.sched_priority = priority;
-    return ::pthread_setschedparam(::pthread_self(), SCHED_FIFO | SCHED_RESET_ON_FORK, &param) == 0;
+    if (::pthread_setschedparam(::pthread_self(), SCHED_FIFO | SCHED_RESET_ON_FORK, &param) == 0)
+        return true;
+    const RealTimeService service = g_service;
+    if (!service || g_serviceRefused) return false;
+    if (service(static_cast<long>(::gettid()), kWantedPriority)) return true;
+    g_serviceRefused = true;
+    return false;
 }
 
 #else
