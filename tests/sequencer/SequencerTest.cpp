@@ -137,16 +137,12 @@ bool IsNoteOn(const Bytes& m) {
 // True when every channel got sustain off, all notes off and all sound off: nothing can be left
 // sounding.
 ::testing::AssertionResult Silenced(const std::vector<Bytes>& messages) {
-    for (int channel = 0; channel < 16; ++channel) {
-        for (std::uint8_t controller : {64, 123, 120}) {
-            const Bytes off = {static_cast<std::uint8_t>(0xB0 | channel), controller, 0};
-            if (std::find(messages.begin(), messages.end(), off) == messages.end()) {
+    for (std::uint8_t channel = 0; channel < 16; ++channel)
+        for (std::uint8_t controller : {64, 123, 120})
+            if (std::count(messages.begin(), messages.end(),
+                           Bytes{std::uint8_t(0xB0 | channel), controller, 0}) == 0)
                 return ::testing::AssertionFailure()
-                       << "channel " << channel << " lacks controller " << int(controller)
-                       << " = 0";
-            }
-        }
-    }
+                       << "channel " << int(channel) << " lacks " << int(controller);
     return ::testing::AssertionSuccess();
 }
 
@@ -203,7 +199,8 @@ TEST_F(SequencerTest, LengthPositionAndDeadlinesFollowATempoMapFromAnotherTrack)
     EXPECT_EQ(Status(id, MCI_STATUS_MODE), static_cast<std::uint32_t>(MCI_MODE_STOP));
 }
 
-// Pause, stop and close also leave nothing sounding.
+// Pause, stop and close also leave nothing sounding; a play without a start continues where the
+// pause left off.
 TEST_F(SequencerTest, NotifiesEachPlayOnceAsSuccessfulSupersededOrAborted) {
     const std::uint32_t id = OpenSong(FourNotes());
     Play(id, 0, std::nullopt, kWindow);
@@ -223,12 +220,19 @@ TEST_F(SequencerTest, NotifiesEachPlayOnceAsSuccessfulSupersededOrAborted) {
     EXPECT_EQ(TakePosted(), (std::vector<Posted>{{kOtherWindow, MCI_NOTIFY_ABORTED, id}}));
 
     Play(id, 0, std::nullopt, kWindow);
+    m_clock.AdvanceMs(700);
     m_out.Take();
     Command(id, MCI_PAUSE);
     EXPECT_TRUE(Silenced(m_out.Take()));
     EXPECT_EQ(TakePosted(), (std::vector<Posted>{{kWindow, MCI_NOTIFY_ABORTED, id}}));
+    EXPECT_EQ(Status(id, MCI_STATUS_MODE), static_cast<std::uint32_t>(MCI_MODE_PAUSE));
+    m_clock.AdvanceMs(5000);
+    EXPECT_TRUE(m_out.Take().empty()) << "nothing is sent while paused";
 
     Play(id, std::nullopt, std::nullopt, kWindow);
+    m_clock.AdvanceMs(300);
+    EXPECT_EQ(NoteOnKeys(m_out.Take()), (Keys{64})) << "the note at 500 ms is not struck again";
+    EXPECT_EQ(Status(id, MCI_STATUS_POSITION), 1000u);
     Play(id, 0);  // a new play without notification cuts the old one short
     EXPECT_EQ(TakePosted(), (std::vector<Posted>{{kWindow, MCI_NOTIFY_ABORTED, id}}));
 
@@ -248,21 +252,6 @@ TEST_F(SequencerTest, TellsTheFirstPlaysWindowOnceWhyTheOutputIsSilent) {
     Play(id, 0, std::nullopt, kWindow);
     Play(id, 0, std::nullopt, kOtherWindow);
     EXPECT_EQ(m_told, (std::vector<Posted>{{kWindow, IDS_SOUND_NOAUDIO, 0}}));
-}
-
-TEST_F(SequencerTest, PlayWithoutFromContinuesAtThePausePosition) {
-    const std::uint32_t id = OpenSong(FourNotes());
-    Play(id);
-    m_clock.AdvanceMs(700);
-    Command(id, MCI_PAUSE);
-    EXPECT_EQ(Status(id, MCI_STATUS_MODE), static_cast<std::uint32_t>(MCI_MODE_PAUSE));
-    m_out.Take();
-    m_clock.AdvanceMs(5000);
-    EXPECT_TRUE(m_out.Take().empty()) << "nothing is sent while paused";
-    Play(id, std::nullopt);
-    m_clock.AdvanceMs(300);
-    EXPECT_EQ(NoteOnKeys(m_out.Take()), (Keys{64})) << "the note at 500 ms is not struck again";
-    EXPECT_EQ(Status(id, MCI_STATUS_POSITION), 1000u);
 }
 
 // The second song's output is still being made, as at start-up: the song waits at its start,
