@@ -6,6 +6,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -45,12 +46,7 @@ struct RecordingOut final : qv::seq::IMidiOut {
     SentLog& m_log;
 };
 
-struct Posted {
-    std::uintptr_t callback;
-    std::uint32_t code;
-    std::uint32_t deviceId;
-    bool operator==(const Posted&) const = default;
-};
+using Posted = std::tuple<std::uintptr_t, std::uint32_t, std::uint32_t>;  // callback, code, id
 
 class SequencerTest : public ::testing::Test {
 protected:
@@ -59,18 +55,22 @@ protected:
         options.clock = &m_clock;
         options.poster = [this](std::uintptr_t callback, std::uint32_t code, std::uint32_t id) {
             std::lock_guard<std::mutex> guard(m_postMutex);
-            m_posted.push_back({callback, code, id});
+            m_posted.emplace_back(callback, code, id);
         };
         options.makeOutput = [this] { return std::make_unique<RecordingOut>(m_out); };
         options.tellProblem = [this](std::uintptr_t window, std::uint32_t messageId) {
-            m_told.push_back({window, messageId, 0});
+            m_told.emplace_back(window, messageId, 0);
         };
         m_mci.emplace(options);
     }
 
+    // Each command, then the players catch up as they would at once on a running clock.
     qv::MCIERROR Send(std::uint32_t id, std::uint32_t msg, std::uintptr_t flags,
                       const void* parms) {
-        return m_mci->SendCommand(id, msg, flags, reinterpret_cast<std::uintptr_t>(parms));
+        const auto result =
+            m_mci->SendCommand(id, msg, flags, reinterpret_cast<std::uintptr_t>(parms));
+        m_clock.Settle();
+        return result;
     }
 
     qv::MCIERROR Open(const std::string& path, std::uint32_t& id) {
@@ -97,16 +97,12 @@ protected:
         play.dwCallback = callback.value_or(0);
         const std::uintptr_t flags =
             (from ? MCI_FROM : 0) | (to ? MCI_TO : 0) | (callback ? MCI_NOTIFY : 0);
-        const qv::MCIERROR result = Send(id, MCI_PLAY, flags, &play);
-        m_clock.Settle();
-        return result;
+        return Send(id, MCI_PLAY, flags, &play);
     }
 
     qv::MCIERROR Command(std::uint32_t id, std::uint32_t msg) {
         qv::MCI_GENERIC_PARMS parms{};
-        const qv::MCIERROR result = Send(id, msg, 0, &parms);
-        m_clock.Settle();
-        return result;
+        return Send(id, msg, 0, &parms);
     }
 
     std::uint32_t Status(std::uint32_t id, std::uint32_t item) {
