@@ -3,9 +3,7 @@
 // folder, driven as its user would drive it.
 #include <cstring>
 #include <map>
-#include <string>
 #include <string_view>
-#include <vector>
 
 #include "res/resource.h"
 #include "tests/support/PlayerFixture.h"

@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <string>
-#include <string_view>
 #include <tuple>
 #include <vector>
 

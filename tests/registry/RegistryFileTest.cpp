@@ -6,12 +6,10 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <filesystem>
 #include <map>
 #include <optional>
 #include <random>
 #include <sstream>
-#include <string>
 #include <vector>
 
 #include "platform/posix/RegistryFile.h"

@@ -5,7 +5,6 @@
 #include <atomic>
 #include <mutex>
 #include <optional>
-#include <string>
 #include <tuple>
 #include <utility>
 #include <vector>

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <vector>
-
 #include "platform/sequencer/SmfWriter.h"
 #include "platform/sequencer/Song.h"
 #include "tests/support/SmfBytes.h"

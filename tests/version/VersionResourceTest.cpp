@@ -2,7 +2,6 @@
 
 #include <cstring>
 #include <optional>
-#include <string>
 
 #include "platform/posix/VersionBlock.h"
 #include "platform/posix/VersionResource.h"

@@ -5,9 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdint>
 #include <initializer_list>
-#include <string>
 #include <vector>
 
 #include "platform/Installed.h"
