@@ -17,22 +17,18 @@ using Value = std::tuple<std::string, std::uint32_t, std::string>;  // name, typ
 
 class RegistryContract : public ::testing::Test {
 protected:
-    void SetUp() override {
-        m_hTest = Create("Software\\QuavelContractTest", KEY_ALL_ACCESS, nullptr, nullptr,
-                         HKEY_CURRENT_USER);
-    }
+    void SetUp() override { m_hTest = Create("Software\\QuavelContractTest"); }
     void TearDown() override {
         for (HKEY h : m_opened) qv::RegCloseKey(h);
     }
 
-    HKEY Create(const char* path, qv::REGSAM sam = KEY_ALL_ACCESS, const char* cls = nullptr,
-                std::uint32_t* disposition = nullptr, HKEY parent = nullptr) {
+    // Creates or opens a key below the test key (the test key itself below HKEY_CURRENT_USER).
+    HKEY Create(const char* path, qv::REGSAM sam = KEY_ALL_ACCESS, std::string cls = "",
+                std::uint32_t* disposition = nullptr) {
         HKEY h = nullptr;
-        std::string clsCopy = cls ? cls : "";
-        EXPECT_EQ(
-            qv::RegCreateKeyExA(parent ? parent : m_hTest, path, 0, cls ? clsCopy.data() : nullptr,
-                                0, sam, nullptr, &h, disposition),
-            ERROR_SUCCESS)
+        EXPECT_EQ(qv::RegCreateKeyExA(m_hTest, path, 0, cls.empty() ? nullptr : cls.data(), 0, sam,
+                                      nullptr, &h, disposition),
+                  ERROR_SUCCESS)
             << path;
         m_opened.push_back(h);
         return h;
@@ -66,15 +62,15 @@ protected:
     }
 
     qv::test::ScopedFileRegistry m_registry;
-    HKEY m_hTest = nullptr;
+    HKEY m_hTest = HKEY_CURRENT_USER;
     std::vector<HKEY> m_opened;
 };
 
 TEST_F(RegistryContract, CreateMakesMissingParentsAndOpenFindsOnlyWhatExists) {
     std::uint32_t disposition = 0;
-    Create("a\\b\\c", KEY_ALL_ACCESS, nullptr, &disposition);
+    Create("a\\b\\c", KEY_ALL_ACCESS, "", &disposition);
     EXPECT_EQ(disposition, REG_CREATED_NEW_KEY);
-    Create("a\\b", KEY_ALL_ACCESS, nullptr, &disposition);
+    Create("a\\b", KEY_ALL_ACCESS, "", &disposition);
     EXPECT_EQ(disposition, REG_OPENED_EXISTING_KEY);
 
     HKEY h = nullptr;

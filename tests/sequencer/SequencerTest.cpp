@@ -293,22 +293,15 @@ TEST_F(SequencerTest, PlayingFromTheMiddleFirstSendsTheStateInForceThere) {
     Play(id, 1000);
     const std::vector<Bytes> sent = m_out.Take();
     EXPECT_TRUE(NoteOnKeys(sent).empty()) << "notes before the start are not struck";
-    // After the defaults (which end with the null parameter selection on channel 15):
-    const Bytes lastDefault = {0xBF, 100, 127};
-    const auto chaseStart = std::find(sent.rbegin(), sent.rend(), lastDefault).base();
-    const std::vector<Bytes> chase(chaseStart, sent.end());
-    // Controller 121 cleared the parameter selection, and the bend set before it.
-    const std::vector<Bytes> expected = {{0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7},
-                                         {0xB2, 0, 1},
-                                         {0xC2, 40},
-                                         {0xB2, 7, 90},
-                                         {0xB2, 11, 80},
-                                         {0xB2, 101, 0},
-                                         {0xB2, 100, 0},
-                                         {0xB2, 6, 12},
-                                         {0xB2, 101, 127},
-                                         {0xB2, 100, 127}};
-    EXPECT_EQ(chase, expected);
+    // After the defaults (which end with the null parameter selection on channel 15), controller
+    // 121 cleared the parameter selection, and the bend set before it.
+    const auto chase = std::find(sent.rbegin(), sent.rend(), Bytes{0xBF, 100, 127}).base();
+    // clang-format off
+    EXPECT_EQ(std::vector<Bytes>(chase, sent.end()),
+              (std::vector<Bytes>{{0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7}, {0xB2, 0, 1}, {0xC2, 40},
+                                  {0xB2, 7, 90}, {0xB2, 11, 80}, {0xB2, 101, 0}, {0xB2, 100, 0},
+                                  {0xB2, 6, 12}, {0xB2, 101, 127}, {0xB2, 100, 127}}));
+    // clang-format on
 
     Play(id, 0);
     const std::vector<Bytes> fromStart = m_out.Take();
