@@ -141,11 +141,11 @@ TEST_F(MciDeviceTest, SendsTheFlagsAndCallbackOfItsNotificationRule) {
         {"set the audio", [&](TestDevice& d) { d.Set(kNone, 3, 0, nullptr); }, MCI_SET,
          MCI_SET_AUDIO, 0},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.label);
-        {
-            TestDevice device;
-            OpenAsPlayer(device);
+    {
+        TestDevice device;
+        OpenAsPlayer(device);
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.label);
             c.call(device);
             const SentCommand sent = Only();
             EXPECT_EQ(sent.msg, c.msg);
@@ -163,11 +163,11 @@ TEST_F(MciDeviceTest, SendsTheFlagsAndCallbackOfItsNotificationRule) {
                       0u);
             EXPECT_EQ(b.dwAudio, c.flags & MCI_SET_AUDIO ? 3u : 0u);
         }
-        const SentCommand close = Only();
-        EXPECT_EQ(close.msg, static_cast<UINT>(MCI_CLOSE));
-        EXPECT_EQ(close.deviceId, 7u);
-        EXPECT_EQ(close.flags + close.callback, 0u);
     }
+    const SentCommand close = Only();
+    EXPECT_EQ(close.msg, static_cast<UINT>(MCI_CLOSE));
+    EXPECT_EQ(close.deviceId, 7u);
+    EXPECT_EQ(close.flags + close.callback, 0u);
 }
 
 }  // namespace

@@ -119,15 +119,7 @@ TEST_F(RegistryContract, QueryInfoCountsAndMeasuresInBytesWithoutTheZero) {
 
 TEST_F(RegistryContract, ValuesComeBackInOrderOfCreationWithTheirExactBytes) {
     HKEY h = Create("values");
-    Set(h, "zeta", REG_SZ, "abc");  // no terminating zero
-    Set(h, "alpha", REG_SZ, std::string_view("a\0b\0", 4));
-    Set(h, "empty", REG_BINARY, "");
-    Set(h, "short", REG_DWORD, "\x07\x01");
-    Set(h, "multi", REG_MULTI_SZ, std::string_view("one\0two\0\0", 9));
-    Set(h, "own-type", 0x12345, "\x80\xFF");
-    Set(h, nullptr, REG_EXPAND_SZ, std::string_view("%X%\0", 4));
-    Set(h, "zeta", REG_DWORD_BIG_ENDIAN, std::string_view("\0\0\0\x2A", 4));
-
+    Set(h, "zeta", REG_SZ, "abc");  // no terminating zero; replaced below, keeping its place
     std::vector<Value> expected = {
         {"zeta", REG_DWORD_BIG_ENDIAN, std::string("\0\0\0\x2A", 4)},
         {"alpha", REG_SZ, std::string("a\0b\0", 4)},
@@ -137,7 +129,8 @@ TEST_F(RegistryContract, ValuesComeBackInOrderOfCreationWithTheirExactBytes) {
         {"own-type", 0x12345, "\x80\xFF"},
         {"", REG_EXPAND_SZ, std::string("%X%\0", 4)},
     };
-    EXPECT_EQ(Set(h, "", REG_SZ, "d"), ERROR_SUCCESS) << "the same default value";
+    for (const auto& [name, type, data] : expected) Set(h, name.c_str(), type, data);
+    EXPECT_EQ(Set(h, nullptr, REG_SZ, "d"), ERROR_SUCCESS) << "the same default value";
     EXPECT_EQ(AllValues(h).size(), expected.size());
     // The settings store reads a string into a buffer of exactly its stored length.
     char name[8];
