@@ -63,11 +63,13 @@ protected:
         m_mci.emplace(options);
     }
 
-    // Each command, then the players catch up as they would at once on a running clock.
     qv::MCIERROR Send(std::uint32_t id, std::uint32_t msg, std::uintptr_t flags,
                       const void* parms) {
-        const auto result =
-            m_mci->SendCommand(id, msg, flags, reinterpret_cast<std::uintptr_t>(parms));
+        return m_mci->SendCommand(id, msg, flags, reinterpret_cast<std::uintptr_t>(parms));
+    }
+    // The players catch up after a play or another command, as they would at once on a running
+    // clock.
+    qv::MCIERROR Settled(qv::MCIERROR result) {
         m_clock.Settle();
         return result;
     }
@@ -96,12 +98,12 @@ protected:
         play.dwCallback = callback.value_or(0);
         const std::uintptr_t flags =
             (from ? MCI_FROM : 0) | (to ? MCI_TO : 0) | (callback ? MCI_NOTIFY : 0);
-        return Send(id, MCI_PLAY, flags, &play);
+        return Settled(Send(id, MCI_PLAY, flags, &play));
     }
 
     qv::MCIERROR Command(std::uint32_t id, std::uint32_t msg) {
         qv::MCI_GENERIC_PARMS parms{};
-        return Send(id, msg, 0, &parms);
+        return Settled(Send(id, msg, 0, &parms));
     }
 
     std::uint32_t Status(std::uint32_t id, std::uint32_t item) {

@@ -100,6 +100,7 @@ TEST_F(VersionResourceTest, ABufferTooSmallKeepsTheTreeButNoStrings) {
     std::string path = m_dir.Write("app.exe", qvtest::MakePe(blob, false));
     ASSERT_GT(ReadBlock(path).size(), blob.size() + 8);
     Bytes block = ReadBlock(path, static_cast<std::uint32_t>(blob.size() + 8));
+    ASSERT_FALSE(block.empty());
     EXPECT_EQ(Fixed(block).dwProductVersionMS, 0x00020000u);
     EXPECT_EQ(Query(block, "\\StringFileInfo\\041103A4\\ProductName"), std::nullopt);
     Bytes cut = ReadBlock(path, 60);  // inside the tree's fixed block
