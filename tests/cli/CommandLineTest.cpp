@@ -6,7 +6,6 @@
 #include <QGuiApplication>
 #include <cstdlib>
 #include <filesystem>
-#include <string>
 #include <vector>
 
 #include "app/linux/CommandLine.h"

@@ -1,8 +1,5 @@
 // Adding entries by dropping, through the Open dialog and from play lists, and the controls after.
 #include <gmock/gmock.h>
-#include <unistd.h>
-
-#include <filesystem>
 
 #include "playlist/FileFinder.h"
 #include "tests/dialog/DialogFixture.h"

@@ -2,19 +2,11 @@
 // The player dialog on the headless window system and the real file system in a temporary
 // folder, driven as its user would drive it.
 #include <cstring>
-#include <functional>
 #include <map>
-#include <memory>
-#include <string>
 #include <string_view>
-#include <vector>
 
-#include "app/PlayerDlg.h"
 #include "res/resource.h"
-#include "tests/support/FilesTempDir.h"
-#include "tests/support/SmfBytes.h"
-#include "tests/support/SystemBackends.h"
-#include "tests/support/WindowTestFixture.h"
+#include "tests/support/PlayerFixture.h"
 
 // The system's file system, counting the MIDI files it opens, and failing to create or to write any
 // file whose name contains the given text.
@@ -58,32 +50,20 @@ inline std::vector<std::string> Strings(const CStringArray& a) {
     return out;
 }
 
-class DialogTest : public WindowTestFixture {
+class DialogTest : public PlayerFixture {
 protected:
-    void SetUp() override {
-        WindowTestFixture::SetUp();
-        dlg = std::make_unique<CPlayerDlg>();  // its icon comes from the window system
-    }
-    void TearDown() override {
-        dlg.reset();
-        WindowTestFixture::TearDown();
-    }
-
     // Runs the player dialog, which takes drops as it does from start-up on; body acts as the
-    // user, then Enter ends the dialog.
+    // user, then the dialog ends without the quit sequence.
     void Run(const std::function<void(qv::headless::DialogDriver&)>& body) {
-        windows.OnDialog(IDD_PLAYER, [&](qv::headless::DialogDriver& d) {
-            dlg->DragAcceptFiles(TRUE);
+        RunPlayer([&](CPlayerDlg& player, qv::headless::DialogDriver& d) {
+            dlg = &player;
+            player.DragAcceptFiles(TRUE);
             body(d);
-            qv::EndDialog(d.Handle(), IDOK);  // without the quit sequence
         });
-        EXPECT_EQ(dlg->DoModal(), IDOK);
     }
     // A MIDI file in the temporary folder whose first track names it title (empty: no name).
-    std::string Song(const std::string& name, const std::string& title = "") const {
-        qv::seq::SmfTrack track;
-        if (!title.empty()) track.Name(title);
-        return dir.Write(name, qvtest::Smf({track}));
+    std::string Song(const std::string& name, const std::string& title = "") {
+        return PlayerFixture::Song(name, 0, title);
     }
     // The enabled ones among the transport and list-editing buttons, in a fixed order.
     static std::string Enabled(qv::headless::DialogDriver& d) {
@@ -107,6 +87,5 @@ protected:
 
     FaultyFileSystem files;
     qvtest::ScopedFileSystem installed{&files};
-    qvtest::TempDir dir;
-    std::unique_ptr<CPlayerDlg> dlg;
+    CPlayerDlg* dlg = nullptr;  // the running dialog
 };

@@ -2,7 +2,6 @@
 #include <gmock/gmock.h>
 
 #include <chrono>
-#include <filesystem>
 #include <iterator>
 
 #include "tests/dialog/DialogFixture.h"

@@ -1,16 +1,9 @@
 // Arbitrary entries (path and title, cut from the input at zero bytes) saved as a play list with
 // its title file, read back into a second player, and shuffled: what the model accepted comes
 // back whole, in order and with its title, and every entry's texts stay together.
-#include <cstdint>
-#include <filesystem>
-#include <string>
-#include <string_view>
-#include <vector>
-
 #include "app/PlayerDlg.h"
 #include "platform/Installed.h"
 #include "platform/headless/HeadlessWindowSystem.h"
-#include "platform/posix/files_posix.h"
 #include "platform/rand.h"
 #include "res/resource.h"
 #include "tests/fuzz/FuzzSupport.h"
@@ -27,14 +20,13 @@ std::string AsSaved(std::string title) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static qv::PosixFileSystem files;
-    static const std::string folder = (qv::InstallFileSystem(&files), MakeFuzzFolder());
+    const std::string& folder = FuzzFolder();
     // A fresh window system each run, as it keeps a record of every dialog it answered. A message
     // box (a failed save) is a finding.
     qv::headless::HeadlessWindowSystem windows;
     windows.SetFailureHandler([](const std::string&) { __builtin_trap(); });
     qv::Installed<qv::IWindowSystem, qv::InstallWindowSystem> installed(windows);
-    std::string_view input(reinterpret_cast<const char*>(data), size);
+    std::string_view input = Text(data, size);
     std::vector<std::string> fields;
     for (std::size_t start = 0; start <= input.size() && fields.size() < 64;) {
         std::size_t end = std::min(input.find('\0', start), input.size());

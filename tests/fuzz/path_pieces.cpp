@@ -4,14 +4,7 @@
 // ignoring letter case in a small folder tree.
 #include <fcntl.h>
 
-#include <cstdint>
-#include <filesystem>
-#include <string>
-#include <string_view>
-#include <vector>
-
 #include "app/PlayerDlg.h"
-#include "platform/posix/files_posix.h"
 #include "platform/process.h"
 #include "tests/fuzz/FuzzSupport.h"
 
@@ -23,7 +16,7 @@ public:
 };
 
 std::string MakeTree() {
-    std::string folder = MakeFuzzFolder();
+    const std::string& folder = FuzzFolder();
     for (const char* name : {"Music/Song.mid", "Music/song.MID", "music2/A b.Mid", "x/Y/z"}) {
         std::filesystem::path path = folder + "/" + name;
         std::filesystem::create_directories(path.parent_path());
@@ -79,16 +72,15 @@ std::string Folded(std::string_view text) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static qv::PosixFileSystem posix;
     static ShiftJisFiles shiftJis;
     static const std::string folder = MakeTree();
     // Up to the first zero byte, as every text of the program ends there.
-    std::string text(reinterpret_cast<const char*>(data), size);
-    text.resize(std::char_traits<char>::length(text.c_str()));
+    const std::string_view input = Text(data, size);
+    std::string text(input.substr(0, input.find('\0')));
 
     qv::InstallFileSystem(&shiftJis);
     CheckSplitPath(text);
-    qv::InstallFileSystem(&posix);
+    qv::InstallFileSystem(&FuzzFiles());
     CheckSplitPath(text);
 
     for (const std::string& piece : qv::SplitCommandLine(text))

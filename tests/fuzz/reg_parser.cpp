@@ -3,21 +3,17 @@
 // string without its terminating zero reads back with one, so trees are compared as written).
 // Names that are neither UTF-8 nor Shift-JIS have no form that reads back in both, so for them
 // only the reading counts.
-#include <cstdint>
-#include <cstdlib>
-#include <string_view>
-
 #include "platform/posix/RegFormat.h"
+#include "tests/fuzz/FuzzSupport.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    std::string_view text(reinterpret_cast<const char*>(data), size);
     qv::posix::RegKey top("");
-    if (!qv::posix::ParseRegText(text, top, nullptr)) return 0;
+    if (!qv::posix::ParseRegText(Text(data, size), top, nullptr)) return 0;
     std::string written = qv::posix::FormatRegText(top);
     qv::posix::RegKey back("");
     qv::posix::RegParseError error;
-    if (!qv::posix::ParseRegText(written, back, &error)) std::abort();
+    Check(qv::posix::ParseRegText(written, back, &error));
     if (!qv::posix::IsUtf8Text(written)) return 0;
-    if (!error.skipped.empty() || qv::posix::FormatRegText(back) != written) std::abort();
+    Check(error.skipped.empty() && qv::posix::FormatRegText(back) == written);
     return 0;
 }

@@ -1,10 +1,7 @@
 // Feeds arbitrary bytes to the MIDI file reader and walks whatever it accepts.
-#include <cstddef>
-#include <cstdint>
-#include <cstdlib>
-
 #include "platform/sequencer/ChannelState.h"
 #include "platform/sequencer/Song.h"
+#include "tests/fuzz/FuzzSupport.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     qv::seq::Song song;
@@ -13,10 +10,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::int64_t previous = 0;
     for (const qv::seq::SongEvent& e : song.events) {
         // Times run forwards and stay within the song; every message lies within its storage.
-        if (e.timeUs < previous || e.timeUs > song.lengthUs) std::abort();
+        Check(e.timeUs >= previous && e.timeUs <= song.lengthUs);
         previous = e.timeUs;
         const auto message = song.Message(e);
-        if (message.empty()) std::abort();
+        Check(!message.empty());
         if (!e.isSysex) chase.Apply(message);
     }
     qv::seq::NullMidiOut out;

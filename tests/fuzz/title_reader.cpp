@@ -1,22 +1,16 @@
 // Arbitrary bytes for the title reader, through a real file: whatever the bytes, it answers
 // without reading past the file, and its answer agrees with the title it gives.
-#include <unistd.h>
-
-#include <cstdint>
 #include <cstdio>
-#include <string>
 
-#include "platform/posix/files_posix.h"
 #include "playlist/PlayList.h"
 #include "tests/fuzz/FuzzSupport.h"
 
 constexpr char kUntouched[] = "\x01untouched";
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static qv::PosixFileSystem files;
-    static const std::string path = (qv::InstallFileSystem(&files), MakeFuzzFolder() + "/in.mid");
+    static const std::string path = FuzzFolder() + "/in.mid";
     std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) std::abort();
+    Check(file != nullptr);
     std::fwrite(data, 1, size, file);
     std::fclose(file);
 

@@ -1,13 +1,8 @@
 // The version-resource reader on hostile bytes: the input is taken both as a whole file (ELF or PE
 // around a resource) and as a bare VS_VERSIONINFO tree, and every answer must stay in its block.
-#include <cstddef>
-#include <cstdint>
-#include <cstdlib>
-#include <span>
-#include <vector>
-
 #include "platform/posix/VersionBlock.h"
 #include "platform/posix/VersionResource.h"
+#include "tests/fuzz/FuzzSupport.h"
 
 namespace {
 
@@ -30,7 +25,7 @@ void Exercise(std::span<const std::uint8_t> resource, std::size_t cut) {
         std::uint32_t len = 0;
         if (!qv::verblock::Query(block.data(), path, &value, &len)) continue;
         const auto* p = static_cast<const std::uint8_t*>(value);
-        if (p < block.data() || p + len > block.data() + block.size()) std::abort();
+        Check(p >= block.data() && p + len <= block.data() + block.size());
     }
 }
 

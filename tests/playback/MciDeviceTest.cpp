@@ -17,7 +17,6 @@ struct SentCommand {
     qv::MCI_OPEN_PARMS open{};
     qv::MCI_PLAY_PARMS play{};
     qv::MCI_SEQ_SET_PARMS seqSet{};
-    const void* block = nullptr;
 };
 
 template <class T>
@@ -36,7 +35,6 @@ public:
                              std::uintptr_t parms) override {
         const qv::MCIERROR result = results.count(msg) ? results[msg] : 0;
         SentCommand c{deviceId, msg, flags, At<qv::MCI_GENERIC_PARMS>(parms).dwCallback};
-        c.block = reinterpret_cast<const void*>(parms);
         if (msg == MCI_OPEN && result == 0) At<qv::MCI_OPEN_PARMS>(parms).wDeviceID = 7;
         if (msg == MCI_OPEN) c.open = At<qv::MCI_OPEN_PARMS>(parms);
         if (msg == MCI_PLAY) c.play = At<qv::MCI_PLAY_PARMS>(parms);
@@ -110,8 +108,9 @@ TEST_F(MciDeviceTest, OpenAsksDeviceZeroAndAFailedOpenLeavesTheObjectOpenOnItUnt
     EXPECT_FALSE(device.IsOpen()) << "a refused close still closes the object";
 }
 
-// The flags and callback of every operation, under the two notification rules; destroying the
-// open device then closes it without notification.
+// The flags, callback and block of every operation, under the two notification rules; destroying
+// the open device then closes it without notification. The status block's item and answer reach
+// the read-outs through the real sequencer in the play-control tests.
 TEST_F(MciDeviceTest, SendsTheFlagsAndCallbackOfItsNotificationRule) {
     struct Case {
         const char* label;
@@ -123,11 +122,13 @@ TEST_F(MciDeviceTest, SendsTheFlagsAndCallbackOfItsNotificationRule) {
     CWnd* wnd = &m_wnd;
     DWORD value = 0;
     const Case cases[] = {
-        {"play from 0 to the dialog", [&](TestDevice& d) { d.Play(0, kNone, 0, wnd); }, MCI_PLAY,
-         MCI_NOTIFY | MCI_FROM, kHwnd},
+        {"play from 1500 to the dialog", [&](TestDevice& d) { d.Play(1500, kNone, 0, wnd); },
+         MCI_PLAY, MCI_NOTIFY | MCI_FROM, kHwnd},
         {"play a range, other flags dropped",
          [&](TestDevice& d) { d.Play(1500, 9000, MCI_WAIT | MCI_TRACK, nullptr); }, MCI_PLAY,
          MCI_WAIT | MCI_FROM | MCI_TO, 0},
+        {"play on, neither end given", [&](TestDevice& d) { d.Play(kNone, kNone, 0, nullptr); },
+         MCI_PLAY, 0, 0},
         {"stop, own notify, no window",
          [&](TestDevice& d) { d.Stop(MCI_NOTIFY | MCI_WAIT | MCI_FROM, nullptr); }, MCI_STOP,
          MCI_WAIT, 0},
@@ -137,49 +138,36 @@ TEST_F(MciDeviceTest, SendsTheFlagsAndCallbackOfItsNotificationRule) {
         {"set the time format",
          [&](TestDevice& d) { d.Set(MCI_FORMAT_MILLISECONDS, kNone, MCI_NOTIFY, nullptr); },
          MCI_SET, MCI_SET_TIME_FORMAT, 0},
+        {"set the audio", [&](TestDevice& d) { d.Set(kNone, 3, 0, nullptr); }, MCI_SET,
+         MCI_SET_AUDIO, 0},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.label);
-        {
-            TestDevice device;
-            OpenAsPlayer(device);
+    {
+        TestDevice device;
+        OpenAsPlayer(device);
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.label);
             c.call(device);
             const SentCommand sent = Only();
             EXPECT_EQ(sent.msg, c.msg);
             EXPECT_EQ(sent.flags, c.flags);
             EXPECT_EQ(sent.callback, c.callback);
             EXPECT_EQ(device.m_dwLastError, 0u);
+            // Ends not given are 0; a MIDI device's set sends the whole sequencer block, zeroed
+            // but for what is set.
+            if (c.msg == MCI_PLAY) {
+                EXPECT_EQ(sent.play.dwFrom, c.flags & MCI_FROM ? 1500u : 0u);
+                EXPECT_EQ(sent.play.dwTo, c.flags & MCI_TO ? 9000u : 0u);
+            }
+            const qv::MCI_SEQ_SET_PARMS& b = sent.seqSet;
+            EXPECT_EQ(b.dwTimeFormat | b.dwTempo | b.dwPort | b.dwSlave | b.dwMaster | b.dwOffset,
+                      0u);
+            EXPECT_EQ(b.dwAudio, c.flags & MCI_SET_AUDIO ? 3u : 0u);
         }
-        const SentCommand close = Only();
-        EXPECT_EQ(close.msg, static_cast<UINT>(MCI_CLOSE));
-        EXPECT_EQ(close.deviceId, 7u);
-        EXPECT_EQ(close.flags + close.callback, 0u);
     }
-}
-
-// The status block's item and answer reach the read-outs through the real sequencer in the
-// play-control tests.
-TEST_F(MciDeviceTest, FillsTheParameterBlocksReusingThePlayBlockAndZeroingTheSequencerBlock) {
-    TestDevice device;
-    OpenAsPlayer(device);
-    device.Play(kNone, kNone, 0, &m_wnd);
-    device.Play(1500, 9000, 0, nullptr);
-    ASSERT_EQ(m_mci.sent.size(), 2u);
-    const auto& [first, second] = std::pair(m_mci.sent[0], m_mci.sent[1]);
-    EXPECT_EQ(first.play.dwFrom + first.play.dwTo, 0u);
-    EXPECT_EQ(second.play.dwFrom, 1500u);
-    EXPECT_EQ(second.play.dwTo, 9000u);
-    EXPECT_EQ(first.block, second.block);
-    m_mci.sent.clear();
-
-    // A MIDI device's set sends the whole sequencer block, zeroed but for what is set.
-    EXPECT_EQ(device.Set(MCI_FORMAT_MILLISECONDS, kNone, 0, nullptr), 0);
-    const qv::MCI_SEQ_SET_PARMS b = Only().seqSet;
-    EXPECT_EQ(
-        b.dwTimeFormat | b.dwAudio | b.dwTempo | b.dwPort | b.dwSlave | b.dwMaster | b.dwOffset,
-        0u);
-    device.Set(kNone, 3, 0, nullptr);
-    EXPECT_EQ(Only().seqSet.dwAudio, 3u);
+    const SentCommand close = Only();
+    EXPECT_EQ(close.msg, static_cast<UINT>(MCI_CLOSE));
+    EXPECT_EQ(close.deviceId, 7u);
+    EXPECT_EQ(close.flags + close.callback, 0u);
 }
 
 }  // namespace

@@ -1,71 +1,34 @@
-// What every registry backend must answer, call by call, as the Win32 registry does. A backend
-// joins by adding a type with kTestKey and Registry() to Backends below.
+// What every registry backend must answer, call by call, as the Win32 registry does: the system's
+// backend of the test registry (a file on Linux, the system's own registry on Windows).
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <string>
-#include <string_view>
+#include <tuple>
 #include <vector>
 
 #include "platform/registry.h"
-#include "tests/support/Wine.h"
-#ifdef _WIN32
-#include "platform/win32/Win32Registry.h"
-#else
 #include "tests/support/RegistryTestFile.h"
-#endif
+#include "tests/support/Wine.h"
 
 namespace {
 
 using qv::HKEY;
+using Value = std::tuple<std::string, std::uint32_t, std::string>;  // name, type, data
 
-#ifdef _WIN32
-// The real registry, below a key of its own that each case starts without.
-struct SystemRegistryBackend {
-    static constexpr const char* kTestKey = "Software\\QuavelContractTest";
-    SystemRegistryBackend() { qvtest::DeleteSystemRegistryKey(kTestKey); }
-    ~SystemRegistryBackend() { qvtest::DeleteSystemRegistryKey(kTestKey); }
-    qv::win32::Win32Registry backend;
-    qv::IRegistry& Registry() { return backend; }
-};
-using Backends = ::testing::Types<SystemRegistryBackend>;
-#else
-struct FileRegistryBackend {
-    static constexpr const char* kTestKey = "Software\\QuavelContractTest";
-    qvtest::TempDir dir;
-    qv::posix::RegistryFile backend{dir / "registry.reg"};
-    qv::IRegistry& Registry() { return backend; }
-};
-using Backends = ::testing::Types<FileRegistryBackend>;
-#endif
-
-struct Value {
-    std::string name;
-    std::uint32_t type;
-    std::string data;
-    bool operator==(const Value&) const = default;
-};
-
-template <class TBackend>
 class RegistryContract : public ::testing::Test {
 protected:
-    void SetUp() override {
-        m_previous = qv::InstallRegistry(&m_backend.Registry());
-        m_hTest = Create(TBackend::kTestKey, KEY_ALL_ACCESS, nullptr, nullptr, HKEY_CURRENT_USER);
-    }
+    void SetUp() override { m_hTest = Create("Software\\QuavelContractTest"); }
     void TearDown() override {
         for (HKEY h : m_opened) qv::RegCloseKey(h);
-        qv::InstallRegistry(m_previous);
     }
 
-    HKEY Create(const char* path, qv::REGSAM sam = KEY_ALL_ACCESS, const char* cls = nullptr,
-                std::uint32_t* disposition = nullptr, HKEY parent = nullptr) {
+    // Creates or opens a key below the test key (the test key itself below HKEY_CURRENT_USER).
+    HKEY Create(const char* path, qv::REGSAM sam = KEY_ALL_ACCESS, std::string cls = "",
+                std::uint32_t* disposition = nullptr) {
         HKEY h = nullptr;
-        std::string clsCopy = cls ? cls : "";
-        EXPECT_EQ(
-            qv::RegCreateKeyExA(parent ? parent : m_hTest, path, 0, cls ? clsCopy.data() : nullptr,
-                                0, sam, nullptr, &h, disposition),
-            ERROR_SUCCESS)
+        EXPECT_EQ(qv::RegCreateKeyExA(m_hTest, path, 0, cls.empty() ? nullptr : cls.data(), 0, sam,
+                                      nullptr, &h, disposition),
+                  ERROR_SUCCESS)
             << path;
         m_opened.push_back(h);
         return h;
@@ -83,8 +46,8 @@ protected:
              qv::RegEnumValueA(h, static_cast<std::uint32_t>(values.size()), name, &cchName,
                                nullptr, &type, data, &cbData) == ERROR_SUCCESS;
              cchName = sizeof name, cbData = sizeof data)
-            values.push_back({std::string(name, cchName), type,
-                              std::string(reinterpret_cast<char*>(data), cbData)});
+            values.emplace_back(std::string(name, cchName), type,
+                                std::string(reinterpret_cast<char*>(data), cbData));
         return values;
     }
     std::vector<std::string> AllSubKeys(HKEY h) {
@@ -98,52 +61,48 @@ protected:
         return names;
     }
 
-    TBackend m_backend;
-    qv::IRegistry* m_previous = nullptr;
-    HKEY m_hTest = nullptr;
+    qv::test::ScopedFileRegistry m_registry;
+    HKEY m_hTest = HKEY_CURRENT_USER;
     std::vector<HKEY> m_opened;
 };
 
-TYPED_TEST_SUITE(RegistryContract, Backends);
-
-TYPED_TEST(RegistryContract, CreateMakesMissingParentsAndOpenFindsOnlyWhatExists) {
+TEST_F(RegistryContract, CreateMakesMissingParentsAndOpenFindsOnlyWhatExists) {
     std::uint32_t disposition = 0;
-    this->Create("a\\b\\c", KEY_ALL_ACCESS, nullptr, &disposition);
+    Create("a\\b\\c", KEY_ALL_ACCESS, "", &disposition);
     EXPECT_EQ(disposition, REG_CREATED_NEW_KEY);
-    this->Create("a\\b", KEY_ALL_ACCESS, nullptr, &disposition);
+    Create("a\\b", KEY_ALL_ACCESS, "", &disposition);
     EXPECT_EQ(disposition, REG_OPENED_EXISTING_KEY);
 
     HKEY h = nullptr;
-    EXPECT_EQ(qv::RegOpenKeyExA(this->m_hTest, "a\\missing", 0, KEY_READ, &h),
-              ERROR_FILE_NOT_FOUND);
-    ASSERT_EQ(qv::RegOpenKeyExA(this->m_hTest, "a\\b", 0, KEY_READ, &h), ERROR_SUCCESS);
-    EXPECT_EQ(this->AllSubKeys(h), std::vector<std::string>{"c"});
+    EXPECT_EQ(qv::RegOpenKeyExA(m_hTest, "a\\missing", 0, KEY_READ, &h), ERROR_FILE_NOT_FOUND);
+    ASSERT_EQ(qv::RegOpenKeyExA(m_hTest, "a\\b", 0, KEY_READ, &h), ERROR_SUCCESS);
+    EXPECT_EQ(AllSubKeys(h), std::vector<std::string>{"c"});
     EXPECT_EQ(qv::RegCloseKey(h), ERROR_SUCCESS);
-    EXPECT_EQ(this->AllSubKeys(this->m_hTest), std::vector<std::string>{"a"});
+    EXPECT_EQ(AllSubKeys(m_hTest), std::vector<std::string>{"a"});
 
     // An empty path opens the same key again.
-    ASSERT_EQ(qv::RegOpenKeyExA(this->m_hTest, "", 0, KEY_ALL_ACCESS, &h), ERROR_SUCCESS);
-    EXPECT_EQ(this->Set(h, "via-second-handle", REG_BINARY, "x"), ERROR_SUCCESS);
+    ASSERT_EQ(qv::RegOpenKeyExA(m_hTest, "", 0, KEY_ALL_ACCESS, &h), ERROR_SUCCESS);
+    EXPECT_EQ(Set(h, "via-second-handle", REG_BINARY, "x"), ERROR_SUCCESS);
     EXPECT_EQ(qv::RegCloseKey(h), ERROR_SUCCESS);
-    EXPECT_EQ(this->AllValues(this->m_hTest).size(), 1u);
+    EXPECT_EQ(AllValues(m_hTest).size(), 1u);
 
     // Names match without regard to case and keep their first spelling.
-    h = this->Create("A\\B");
-    this->Set(h, "Name", REG_BINARY, "first");
-    this->Set(h, "NAME", REG_BINARY, "second");
-    EXPECT_EQ(this->AllValues(h), (std::vector<Value>{{"Name", REG_BINARY, "second"}}));
-    EXPECT_EQ(this->AllSubKeys(this->m_hTest), std::vector<std::string>{"a"});
+    h = Create("A\\B");
+    Set(h, "Name", REG_BINARY, "first");
+    Set(h, "NAME", REG_BINARY, "second");
+    EXPECT_EQ(AllValues(h), (std::vector<Value>{{"Name", REG_BINARY, "second"}}));
+    EXPECT_EQ(AllSubKeys(m_hTest), std::vector<std::string>{"a"});
 }
 
-TYPED_TEST(RegistryContract, QueryInfoCountsAndMeasuresInBytesWithoutTheZero) {
-    this->Create("k1");
-    this->Create("a-longer-name", KEY_ALL_ACCESS, "SomeClass");
-    this->Set(this->m_hTest, "x", REG_SZ, "abc");
-    this->Set(this->m_hTest, "longest", REG_BINARY, std::string(10, '\xFF'));
+TEST_F(RegistryContract, QueryInfoCountsAndMeasuresInBytesWithoutTheZero) {
+    Create("k1");
+    Create("a-longer-name", KEY_ALL_ACCESS, "SomeClass");
+    Set(m_hTest, "x", REG_SZ, "abc");
+    Set(m_hTest, "longest", REG_BINARY, std::string(10, '\xFF'));
 
     std::uint32_t n[6] = {99, 99, 99, 99, 99, 99};
-    ASSERT_EQ(qv::RegQueryInfoKeyA(this->m_hTest, nullptr, nullptr, nullptr, &n[0], &n[1], &n[2],
-                                   &n[3], &n[4], &n[5], nullptr, nullptr),
+    ASSERT_EQ(qv::RegQueryInfoKeyA(m_hTest, nullptr, nullptr, nullptr, &n[0], &n[1], &n[2], &n[3],
+                                   &n[4], &n[5], nullptr, nullptr),
               ERROR_SUCCESS);
     const std::uint32_t expected[6] = {2, 13, 9, 2, 7, 10};
     for (int i = 0; i < 6; ++i) EXPECT_EQ(n[i], expected[i]) << "field " << i;
@@ -151,24 +110,16 @@ TYPED_TEST(RegistryContract, QueryInfoCountsAndMeasuresInBytesWithoutTheZero) {
     char cls[64];
     std::uint32_t cchClass = sizeof cls;
     qv::FILETIME ft{};
-    ASSERT_EQ(qv::RegQueryInfoKeyA(this->Create("empty"), cls, &cchClass, nullptr, &n[0], &n[1],
-                                   &n[2], &n[3], &n[4], &n[5], nullptr, &ft),
+    ASSERT_EQ(qv::RegQueryInfoKeyA(Create("empty"), cls, &cchClass, nullptr, &n[0], &n[1], &n[2],
+                                   &n[3], &n[4], &n[5], nullptr, &ft),
               ERROR_SUCCESS);
     EXPECT_EQ(cchClass + n[0] + n[1] + n[2] + n[3] + n[4] + n[5], 0u);
     EXPECT_NE(ft.dwHighDateTime, 0u) << "a last-write time is reported";
 }
 
-TYPED_TEST(RegistryContract, ValuesComeBackInOrderOfCreationWithTheirExactBytes) {
-    HKEY h = this->Create("values");
-    this->Set(h, "zeta", REG_SZ, "abc");  // no terminating zero
-    this->Set(h, "alpha", REG_SZ, std::string_view("a\0b\0", 4));
-    this->Set(h, "empty", REG_BINARY, "");
-    this->Set(h, "short", REG_DWORD, "\x07\x01");
-    this->Set(h, "multi", REG_MULTI_SZ, std::string_view("one\0two\0\0", 9));
-    this->Set(h, "own-type", 0x12345, "\x80\xFF");
-    this->Set(h, nullptr, REG_EXPAND_SZ, std::string_view("%X%\0", 4));
-    this->Set(h, "zeta", REG_DWORD_BIG_ENDIAN, std::string_view("\0\0\0\x2A", 4));
-
+TEST_F(RegistryContract, ValuesComeBackInOrderOfCreationWithTheirExactBytes) {
+    HKEY h = Create("values");
+    Set(h, "zeta", REG_SZ, "abc");  // no terminating zero; replaced below, keeping its place
     std::vector<Value> expected = {
         {"zeta", REG_DWORD_BIG_ENDIAN, std::string("\0\0\0\x2A", 4)},
         {"alpha", REG_SZ, std::string("a\0b\0", 4)},
@@ -178,56 +129,56 @@ TYPED_TEST(RegistryContract, ValuesComeBackInOrderOfCreationWithTheirExactBytes)
         {"own-type", 0x12345, "\x80\xFF"},
         {"", REG_EXPAND_SZ, std::string("%X%\0", 4)},
     };
-    EXPECT_EQ(this->Set(h, "", REG_SZ, "d"), ERROR_SUCCESS) << "the same default value";
-    EXPECT_EQ(this->AllValues(h).size(), expected.size());
+    for (const auto& [name, type, data] : expected) Set(h, name.c_str(), type, data);
+    EXPECT_EQ(Set(h, nullptr, REG_SZ, "d"), ERROR_SUCCESS) << "the same default value";
+    EXPECT_EQ(AllValues(h).size(), expected.size());
     // The settings store reads a string into a buffer of exactly its stored length.
     char name[8];
     std::uint8_t data[4] = {0, 0, 0, '#'};
     std::uint32_t cchName = sizeof name, cbData = 3;
-    this->Set(h, "zeta", REG_SZ, "abc");
+    Set(h, "zeta", REG_SZ, "abc");
     EXPECT_EQ(qv::RegEnumValueA(h, 0, name, &cchName, nullptr, nullptr, data, &cbData),
               ERROR_SUCCESS);
     EXPECT_EQ(data[3], '#');
-    this->Set(h, "", REG_EXPAND_SZ, std::string_view("%X%\0", 4));
+    Set(h, "", REG_EXPAND_SZ, std::string_view("%X%\0", 4));
     expected[0] = {"zeta", REG_SZ, "abc"};
     QV_SKIP_WINE_DIFFERENCE(
         "values are listed sorted by name, and a REG_SZ stored without its "
         "zero reads back with one");
-    EXPECT_EQ(this->AllValues(h), expected);
+    EXPECT_EQ(AllValues(h), expected);
 }
 
-TYPED_TEST(RegistryContract, SmallBuffersGetMoreDataAndNothingIsWrittenPastThem) {
-    this->Set(this->m_hTest, "name5", REG_BINARY, "123456");
-    this->Create("sub12", KEY_ALL_ACCESS, "abcd");
+TEST_F(RegistryContract, SmallBuffersGetMoreDataAndNothingIsWrittenPastThem) {
+    Set(m_hTest, "name5", REG_BINARY, "123456");
+    Create("sub12", KEY_ALL_ACCESS, "abcd");
     char name[16], cls[16];
     std::uint8_t data[16];
     std::memset(name, '#', sizeof name);
     std::memset(data, '#', sizeof data);
     std::uint32_t type = 0, cchName = 5, cbData = sizeof data, cchClass = 4;
 
-    EXPECT_EQ(
-        qv::RegEnumKeyExA(this->m_hTest, 0, name, &cchName, nullptr, nullptr, nullptr, nullptr),
-        ERROR_MORE_DATA);
+    EXPECT_EQ(qv::RegEnumKeyExA(m_hTest, 0, name, &cchName, nullptr, nullptr, nullptr, nullptr),
+              ERROR_MORE_DATA);
     cchName = 6;
-    EXPECT_EQ(qv::RegEnumKeyExA(this->m_hTest, 0, name, &cchName, nullptr, cls, &cchClass, nullptr),
+    EXPECT_EQ(qv::RegEnumKeyExA(m_hTest, 0, name, &cchName, nullptr, cls, &cchClass, nullptr),
               ERROR_MORE_DATA);
     cchClass = 5;
-    ASSERT_EQ(qv::RegEnumKeyExA(this->m_hTest, 0, name, &cchName, nullptr, cls, &cchClass, nullptr),
+    ASSERT_EQ(qv::RegEnumKeyExA(m_hTest, 0, name, &cchName, nullptr, cls, &cchClass, nullptr),
               ERROR_SUCCESS);
     EXPECT_EQ(std::string(name, cchName) + "/" + std::string(cls, cchClass), "sub12/abcd");
 
     cchName = 5;
     std::memset(name, '#', sizeof name);
-    EXPECT_EQ(qv::RegEnumValueA(this->m_hTest, 0, name, &cchName, nullptr, &type, data, &cbData),
+    EXPECT_EQ(qv::RegEnumValueA(m_hTest, 0, name, &cchName, nullptr, &type, data, &cbData),
               ERROR_MORE_DATA)
         << "no room for the name's zero";
     EXPECT_EQ(name[5], '#');
     cchName = 6;
     cbData = 5;
-    EXPECT_EQ(qv::RegEnumValueA(this->m_hTest, 0, name, &cchName, nullptr, &type, data, &cbData),
+    EXPECT_EQ(qv::RegEnumValueA(m_hTest, 0, name, &cchName, nullptr, &type, data, &cbData),
               ERROR_MORE_DATA);
     EXPECT_EQ(cbData, 6u) << "the size needed is reported";
-    EXPECT_EQ(qv::RegEnumValueA(this->m_hTest, 0, name, &cchName, nullptr, &type, nullptr, &cbData),
+    EXPECT_EQ(qv::RegEnumValueA(m_hTest, 0, name, &cchName, nullptr, &type, nullptr, &cbData),
               ERROR_SUCCESS)
         << "without a data buffer only the size is asked for";
     EXPECT_EQ(cbData, 6u);
@@ -235,25 +186,23 @@ TYPED_TEST(RegistryContract, SmallBuffersGetMoreDataAndNothingIsWrittenPastThem)
     EXPECT_EQ(data[5], '#');
 }
 
-TYPED_TEST(RegistryContract, BadHandlesMissingRightsAndReservedArgumentsAreRefused) {
-    EXPECT_EQ(this->Set(this->Create("rights", KEY_READ), "x", REG_SZ, "a"), ERROR_ACCESS_DENIED);
-    HKEY hWrite = this->Create("rights", KEY_SET_VALUE);
+TEST_F(RegistryContract, BadHandlesMissingRightsAndReservedArgumentsAreRefused) {
+    EXPECT_EQ(Set(Create("rights", KEY_READ), "x", REG_SZ, "a"), ERROR_ACCESS_DENIED);
+    HKEY hWrite = Create("rights", KEY_SET_VALUE);
     char name[8];
     std::uint32_t cchName = sizeof name, reserved = 0;
     EXPECT_EQ(qv::RegEnumValueA(hWrite, 0, name, &cchName, nullptr, nullptr, nullptr, nullptr),
               ERROR_ACCESS_DENIED);
     EXPECT_EQ(qv::RegEnumKeyExA(hWrite, 0, name, &cchName, nullptr, nullptr, nullptr, nullptr),
               ERROR_ACCESS_DENIED);
-    EXPECT_EQ(
-        qv::RegEnumValueA(this->m_hTest, 0, name, &cchName, &reserved, nullptr, nullptr, nullptr),
-        ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(qv::RegEnumValueA(m_hTest, 0, name, &cchName, &reserved, nullptr, nullptr, nullptr),
+              ERROR_INVALID_PARAMETER);
 
     HKEY hClosed = nullptr;
-    ASSERT_EQ(qv::RegOpenKeyExA(this->m_hTest, "rights", 0, KEY_ALL_ACCESS, &hClosed),
-              ERROR_SUCCESS);
+    ASSERT_EQ(qv::RegOpenKeyExA(m_hTest, "rights", 0, KEY_ALL_ACCESS, &hClosed), ERROR_SUCCESS);
     ASSERT_EQ(qv::RegCloseKey(hClosed), ERROR_SUCCESS);
     EXPECT_EQ(qv::RegCloseKey(hClosed), ERROR_INVALID_HANDLE);
-    EXPECT_EQ(this->Set(hClosed, "x", REG_SZ, "a"), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(Set(hClosed, "x", REG_SZ, "a"), ERROR_INVALID_HANDLE);
     HKEY h = nullptr;
     EXPECT_EQ(qv::RegOpenKeyExA(hClosed, "", 0, KEY_READ, &h), ERROR_INVALID_HANDLE);
 }

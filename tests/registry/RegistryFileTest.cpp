@@ -6,12 +6,10 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <filesystem>
 #include <map>
 #include <optional>
 #include <random>
 #include <sstream>
-#include <string>
 #include <vector>
 
 #include "platform/posix/RegistryFile.h"
@@ -75,16 +73,17 @@ TEST(RegistryFile, ChangesReachTheFileWhenTheLastKeyIsClosedAndWritersKeepEachOt
         << "the latest write wins, and a value set with no key open is written at once";
 }
 
-// Saves a change through a fresh backend, as one run of the program would; answers what it said.
-std::string SaveOnce(const std::string& path, std::int32_t expected = ERROR_SUCCESS) {
+// Saves a change through the backend, as one run of the program would; answers what it said.
+std::string Save(RegistryFile& reg, std::int32_t expected = ERROR_SUCCESS) {
     testing::internal::CaptureStderr();
-    {
-        RegistryFile reg(path);
-        HKEY h = OpenSettings(reg);
-        SetDword(reg, h, "YesLoop", 1);
-        EXPECT_EQ(reg.CloseKey(h), expected) << path;
-    }
+    HKEY h = OpenSettings(reg);
+    SetDword(reg, h, "YesLoop", 1);
+    EXPECT_EQ(reg.CloseKey(h), expected);
     return testing::internal::GetCapturedStderr();
+}
+std::string SaveOnce(const std::string& path, std::int32_t expected = ERROR_SUCCESS) {
+    RegistryFile reg(path);
+    return Save(reg, expected);
 }
 
 // Lines the editor would skip are skipped; a file that is no registry file at all is set aside;
@@ -126,11 +125,7 @@ TEST(RegistryFile, WhatIsNotARegularFileOrTooLargeIsRefusedInOneLineAndLeftAlone
     EXPECT_EQ(std::filesystem::file_size(dir / "huge.reg"), (64u << 20) + 1);
 
     RegistryFile reg(dir / "folder.reg");
-    testing::internal::CaptureStderr();
-    HKEY h = OpenSettings(reg);
-    SetDword(reg, h, "YesLoop", 1);
-    EXPECT_EQ(reg.CloseKey(h), ERROR_CANTWRITE);
-    testing::internal::GetCapturedStderr();
+    Save(reg, ERROR_CANTWRITE);
     std::filesystem::remove(dir / "folder.reg");
     EXPECT_EQ(reg.Flush(), ERROR_SUCCESS);
     EXPECT_EQ(Dwords(dir / "folder.reg")["YesLoop"], 1u);

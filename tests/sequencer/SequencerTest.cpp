@@ -5,7 +5,7 @@
 #include <atomic>
 #include <mutex>
 #include <optional>
-#include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -45,12 +45,7 @@ struct RecordingOut final : qv::seq::IMidiOut {
     SentLog& m_log;
 };
 
-struct Posted {
-    std::uintptr_t callback;
-    std::uint32_t code;
-    std::uint32_t deviceId;
-    bool operator==(const Posted&) const = default;
-};
+using Posted = std::tuple<std::uintptr_t, std::uint32_t, std::uint32_t>;  // callback, code, id
 
 class SequencerTest : public ::testing::Test {
 protected:
@@ -59,11 +54,11 @@ protected:
         options.clock = &m_clock;
         options.poster = [this](std::uintptr_t callback, std::uint32_t code, std::uint32_t id) {
             std::lock_guard<std::mutex> guard(m_postMutex);
-            m_posted.push_back({callback, code, id});
+            m_posted.emplace_back(callback, code, id);
         };
         options.makeOutput = [this] { return std::make_unique<RecordingOut>(m_out); };
         options.tellProblem = [this](std::uintptr_t window, std::uint32_t messageId) {
-            m_told.push_back({window, messageId, 0});
+            m_told.emplace_back(window, messageId, 0);
         };
         m_mci.emplace(options);
     }
@@ -71,6 +66,12 @@ protected:
     qv::MCIERROR Send(std::uint32_t id, std::uint32_t msg, std::uintptr_t flags,
                       const void* parms) {
         return m_mci->SendCommand(id, msg, flags, reinterpret_cast<std::uintptr_t>(parms));
+    }
+    // The players catch up after a play or another command, as they would at once on a running
+    // clock.
+    qv::MCIERROR Settled(qv::MCIERROR result) {
+        m_clock.Settle();
+        return result;
     }
 
     qv::MCIERROR Open(const std::string& path, std::uint32_t& id) {
@@ -97,16 +98,12 @@ protected:
         play.dwCallback = callback.value_or(0);
         const std::uintptr_t flags =
             (from ? MCI_FROM : 0) | (to ? MCI_TO : 0) | (callback ? MCI_NOTIFY : 0);
-        const qv::MCIERROR result = Send(id, MCI_PLAY, flags, &play);
-        m_clock.Settle();
-        return result;
+        return Settled(Send(id, MCI_PLAY, flags, &play));
     }
 
     qv::MCIERROR Command(std::uint32_t id, std::uint32_t msg) {
         qv::MCI_GENERIC_PARMS parms{};
-        const qv::MCIERROR result = Send(id, msg, 0, &parms);
-        m_clock.Settle();
-        return result;
+        return Settled(Send(id, msg, 0, &parms));
     }
 
     std::uint32_t Status(std::uint32_t id, std::uint32_t item) {
@@ -137,16 +134,12 @@ bool IsNoteOn(const Bytes& m) {
 // True when every channel got sustain off, all notes off and all sound off: nothing can be left
 // sounding.
 ::testing::AssertionResult Silenced(const std::vector<Bytes>& messages) {
-    for (int channel = 0; channel < 16; ++channel) {
-        for (std::uint8_t controller : {64, 123, 120}) {
-            const Bytes off = {static_cast<std::uint8_t>(0xB0 | channel), controller, 0};
-            if (std::find(messages.begin(), messages.end(), off) == messages.end()) {
+    for (std::uint8_t channel = 0; channel < 16; ++channel)
+        for (std::uint8_t controller : {64, 123, 120})
+            if (std::count(messages.begin(), messages.end(),
+                           Bytes{std::uint8_t(0xB0 | channel), controller, 0}) == 0)
                 return ::testing::AssertionFailure()
-                       << "channel " << channel << " lacks controller " << int(controller)
-                       << " = 0";
-            }
-        }
-    }
+                       << "channel " << int(channel) << " lacks " << int(controller);
     return ::testing::AssertionSuccess();
 }
 
@@ -203,7 +196,8 @@ TEST_F(SequencerTest, LengthPositionAndDeadlinesFollowATempoMapFromAnotherTrack)
     EXPECT_EQ(Status(id, MCI_STATUS_MODE), static_cast<std::uint32_t>(MCI_MODE_STOP));
 }
 
-// Pause, stop and close also leave nothing sounding.
+// Pause, stop and close also leave nothing sounding; a play without a start continues where the
+// pause left off.
 TEST_F(SequencerTest, NotifiesEachPlayOnceAsSuccessfulSupersededOrAborted) {
     const std::uint32_t id = OpenSong(FourNotes());
     Play(id, 0, std::nullopt, kWindow);
@@ -223,12 +217,19 @@ TEST_F(SequencerTest, NotifiesEachPlayOnceAsSuccessfulSupersededOrAborted) {
     EXPECT_EQ(TakePosted(), (std::vector<Posted>{{kOtherWindow, MCI_NOTIFY_ABORTED, id}}));
 
     Play(id, 0, std::nullopt, kWindow);
+    m_clock.AdvanceMs(700);
     m_out.Take();
     Command(id, MCI_PAUSE);
     EXPECT_TRUE(Silenced(m_out.Take()));
     EXPECT_EQ(TakePosted(), (std::vector<Posted>{{kWindow, MCI_NOTIFY_ABORTED, id}}));
+    EXPECT_EQ(Status(id, MCI_STATUS_MODE), static_cast<std::uint32_t>(MCI_MODE_PAUSE));
+    m_clock.AdvanceMs(5000);
+    EXPECT_TRUE(m_out.Take().empty()) << "nothing is sent while paused";
 
     Play(id, std::nullopt, std::nullopt, kWindow);
+    m_clock.AdvanceMs(300);
+    EXPECT_EQ(NoteOnKeys(m_out.Take()), (Keys{64})) << "the note at 500 ms is not struck again";
+    EXPECT_EQ(Status(id, MCI_STATUS_POSITION), 1000u);
     Play(id, 0);  // a new play without notification cuts the old one short
     EXPECT_EQ(TakePosted(), (std::vector<Posted>{{kWindow, MCI_NOTIFY_ABORTED, id}}));
 
@@ -248,21 +249,6 @@ TEST_F(SequencerTest, TellsTheFirstPlaysWindowOnceWhyTheOutputIsSilent) {
     Play(id, 0, std::nullopt, kWindow);
     Play(id, 0, std::nullopt, kOtherWindow);
     EXPECT_EQ(m_told, (std::vector<Posted>{{kWindow, IDS_SOUND_NOAUDIO, 0}}));
-}
-
-TEST_F(SequencerTest, PlayWithoutFromContinuesAtThePausePosition) {
-    const std::uint32_t id = OpenSong(FourNotes());
-    Play(id);
-    m_clock.AdvanceMs(700);
-    Command(id, MCI_PAUSE);
-    EXPECT_EQ(Status(id, MCI_STATUS_MODE), static_cast<std::uint32_t>(MCI_MODE_PAUSE));
-    m_out.Take();
-    m_clock.AdvanceMs(5000);
-    EXPECT_TRUE(m_out.Take().empty()) << "nothing is sent while paused";
-    Play(id, std::nullopt);
-    m_clock.AdvanceMs(300);
-    EXPECT_EQ(NoteOnKeys(m_out.Take()), (Keys{64})) << "the note at 500 ms is not struck again";
-    EXPECT_EQ(Status(id, MCI_STATUS_POSITION), 1000u);
 }
 
 // The second song's output is still being made, as at start-up: the song waits at its start,
@@ -309,22 +295,15 @@ TEST_F(SequencerTest, PlayingFromTheMiddleFirstSendsTheStateInForceThere) {
     Play(id, 1000);
     const std::vector<Bytes> sent = m_out.Take();
     EXPECT_TRUE(NoteOnKeys(sent).empty()) << "notes before the start are not struck";
-    // After the defaults (which end with the null parameter selection on channel 15):
-    const Bytes lastDefault = {0xBF, 100, 127};
-    const auto chaseStart = std::find(sent.rbegin(), sent.rend(), lastDefault).base();
-    const std::vector<Bytes> chase(chaseStart, sent.end());
-    // Controller 121 cleared the parameter selection, and the bend set before it.
-    const std::vector<Bytes> expected = {{0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7},
-                                         {0xB2, 0, 1},
-                                         {0xC2, 40},
-                                         {0xB2, 7, 90},
-                                         {0xB2, 11, 80},
-                                         {0xB2, 101, 0},
-                                         {0xB2, 100, 0},
-                                         {0xB2, 6, 12},
-                                         {0xB2, 101, 127},
-                                         {0xB2, 100, 127}};
-    EXPECT_EQ(chase, expected);
+    // After the defaults (which end with the null parameter selection on channel 15), controller
+    // 121 cleared the parameter selection, and the bend set before it.
+    const auto chase = std::find(sent.rbegin(), sent.rend(), Bytes{0xBF, 100, 127}).base();
+    // clang-format off
+    EXPECT_EQ(std::vector<Bytes>(chase, sent.end()),
+              (std::vector<Bytes>{{0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7}, {0xB2, 0, 1}, {0xC2, 40},
+                                  {0xB2, 7, 90}, {0xB2, 11, 80}, {0xB2, 101, 0}, {0xB2, 100, 0},
+                                  {0xB2, 6, 12}, {0xB2, 101, 127}, {0xB2, 100, 127}}));
+    // clang-format on
 
     Play(id, 0);
     const std::vector<Bytes> fromStart = m_out.Take();

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <vector>
-
 #include "platform/sequencer/SmfWriter.h"
 #include "platform/sequencer/Song.h"
 #include "tests/support/SmfBytes.h"
@@ -87,17 +85,14 @@ TEST(SmfReader, PlaysFormatTwoPatternsOneAfterAnother) {
 }
 
 TEST(SmfReader, TimesSmpteDivisionsByFrameRateAndIgnoresTempo) {
-    const struct {
-        std::uint16_t division;
-        std::uint32_t ticks;
-        std::int64_t us;
-    } cases[] = {{0xE728, 1500, 1'500'000}, {0xE364, 2997, 1'000'000}};  // 25 x 40; 29.97 x 100
-    for (const auto& c : cases) {
+    // 25 frames of 40 ticks, 29.97 frames of 100 ticks a second.
+    for (auto [division, ticks, us] :
+         {std::tuple(0xE728, 1500, 1'500'000), {0xE364, 2997, 1'000'000}}) {
         SmfTrack track;
-        track.Tempo(0, 1000000).NoteOn(c.ticks, 0, 60, 100).End();
-        const Song song = ReadOk(BuildSmf(0, c.division, {track}));
+        track.Tempo(0, 1000000).NoteOn(ticks, 0, 60, 100).End();
+        const Song song = ReadOk(BuildSmf(0, division, {track}));
         ASSERT_EQ(song.events.size(), 1u);
-        EXPECT_EQ(song.events[0].timeUs, c.us) << c.division;
+        EXPECT_EQ(song.events[0].timeUs, us) << division;
     }
 }
 

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <string>
 
 #include "settings/NameMap.h"
 #include "settings/RegistryKey.h"

@@ -1,20 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <string>
-
 #include "res/resource.h"
 #include "settings/Settings.h"
 #include "settings/SettingsStore.h"
 #include "tests/support/RegistryTestFile.h"
 
 namespace {
-
-CString Name(UINT nID) {
-    CString s;
-    s.Load(nID);
-    return s;
-}
 
 class SettingsStoreTest : public testing::Test {
 protected:
@@ -34,10 +25,10 @@ TEST_F(SettingsStoreTest, HandEditedValuesAreFoundAndOnlyWhatWasReadOrSetIsWritt
     CSettingsStore store;
     ASSERT_TRUE(LoadSettings(store));
     EXPECT_EQ(store.Value(IDS_YESLOOP).GetDword(), 0u) << "a text reads as 0";
-    EXPECT_EQ(store.Value(Name(IDS_YESASKQUIT), kDefaultYesAskQuit).GetDword(), 0u)
+    EXPECT_EQ(store.Value("YesAskQuit", kDefaultYesAskQuit).GetDword(), 0u)
         << "a stored value beats the default";
     EXPECT_EQ(store.Value(IDS_YESAUTODOC).GetDword(), 1u) << "names match without regard to case";
-    store.Value(Name(IDS_WINDOWPOSX), kNoWindowPos).SetDword(40);
+    store.Value("WindowPosX", kNoWindowPos).SetDword(40);
     store.Value(IDS_DISPLAYMODE).SetDword(2);
     ASSERT_TRUE(store.Save(nullptr, nullptr));
     EXPECT_EQ(store.GetValueCount(), 5);

@@ -2,7 +2,6 @@
 
 #include <cstring>
 #include <optional>
-#include <string>
 
 #include "platform/posix/VersionBlock.h"
 #include "platform/posix/VersionResource.h"
@@ -16,13 +15,15 @@ using namespace std::literals;
 
 class VersionResourceTest : public qvtest::VersionFixture {
 protected:
-    // Reads the file's block through the seam; empty when it has none.
-    static Bytes ReadBlock(const std::string& path) {
-        std::uint32_t handle = 1;
-        std::uint32_t size = qv::GetFileVersionInfoSizeA(path.c_str(), &handle);
+    // Reads the file's block through the seam into a buffer of the size it asks for, or of the
+    // size given; empty when it has none or the read fails.
+    static Bytes ReadBlock(const std::string& path, std::uint32_t given = 0) {
+        std::uint32_t handle = 1, size = qv::GetFileVersionInfoSizeA(path.c_str(), &handle);
         EXPECT_EQ(handle, 0u);
-        Bytes block(size);
-        if (size == 0 || !qv::GetFileVersionInfoA(path.c_str(), handle, size, block.data()))
+        Bytes block(given ? given : size);
+        if (block.empty() ||
+            !qv::GetFileVersionInfoA(path.c_str(), handle, static_cast<std::uint32_t>(block.size()),
+                                     block.data()))
             block.clear();
         return block;
     }
@@ -41,9 +42,8 @@ protected:
 
     static qv::VS_FIXEDFILEINFO Fixed(const Bytes& block) {
         qv::VS_FIXEDFILEINFO fixed{};
-        std::optional<std::string> value = Query(block, "\\");
-        if (value && value->size() == sizeof fixed)
-            std::memcpy(&fixed, value->data(), sizeof fixed);
+        const std::string value = Query(block, "\\").value_or("");
+        if (value.size() == sizeof fixed) std::memcpy(&fixed, value.data(), sizeof fixed);
         return fixed;
     }
 };
@@ -51,7 +51,7 @@ protected:
 // That the program's own file carries its resource, readable through the seam, is the About box
 // test's (it shows the running program's texts and version).
 TEST_F(VersionResourceTest, ReadsPeAndElfFilesOfBothWidthsAndByteOrders) {
-    Bytes blob = qv::versionblob::Serialize(qvtest::SampleDescription(3, 14, 15, 92));
+    Bytes blob = qv::versionblob::Serialize(qvtest::SampleDescription({3, 14, 15, 92}));
     for (bool wide : {false, true}) {
         SCOPED_TRACE(wide ? "64 bit" : "32 bit");
         Bytes block = ReadBlock(m_dir.Write("app.exe", qvtest::MakePe(blob, wide)));
@@ -96,23 +96,17 @@ TEST_F(VersionResourceTest, LookupsIgnoreCaseAndConvertTextToUtf8) {
 }
 
 TEST_F(VersionResourceTest, ABufferTooSmallKeepsTheTreeButNoStrings) {
-    Bytes blob = qv::versionblob::Serialize(qvtest::SampleDescription(2));
+    Bytes blob = qv::versionblob::Serialize(qvtest::SampleDescription({2}));
     std::string path = m_dir.Write("app.exe", qvtest::MakePe(blob, false));
-    std::uint32_t handle = 0;
-    std::uint32_t size = qv::GetFileVersionInfoSizeA(path.c_str(), &handle);
-    ASSERT_GT(size, blob.size() + 8);
-
-    auto read = [&](Bytes& buffer) {
-        return qv::GetFileVersionInfoA(path.c_str(), handle,
-                                       static_cast<std::uint32_t>(buffer.size()), buffer.data());
-    };
-    Bytes block(blob.size() + 8), cut(60), tiny(13);  // cut: inside the tree's fixed block
-    ASSERT_TRUE(read(block));
+    ASSERT_GT(ReadBlock(path).size(), blob.size() + 8);
+    Bytes block = ReadBlock(path, static_cast<std::uint32_t>(blob.size() + 8));
+    ASSERT_FALSE(block.empty());
     EXPECT_EQ(Fixed(block).dwProductVersionMS, 0x00020000u);
     EXPECT_EQ(Query(block, "\\StringFileInfo\\041103A4\\ProductName"), std::nullopt);
-    ASSERT_TRUE(read(cut));
+    Bytes cut = ReadBlock(path, 60);  // inside the tree's fixed block
+    ASSERT_FALSE(cut.empty());
     EXPECT_EQ(Fixed(cut).dwSignature, 0u);
-    EXPECT_FALSE(read(tiny));
+    EXPECT_TRUE(ReadBlock(path, 13).empty());
 }
 
 // Every prefix of a PE image and every damaged byte of a resource: no read outside the buffers

@@ -5,8 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdint>
-#include <string>
+#include <initializer_list>
 #include <vector>
 
 #include "platform/Installed.h"
@@ -94,18 +93,16 @@ inline Bytes MakeElf(const Bytes& data, bool elf64, bool be,
     return b;
 }
 
-// The resource our own programs carry, with another product version.
-inline qv::versionblob::Description SampleDescription(std::uint16_t major = 1,
-                                                      std::uint16_t minor = 0,
-                                                      std::uint16_t build = 0,
-                                                      std::uint16_t revision = 0) {
+// The resource our own programs carry, with another product version (major, minor, build,
+// revision; the parts not given are 0).
+inline qv::versionblob::Description SampleDescription(
+    std::initializer_list<std::uint16_t> productVersion = {1}) {
     qv::versionblob::Description d{
         {},
         {{"041103A4", {{"ProductName", "Quavel"}, {"LegalCopyright", "(C) test"}}}},
         {{0x0411, 0x03A4}}};
     d.fixed.fileVersion[0] = 1;
-    const std::uint16_t product[] = {major, minor, build, revision};
-    std::copy_n(product, 4, d.fixed.productVersion);
+    std::copy(productVersion.begin(), productVersion.end(), d.fixed.productVersion);
     return d;
 }
 
