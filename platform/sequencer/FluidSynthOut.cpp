@@ -1,4 +1,5 @@
 #include <fluidsynth.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -289,6 +290,13 @@ constexpr OutputKind kOutputs[] = {
 
 using Start = std::function<bool(FluidSynthOut&, OutputFailure&)>;
 
+// Loading a soundfont is seconds of work that nobody watches; the window coming up at the same
+// time is what the user waits for, so on a busy machine it goes first.
+void YieldToTheWindow() {
+    constexpr int kLoadNice = 10;
+    ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), kLoadNice);
+}
+
 // The synthesizer with its soundfont, heard through what start opens. A sound device opens while
 // the soundfont loads, so that it is running when the soundfont is in and the first note sounds
 // at once; a file is made only once the soundfont is in, so that a failed load leaves none.
@@ -296,13 +304,17 @@ std::unique_ptr<IMidiOut> MakeSynthOutput(OutputFailure& failure, const MayOpen&
                                           const Start& start, bool openWhileLoading) {
     auto out = std::make_unique<FluidSynthOut>();
     if (!out->MakeSynth(failure)) return nullptr;
+    // On a thread of its own, as the sound device's threads must not share its lower priority.
+    bool loaded = false;
+    std::thread loader([&] {
+        YieldToTheWindow();
+        loaded = out->LoadSoundfont(failure);
+    });
     OutputFailure openFailure;
     bool opened = false;
     const auto open = [&] { opened = (!mayOpen || mayOpen()) && start(*out, openFailure); };
-    std::thread opener;
-    if (openWhileLoading) opener = std::thread(open);
-    const bool loaded = out->LoadSoundfont(failure);
-    if (opener.joinable()) opener.join();
+    if (openWhileLoading) open();
+    loader.join();
     if (!loaded) return nullptr;
     if (!openWhileLoading) open();
     if (!opened) {
