@@ -87,6 +87,7 @@ TEST(AlsaOutput, SendsEachMessageAsItsSequencerEventDirectToSubscribers) {
     const std::pair<std::vector<std::uint8_t>, std::string> rows[] = {
         {{0x81, 60, 64}, type(SND_SEQ_EVENT_NOTEOFF) + "1 60 64"},
         {{0x92, 61, 100}, type(SND_SEQ_EVENT_NOTEON) + "2 61 100"},
+        {{0x90, 61, 0}, type(SND_SEQ_EVENT_NOTEON) + "0 61 0"},
         {{0xA3, 62, 30}, type(SND_SEQ_EVENT_KEYPRESS) + "3 62 30"},
         {{0xBF, 123, 0}, type(SND_SEQ_EVENT_CONTROLLER) + "15 123 0"},  // all notes off, on stop
         {{0xC5, 40}, type(SND_SEQ_EVENT_PGMCHANGE) + "5 0 40"},
