@@ -2,8 +2,10 @@
 // file system, the registry file, processes and the version resource, each installed for the
 // program's whole run and taken down in reverse order.
 #include <QApplication>
+#include <QTimer>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 #include "app/QvApp.h"
 #include "app/linux/CommandLine.h"
@@ -20,6 +22,8 @@
 #include "platform/qt/QtLanguage.h"
 #include "platform/qt/QtWindowSystem.h"
 #include "platform/registry.h"
+#include "platform/sequencer/DeferredOut.h"
+#include "platform/sequencer/Outputs.h"
 #include "platform/sequencer/SequencerMci.h"
 #include "platform/sequencer/ThreadPriority.h"
 #include "platform/sequencer/WindowPoster.h"
@@ -44,7 +48,7 @@ bool HasDisplay() {
 
 // Everything but the window system, which outlives it: the sequencer's player threads are
 // joined when this returns, so none can post to a window system that is gone.
-int RunPlayer(int argc, char** argv) {
+int RunPlayer(int argc, char** argv, std::unique_ptr<qv::seq::DeferredMidiOut> output) {
     qv::PosixFileSystem files;
     Installed<qv::IFileSystem, qv::InstallFileSystem> installFiles(files);
     qv::posix::RegistryFile registry(qv::posix::RegistryFile::DefaultPath());
@@ -58,7 +62,7 @@ int RunPlayer(int argc, char** argv) {
     qv::seq::SetRealTimeService(qv::desktop::AskDesktopForRealTime);
     qv::seq::SequencerOptions options;
     options.poster = qv::seq::MakeWindowPoster();
-    options.makeOutputInBackground = true;  // the window comes up while the soundfont loads
+    options.outputInMaking = std::move(output);
     options.tellProblem = qv::seq::MakeProblemPoster();
     qv::seq::SequencerMci sequencer(std::move(options));
     Installed<qv::IMci, qv::InstallMci> installMci(sequencer);
@@ -79,15 +83,22 @@ int main(int argc, char** argv) {
                      "WAYLAND_DISPLAY, or QT_QPA_PLATFORM)\n");
         return kExitNoDisplay;
     }
+    // The synthesizer and its soundfont load while Qt starts and the window comes up; the sound
+    // device opens once this start knows it is the player.
+    auto output = std::make_unique<qv::seq::DeferredMidiOut>(
+        [](const qv::seq::MayOpen& mayOpen) { return qv::seq::MakeOutputFromEnvironment(mayOpen); },
+        false);
     // Qt takes its own options (such as -platform) out of argv; what is left are the files.
     QApplication application(commandLine.QtArgc(), commandLine.QtArgv());
     QApplication::setQuitOnLastWindowClosed(false);
     // A player already running in this session takes the files, and this start is done.
     qv::desktop::DesktopBus desktop(commandLine.NewInstance());
     if (desktop.HandOver(commandLine.PlayerArgc(), commandLine.PlayerArgv())) return 0;
+    output->Open(true);
     qv::qtui::InstallQtTranslations(application);
     qv::qtui::QtWindowSystem windows;
     Installed<qv::IWindowSystem, qv::InstallWindowSystem> installWindows(windows);
-    desktop.Serve(windows);
-    return RunPlayer(commandLine.PlayerArgc(), commandLine.PlayerArgv());
+    // Media controllers are served once the window is up: the bus's answers need not delay it.
+    QTimer::singleShot(0, &application, [&desktop, &windows] { desktop.Serve(windows); });
+    return RunPlayer(commandLine.PlayerArgc(), commandLine.PlayerArgv(), std::move(output));
 }

@@ -1,6 +1,5 @@
 #include "platform/qt/QtDialogUnits.h"
 
-#include <QFontDatabase>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QScreen>
@@ -37,12 +36,11 @@ int MulDiv(int a, int b, int c) {
 
 QFont DialogFont(const res::DialogTemplate& tpl) {
     QFont font;
-    const QStringList installed = QFontDatabase::families();
+    // The font matcher takes the first of these the system has, and the default when it has none;
+    // asking for the installed families instead would list every font before the first frame.
     QStringList families;
-    for (const char* family : kJapaneseFamilies) {
-        if (installed.contains(QLatin1String(family))) families << QLatin1String(family);
-    }
-    if (!families.isEmpty()) font.setFamilies(families);
+    for (const char* family : kJapaneseFamilies) families << QLatin1String(family);
+    font.setFamilies(families);
     int points = tpl.fontSize > 0 ? tpl.fontSize : 9;
     font.setPointSize(IsSystemFont(tpl) ? kSystemPoints : points);
     return font;

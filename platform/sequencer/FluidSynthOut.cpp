@@ -1,4 +1,5 @@
 #include <fluidsynth.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -6,7 +7,9 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 #include "platform/sequencer/Outputs.h"
@@ -92,21 +95,25 @@ std::string WithReason(std::string text) {
 
 class FluidSynthOut final : public IMidiOut {
 public:
-    // The synthesizer with a soundfont; the audio driver comes next, from the caller.
+    // The synthesizer, without a soundfont yet: it can be heard once one is loaded.
     bool MakeSynth(OutputFailure& failure) {
         QuietLibraryLog();
         m_settings.reset(new_fluid_settings());
         if (!m_settings) return Fail(failure, "cannot create synthesizer settings");
-        const std::string synthDefault = SynthDefaultSoundfont(m_settings.get());
+        m_synthDefault = SynthDefaultSoundfont(m_settings.get());
         fluid_settings_setnum(m_settings.get(), "synth.gain", kGain);
         // Samples load with the first use of their instrument: a 148 MB soundfont otherwise takes
         // seconds of reading before the first note can sound, for instruments no song may use.
         fluid_settings_setint(m_settings.get(), "synth.dynamic-sample-loading", 1);
         m_synth.reset(new_fluid_synth(m_settings.get()));
         if (!m_synth) return Fail(failure, WithReason("cannot create the synthesizer"));
+        return true;
+    }
+
+    bool LoadSoundfont(OutputFailure& failure) {
         const char* user = UserSoundfont();
         std::string tried;
-        for (const std::string& path : SoundfontCandidates(user, synthDefault)) {
+        for (const std::string& path : SoundfontCandidates(user, m_synthDefault)) {
             tried += (tried.empty() ? "" : ", ") + path;
             if (::access(path.c_str(), R_OK) != 0) continue;
             if (fluid_synth_sfload(m_synth.get(), path.c_str(), 1) != FLUID_FAILED) return true;
@@ -227,6 +234,7 @@ private:
         }
     }
 
+    std::string m_synthDefault;
     // Declared so that the driver goes first, then the synthesizer, then the settings.
     SettingsPtr m_settings;
     SynthPtr m_synth;
@@ -235,23 +243,27 @@ private:
     SysexJoiner m_sysex;
 };
 
-std::unique_ptr<IMidiOut> MakeNull(std::string_view, OutputFailure&) {
+std::unique_ptr<IMidiOut> MakeNull(std::string_view, OutputFailure&, const MayOpen&) {
     return std::make_unique<NullMidiOut>();
 }
 
-std::unique_ptr<IMidiOut> MakeFluid(std::string_view, OutputFailure& failure) {
-    return MakeFluidSynthOutput(failure);
+std::unique_ptr<IMidiOut> MakeFluid(std::string_view, OutputFailure& failure,
+                                    const MayOpen& mayOpen) {
+    return MakeFluidSynthOutput(failure, mayOpen);
 }
 
-std::unique_ptr<IMidiOut> MakeWav(std::string_view path, OutputFailure& failure) {
+std::unique_ptr<IMidiOut> MakeWav(std::string_view path, OutputFailure& failure,
+                                  const MayOpen& mayOpen) {
     if (path.empty()) {
         failure = {IDS_SOUND_BADOUTPUT, "QUAVEL_MIDI_OUT=wav: needs a file name after the colon"};
         return nullptr;
     }
-    return MakeWavOutput(std::string(path), failure);
+    return MakeWavOutput(std::string(path), failure, mayOpen);
 }
 
-std::unique_ptr<IMidiOut> MakeAlsa(std::string_view address, OutputFailure& failure) {
+std::unique_ptr<IMidiOut> MakeAlsa(std::string_view address, OutputFailure& failure,
+                                   const MayOpen& mayOpen) {
+    if (mayOpen && !mayOpen()) return nullptr;
     auto out = MakeAlsaOutput(address, failure.reason);
     if (!out) failure.messageId = IDS_SOUND_NOALSAPORT;
     return out;
@@ -260,7 +272,8 @@ std::unique_ptr<IMidiOut> MakeAlsa(std::string_view address, OutputFailure& fail
 struct OutputKind {
     std::string_view prefix;  // the value of QUAVEL_MIDI_OUT, or its start up to the path
     bool takesPath;
-    std::unique_ptr<IMidiOut> (*make)(std::string_view path, OutputFailure& failure);
+    std::unique_ptr<IMidiOut> (*make)(std::string_view path, OutputFailure& failure,
+                                      const MayOpen& mayOpen);
     std::string_view shown;  // as --list-outputs shows it; empty: not listed
     std::string_view about;
 };
@@ -274,6 +287,42 @@ constexpr OutputKind kOutputs[] = {
     {"alsa", false, MakeAlsa, "alsa", "the first synthesizer port on the ALSA sequencer"},
     {"alsa:", true, MakeAlsa, "", ""},
 };
+
+using Start = std::function<bool(FluidSynthOut&, OutputFailure&)>;
+
+// Loading a soundfont is seconds of work that nobody watches; the window coming up at the same
+// time is what the user waits for, so on a busy machine it goes first.
+void YieldToTheWindow() {
+    constexpr int kLoadNice = 10;
+    ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), kLoadNice);
+}
+
+// The synthesizer with its soundfont, heard through what start opens. A sound device opens while
+// the soundfont loads, so that it is running when the soundfont is in and the first note sounds
+// at once; a file is made only once the soundfont is in, so that a failed load leaves none.
+std::unique_ptr<IMidiOut> MakeSynthOutput(OutputFailure& failure, const MayOpen& mayOpen,
+                                          const Start& start, bool openWhileLoading) {
+    auto out = std::make_unique<FluidSynthOut>();
+    if (!out->MakeSynth(failure)) return nullptr;
+    // On a thread of its own, as the sound device's threads must not share its lower priority.
+    bool loaded = false;
+    std::thread loader([&] {
+        YieldToTheWindow();
+        loaded = out->LoadSoundfont(failure);
+    });
+    OutputFailure openFailure;
+    bool opened = false;
+    const auto open = [&] { opened = (!mayOpen || mayOpen()) && start(*out, openFailure); };
+    if (openWhileLoading) open();
+    loader.join();
+    if (!loaded) return nullptr;
+    if (!openWhileLoading) open();
+    if (!opened) {
+        failure = std::move(openFailure);
+        return nullptr;
+    }
+    return out;
+}
 
 void SaySilentOnce(const std::string& reason) {
     static std::atomic<bool> said{false};
@@ -305,19 +354,24 @@ std::string FindSoundfont(std::string& tried) {
     return {};
 }
 
-std::unique_ptr<IMidiOut> MakeFluidSynthOutput(OutputFailure& failure) {
-    auto out = std::make_unique<FluidSynthOut>();
-    if (!out->MakeSynth(failure) || !out->StartAudio(failure)) return nullptr;
-    return out;
+std::unique_ptr<IMidiOut> MakeFluidSynthOutput(OutputFailure& failure, const MayOpen& mayOpen) {
+    const Start audio = [](FluidSynthOut& out, OutputFailure& f) { return out.StartAudio(f); };
+    return MakeSynthOutput(failure, mayOpen, audio, true);
 }
 
-std::unique_ptr<IMidiOut> MakeWavOutput(const std::string& path, OutputFailure& failure) {
-    auto out = std::make_unique<FluidSynthOut>();
-    if (!out->MakeSynth(failure) || !out->StartFile(path, failure)) return nullptr;
-    return out;
+std::unique_ptr<IMidiOut> MakeWavOutput(const std::string& path, OutputFailure& failure,
+                                        const MayOpen& mayOpen) {
+    const Start file = [&path](FluidSynthOut& out, OutputFailure& f) {
+        return out.StartFile(path, f);
+    };
+    return MakeSynthOutput(failure, mayOpen, file, false);
 }
 
 std::unique_ptr<IMidiOut> MakeOutputFromEnvironment() {
+    return MakeOutputFromEnvironment(MayOpen());
+}
+
+std::unique_ptr<IMidiOut> MakeOutputFromEnvironment(const MayOpen& mayOpen) {
     const char* env = std::getenv("QUAVEL_MIDI_OUT");
     const std::string_view wanted = env && *env ? env : kOutputs[0].prefix;
     OutputFailure failure;
@@ -325,7 +379,9 @@ std::unique_ptr<IMidiOut> MakeOutputFromEnvironment() {
         const bool matches =
             kind.takesPath ? wanted.starts_with(kind.prefix) : wanted == kind.prefix;
         if (!matches) continue;
-        if (auto out = kind.make(wanted.substr(kind.prefix.size()), failure)) return out;
+        if (auto out = kind.make(wanted.substr(kind.prefix.size()), failure, mayOpen)) return out;
+        // Another player has the files: this start ends, and what it lacked does not matter.
+        if (mayOpen && !mayOpen()) return std::make_unique<NullMidiOut>();
         SaySilentOnce(failure.reason);
         return std::make_unique<NullMidiOut>(failure.messageId);
     }

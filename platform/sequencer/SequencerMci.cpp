@@ -8,7 +8,6 @@
 #include <cerrno>
 
 #include "platform/files.h"
-#include "platform/sequencer/DeferredOut.h"
 #include "platform/sequencer/Outputs.h"
 
 namespace qv::seq {
@@ -123,9 +122,9 @@ const SequencerMci::CommandRow SequencerMci::kCommands[] = {
 
 SequencerMci::SequencerMci(SequencerOptions options)
     : m_options(std::move(options)), m_clock(m_options.clock ? *m_options.clock : m_steadyClock) {
-    if (m_options.makeOutputInBackground) {
-        m_out = std::make_unique<DeferredMidiOut>(
-            MakeOutput(), [this](std::uint32_t problem) { OutputMade(problem); });
+    if (m_options.outputInMaking) {
+        m_options.outputInMaking->WhenMade([this](std::uint32_t problem) { OutputMade(problem); });
+        m_out = std::move(m_options.outputInMaking);
     }
 }
 

@@ -12,6 +12,7 @@
 
 #include "platform/mci.h"
 #include "platform/sequencer/Clock.h"
+#include "platform/sequencer/DeferredOut.h"
 #include "platform/sequencer/MidiOut.h"
 #include "platform/sequencer/Player.h"
 
@@ -28,9 +29,11 @@ struct SequencerOptions {
     Poster poster;
     IClock* clock = nullptr;   // null: the real monotonic clock
     OutputFactory makeOutput;  // empty: the output the environment asks for
-    // Make the output at once on a thread of its own instead of at the first open, so that a
-    // soundfont that takes seconds to load holds up neither the window nor the first song's open.
-    bool makeOutputInBackground = false;
+    // An output already being made on a thread of its own, used instead of making one at the
+    // first open: the program starts it first thing, so that a soundfont that takes seconds to
+    // load holds up neither the window nor the first song's open. The sequencer takes it over and
+    // must be its only owner, as it hears from it until it is gone.
+    std::shared_ptr<DeferredMidiOut> outputInMaking;
     // Told once a run, when the output has a problem, the window of the first play with a
     // notification: the song has started by then and keeps time silently behind the message.
     ProblemPoster tellProblem;
@@ -81,7 +84,7 @@ private:
     std::optional<std::uint32_t> m_outProblem;  // known once the output is made
     std::uintptr_t m_tellWindow = 0;
     bool m_told = false;
-    std::unique_ptr<IMidiOut> m_out;  // before the devices, which use it until they are gone
+    std::shared_ptr<IMidiOut> m_out;  // before the devices, which use it until they are gone
     std::map<MCIDEVICEID, std::shared_ptr<Player>> m_devices;
     MCIDEVICEID m_nextId = 1;
 };
