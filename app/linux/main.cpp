@@ -93,7 +93,13 @@ int main(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
     // A player already running in this session takes the files, and this start is done.
     qv::desktop::DesktopBus desktop(commandLine.NewInstance());
-    if (desktop.HandOver(commandLine.PlayerArgc(), commandLine.PlayerArgv())) return 0;
+    if (desktop.HandOver(commandLine.PlayerArgc(), commandLine.PlayerArgv())) {
+        // The running player has the files. The soundfont still loading here opened nothing and
+        // is of no use: end now rather than wait for it, so that the start returns at once.
+        output->Open(false);
+        std::fflush(nullptr);
+        std::_Exit(0);
+    }
     output->Open(true);
     qv::qtui::InstallQtTranslations(application);
     qv::qtui::QtWindowSystem windows;
