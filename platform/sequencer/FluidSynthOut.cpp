@@ -45,19 +45,18 @@ using DriverPtr = std::unique_ptr<fluid_audio_driver_t,
                                   FluidDeleter<fluid_audio_driver_t, delete_fluid_audio_driver>>;
 
 // The library logs to standard error by itself; keep its last error for our own one-line report.
-std::mutex g_logMutex;
-std::string g_lastError;
+// Per thread: the soundfont loads while the sound device opens, and each failure must be told
+// with its own reason. The library logs on the thread of the call that failed.
+thread_local std::string t_lastError;
 
 void KeepLastError(int level, const char* message, void*) {
     if (level > FLUID_ERR || !message) return;
-    std::lock_guard<std::mutex> guard(g_logMutex);
-    g_lastError = message;
+    t_lastError = message;
 }
 
 std::string TakeLastError() {
-    std::lock_guard<std::mutex> guard(g_logMutex);
     std::string error;
-    error.swap(g_lastError);
+    error.swap(t_lastError);
     return error;
 }
 
