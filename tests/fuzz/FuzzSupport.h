@@ -30,9 +30,18 @@ inline qv::PosixFileSystem& FuzzFiles() {
     static qv::PosixFileSystem files;
     return files;
 }
+// Removed again when the fuzzer exits, so that runs do not pile folders up in memory.
+struct OwnedFolder {
+    std::string path;
+    ~OwnedFolder() {
+        std::error_code error;
+        std::filesystem::remove_all(path, error);
+    }
+};
+
 inline const std::string& FuzzFolder() {
-    static const std::string folder = (qv::InstallFileSystem(&FuzzFiles()), MakeFuzzFolder());
-    return folder;
+    static const OwnedFolder folder{(qv::InstallFileSystem(&FuzzFiles()), MakeFuzzFolder())};
+    return folder.path;
 }
 
 inline std::string_view Text(const std::uint8_t* data, std::size_t size) {
