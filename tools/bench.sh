@@ -90,6 +90,7 @@ row "  window, TimGM6mb / minimal dialog" "$(field startup startup_window_small 
 row "  sound, TimGM6mb / minimal frame" "$(field startup startup_sound_small ours_ms)" "$(field startup startup_sound_small peer_ms)" "<=" 1.5 ms
 echo "2. adding files"
 row "  title reading: bare loop / Add (throughput)" "$(grab titles 'throughput ratio' 4)" - ">=" 0.85
+info "  floor: Add's system calls alone / bare loop" "$(grab titles 'floor ratio' 4)"
 row "  folder drop: dialog / model alone" "$(awk '/dialog overhead/ { v = $3; sub(/%/, "", v); print 1 + v / 100; exit }' "$logs/drop" 2>/dev/null)" - "<=" 1.15
 absent "  100,000 files in the real window / floor" "<= 1.5"
 echo "3. lists"
