@@ -154,10 +154,8 @@ private:
     bool CanAct() const { return ::IsWindow(Dlg()) && ::IsWindowEnabled(Dlg()); }
     // The control, when the user can reach it.
     ::HWND Usable(int id) const {
-        ::HWND control = ::GetDlgItem(Dlg(), id);
-        if (!CanAct() || !control || !::IsWindowVisible(control) || !::IsWindowEnabled(control))
-            return nullptr;
-        return control;
+        ::HWND c = ::GetDlgItem(Dlg(), id);
+        return CanAct() && ::IsWindowVisible(c) && ::IsWindowEnabled(c) ? c : nullptr;
     }
     // The selection the user's click makes, and the notification the control then sends.
     bool Choose(int id, int index, UINT countMsg, UINT selectMsg, WORD notification) {
@@ -170,8 +168,7 @@ private:
     }
     bool SetMinimised(bool minimised) {
         if (!CanAct() || (::IsIconic(Dlg()) != 0) == minimised) return false;
-        ::ShowWindow(Dlg(), minimised ? SW_MINIMIZE : SW_RESTORE);
-        return true;
+        return ::ShowWindow(Dlg(), minimised ? SW_MINIMIZE : SW_RESTORE), true;
     }
     static bool MouseClick(::HWND control, int x, int y, WPARAM keys) {
         ::SendMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON | keys, MAKELPARAM(x, y));
@@ -187,8 +184,7 @@ private:
         msg.message = WM_KEYDOWN;
         msg.wParam = key;
         msg.lParam = 1 | (static_cast<LPARAM>(::MapVirtualKeyA(static_cast<UINT>(key), 0)) << 16);
-        Deliver(Dlg(), msg);
-        return true;
+        return Deliver(Dlg(), msg), true;
     }
 
     qv::HWND m_hDlg;
