@@ -6,31 +6,24 @@ using qv::headless::DialogDriver;
 
 namespace {
 
-// Records the commands the player starts, as "command|argument", and answers as told.
+// Records the commands the player starts, as "command|argument", and answers as told. Every
+// command's window is shown without taking the focus from the player.
 class RecordingProcess final : public qv::IProcess {
 public:
     std::int32_t Start(const char* pszCommandLine, const char* pszArgument,
                        std::uint16_t wShowWindow) override {
         commandLines.push_back(std::string(pszCommandLine) + "|" +
                                (pszArgument ? pszArgument : ""));
-        shows.push_back(wShowWindow);
+        EXPECT_EQ(wShowWindow, SW_SHOWNA);
         return result;
     }
 
     std::vector<std::string> commandLines;
-    std::vector<std::uint16_t> shows;
     std::int32_t result = 1;
 };
 
 class CompanionTest : public PlayerFixture {
 protected:
-    // Edit follows the list buttons, not the selection: a drop or STOP with an entry selected
-    // enables it.
-    static void SelectAndEnableEdit(CPlayerDlg& dlg, DialogDriver& d, int nLine = 0) {
-        ASSERT_TRUE(d.ChooseLine(IDC_PLAYLIST, nLine));
-        dlg.EnableListButtons(TRUE);
-    }
-
     RecordingProcess process;
     qv::Installed<qv::IProcess, qv::InstallProcess> m_installed{process};
 };
@@ -58,62 +51,50 @@ TEST_F(CompanionTest, TheDocumentIsTheDocFileElseTheTxtFileOfTheSameBaseName) {
     }
 }
 
-// A name with blanks and a dash reaches the command as one argument of its own.
-TEST_F(CompanionTest, TheDocumentButtonFollowsTheEntryAndHandsTheDocumentOverWhole) {
-    const std::string spaced = Song("evil -rf x.mid", 1000);
+// A name with blanks and a dash reaches the command as one argument of its own. The button
+// follows the entry looked at or started last; with YesAutoDoc the document also opens by itself
+// for every entry that starts, on an advance and a Loop wrap-around too.
+TEST_F(CompanionTest, TheDocumentOpensWholeOnTheButtonAndByItselfForEveryEntryThatStartsWhenAsked) {
+    const std::string spaced = Song("evil -rf x.mid", 1000), plain = Song("plain.mid", 1000);
+    const std::string last = Song("last.mid", 1000);
     dir.Write("evil -rf x.TXT", "t");
-    const std::string plain = Song("plain.mid", 1000);
+    dir.Write("last.DOC", "d");
+    const std::string spacedDoc = "VIEWER.EXE|" + (dir / "evil -rf x.TXT");
     RunPlayer([&](CPlayerDlg& dlg, DialogDriver& d) {
-        AddEntries(dlg, {spaced, plain});
+        AddEntries(dlg, {spaced, plain, last});
         dlg.m_settings.Value(IDS_AUTODOCCMD).SetString("VIEWER.EXE");
         ASSERT_TRUE(d.ChooseLine(IDC_PLAYLIST, 1));
         EXPECT_FALSE(d.IsEnabled(IDC_DOCUMENT));
         ASSERT_TRUE(d.ChooseLine(IDC_PLAYLIST, 0));
         ASSERT_TRUE(d.IsEnabled(IDC_DOCUMENT));
         ASSERT_TRUE(d.Click(IDC_DOCUMENT));
-        EXPECT_EQ(process.commandLines,
-                  std::vector<std::string>{"VIEWER.EXE|" + (dir / "evil -rf x.TXT")});
-        EXPECT_EQ(process.shows, std::vector<std::uint16_t>{SW_SHOWNA});
+        EXPECT_EQ(process.commandLines, std::vector<std::string>{spacedDoc});
 
-        // Entries that start set the button too, and it works while playing.
+        // Entries that start set the button too, and it works while playing. YesAutoDoc is off by
+        // default.
         ASSERT_TRUE(d.Click(IDC_PLAY));
         EXPECT_TRUE(d.IsEnabled(IDC_DOCUMENT));
         ASSERT_TRUE(d.Click(IDC_NEXT));
         EXPECT_FALSE(d.IsEnabled(IDC_DOCUMENT));
         ASSERT_TRUE(d.Click(IDC_PREV));
         ASSERT_TRUE(d.Click(IDC_DOCUMENT));
-        EXPECT_EQ(process.commandLines.size(), 2u);
-
-        // Without a command, or for an entry without a document, nothing starts.
-        dlg.m_settings.Value(IDS_AUTODOCCMD).SetString("");
-        ASSERT_TRUE(d.Click(IDC_DOCUMENT));
-        EXPECT_EQ(process.commandLines.size(), 2u);
-    });
-}
-
-TEST_F(CompanionTest, TheDocumentOpensByItselfForEveryEntryThatStartsWhenAsked) {
-    std::vector<std::string> songs;
-    for (const char* name : {"a", "b"}) {
-        songs.push_back(Song(std::string(name) + ".mid", 1000));
-        dir.Write(std::string(name) + ".DOC", "d");
-    }
-    RunPlayer([&](CPlayerDlg& dlg, DialogDriver& d) {
-        AddEntries(dlg, songs);
-        dlg.m_settings.Value(IDS_AUTODOCCMD).SetString("viewer");
-        ASSERT_TRUE(d.Click(IDC_PLAY));  // YesAutoDoc is off by default
-        EXPECT_TRUE(process.commandLines.empty());
         ASSERT_TRUE(d.Click(IDC_STOP));
+        EXPECT_EQ(process.commandLines.size(), 2u);
 
         dlg.m_settings.Value(IDS_YESAUTODOC).SetDword(1);
         ASSERT_TRUE(d.Click(IDC_LOOP));
         ASSERT_TRUE(d.Click(IDC_PLAY));
-        Run(1000);  // advance
-        Run(1000);  // wrap-around
+        for (int song = 0; song < 3; ++song) Run(1000);  // advances, then the wrap-around
         ASSERT_TRUE(d.Click(IDC_PLAY));
         ASSERT_TRUE(d.Click(IDC_PLAY));  // pausing and continuing start nothing
-        EXPECT_EQ(process.commandLines, (std::vector<std::string>{"viewer|" + (dir / "a.DOC"),
-                                                                  "viewer|" + (dir / "b.DOC"),
-                                                                  "viewer|" + (dir / "a.DOC")}));
+        EXPECT_EQ(process.commandLines,
+                  (std::vector<std::string>{spacedDoc, spacedDoc, spacedDoc,
+                                            "VIEWER.EXE|" + (dir / "last.DOC"), spacedDoc}));
+
+        // Without a command nothing starts.
+        dlg.m_settings.Value(IDS_AUTODOCCMD).SetString("");
+        ASSERT_TRUE(d.Click(IDC_DOCUMENT));
+        EXPECT_EQ(process.commandLines.size(), 5u);
     });
 }
 
@@ -136,10 +117,13 @@ TEST_F(CompanionTest, EditRunsOnTheSelectedEntryOnlyWhileStoppedAndFailsOnce) {
         dlg.OnEdit();  // no selection
         EXPECT_TRUE(process.commandLines.empty());
 
-        SelectAndEnableEdit(dlg, d, 1);
-        ASSERT_TRUE(d.Click(IDC_EDIT));
-        SelectAndEnableEdit(dlg, d);
-        ASSERT_TRUE(d.Click(IDC_EDIT));
+        // Edit follows the list buttons, not the selection: a drop or STOP with an entry selected
+        // enables it.
+        for (int line : {1, 0}) {
+            ASSERT_TRUE(d.ChooseLine(IDC_PLAYLIST, line));
+            dlg.EnableListButtons(TRUE);
+            ASSERT_TRUE(d.Click(IDC_EDIT));
+        }
         EXPECT_EQ(process.commandLines,
                   (std::vector<std::string>{editor + "|" + b, editor + "|" + a}));
 

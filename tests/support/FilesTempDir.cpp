@@ -12,8 +12,7 @@ namespace qvtest {
 
 TempDir::TempDir() {
     // A fresh name each try: create_directory answers false when the name is taken.
-    std::random_device seed;
-    std::mt19937_64 random(seed());
+    std::mt19937_64 random(std::random_device{}());
     std::error_code error;
     const std::filesystem::path base = std::filesystem::temp_directory_path(error);
     for (int attempt = 0; attempt < 100 && m_path.empty() && !error; ++attempt) {

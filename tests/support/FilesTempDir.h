@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/Installed.h"
 #include "platform/files.h"
 
 namespace qvtest {
@@ -36,16 +37,8 @@ private:
 std::string ReadAll(const std::string& path);
 
 // Installs a backend for the life of the object and puts back the one installed before.
-class ScopedFileSystem {
-public:
-    explicit ScopedFileSystem(qv::IFileSystem* backend)
-        : m_pPrevious(qv::InstallFileSystem(backend)) {}
-    ScopedFileSystem(const ScopedFileSystem&) = delete;
-    ScopedFileSystem& operator=(const ScopedFileSystem&) = delete;
-    ~ScopedFileSystem() { qv::InstallFileSystem(m_pPrevious); }
-
-private:
-    qv::IFileSystem* m_pPrevious;
+struct ScopedFileSystem : qv::Installed<qv::IFileSystem, qv::InstallFileSystem> {
+    explicit ScopedFileSystem(qv::IFileSystem* backend) : Installed(*backend) {}
 };
 
 }  // namespace qvtest

@@ -24,31 +24,34 @@ namespace qv::test {
 
 class ScopedFileRegistry {
 public:
-    ScopedFileRegistry() {
-        Remove();
-        Start();
-    }
-    ~ScopedFileRegistry() {
-        Stop();
-        Remove();
-    }
+    ScopedFileRegistry() { Remove(), Start(); }
+    ~ScopedFileRegistry() { Stop(), Remove(); }
     ScopedFileRegistry(const ScopedFileRegistry&) = delete;
     ScopedFileRegistry& operator=(const ScopedFileRegistry&) = delete;
 
     // Ends this backend (writing what is pending) and starts a new one on the same registry, as
     // the next run of the program would.
-    void Restart() {
-        Stop();
-        Start();
-    }
+    void Restart() { Stop(), Start(); }
     // Starts again on an empty registry.
-    void Clear() {
-        Stop();
-        Remove();
-        Start();
+    void Clear() { Stop(), Remove(), Start(); }
+
+#ifdef _WIN32
+private:
+    // Until Stop the whole process sees the test key as HKEY_CURRENT_USER.
+    void Start() {
+        qvtest::OverrideCurrentUser(m_path.c_str());
+        m_previous = InstallRegistry(&m_backend);
+    }
+    void Stop() {
+        InstallRegistry(m_previous), qvtest::OverrideCurrentUser(nullptr);
+    }
+    void Remove() {
+        qvtest::DeleteSystemRegistryKey(m_path.c_str());
     }
 
-#ifndef _WIN32
+    const std::string m_path = "Software\\Velmora\\QuavelTest" + std::to_string(_getpid());
+    qv::win32::Win32Registry m_backend;
+#else
     std::string FilePath() const {
         return m_dir / "registry.reg";
     }
@@ -58,33 +61,14 @@ public:
     void WriteFile(std::string_view text) const {
         m_dir.Write("registry.reg", text);
     }
-#endif
 
 private:
-#ifdef _WIN32
-    // Until Stop the whole process sees the test key as HKEY_CURRENT_USER.
     void Start() {
-        qvtest::OverrideCurrentUser(m_path.c_str());
-        m_previous = qv::InstallRegistry(&m_backend);
+        m_backend = std::make_unique<posix::RegistryFile>(FilePath());
+        m_previous = InstallRegistry(m_backend.get());
     }
     void Stop() {
-        qv::InstallRegistry(m_previous);
-        qvtest::OverrideCurrentUser(nullptr);
-    }
-    void Remove() {
-        qvtest::DeleteSystemRegistryKey(m_path.c_str());
-    }
-
-    const std::string m_path = "Software\\Velmora\\QuavelTest" + std::to_string(_getpid());
-    qv::win32::Win32Registry m_backend;
-#else
-    void Start() {
-        m_backend = std::make_unique<qv::posix::RegistryFile>(FilePath());
-        m_previous = qv::InstallRegistry(m_backend.get());
-    }
-    void Stop() {
-        qv::InstallRegistry(m_previous);
-        m_backend.reset();
+        InstallRegistry(m_previous), m_backend.reset();
     }
     void Remove() const {
         std::error_code ignored;
@@ -92,9 +76,9 @@ private:
     }
 
     qvtest::TempDir m_dir;
-    std::unique_ptr<qv::posix::RegistryFile> m_backend;
+    std::unique_ptr<posix::RegistryFile> m_backend;
 #endif
-    qv::IRegistry* m_previous = nullptr;
+    IRegistry* m_previous = nullptr;
 };
 
 }  // namespace qv::test

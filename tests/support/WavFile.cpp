@@ -17,13 +17,7 @@ std::uint32_t LittleEndian(const std::vector<char>& b, std::size_t at, int n) {
 
 }  // namespace
 
-double WavFile::Seconds() const {
-    if (channels <= 0 || sampleRate <= 0) return 0;
-    return double(samples.size()) / channels / sampleRate;
-}
-
 double WavFile::Rms(double from, double to) const {
-    if (channels <= 0 || sampleRate <= 0) return 0;
     auto index = [&](double seconds) {
         const double frame = std::clamp(seconds, 0.0, Seconds()) * sampleRate;
         return static_cast<std::size_t>(frame) * static_cast<std::size_t>(channels);
@@ -42,7 +36,7 @@ bool ReadWavFile(const std::string& path, WavFile& wav) {
     if (b.size() < 12 || std::memcmp(b.data(), "RIFF", 4) || std::memcmp(b.data() + 8, "WAVE", 4))
         return false;
     wav = WavFile();
-    bool haveData = false;
+    bool haveData = false, sixteenBits = false;
     for (std::size_t at = 12; at + 8 <= b.size();) {
         const std::uint32_t size = LittleEndian(b, at + 4, 4);
         const std::size_t body = at + 8;
@@ -51,7 +45,7 @@ bool ReadWavFile(const std::string& path, WavFile& wav) {
             if (LittleEndian(b, body, 2) != 1) return false;  // PCM only
             wav.channels = static_cast<int>(LittleEndian(b, body + 2, 2));
             wav.sampleRate = static_cast<int>(LittleEndian(b, body + 4, 4));
-            wav.bitsPerSample = static_cast<int>(LittleEndian(b, body + 14, 2));
+            sixteenBits = LittleEndian(b, body + 14, 2) == 16;
         } else if (!std::memcmp(b.data() + at, "data", 4)) {
             wav.samples.resize(available / 2);
             std::memcpy(wav.samples.data(), b.data() + body, wav.samples.size() * 2);
@@ -60,7 +54,7 @@ bool ReadWavFile(const std::string& path, WavFile& wav) {
         if (size > b.size() - body) break;
         at = body + size + (size & 1);
     }
-    return haveData && wav.channels > 0 && wav.sampleRate > 0 && wav.bitsPerSample == 16;
+    return haveData && wav.channels > 0 && wav.sampleRate > 0 && sixteenBits;
 }
 
 }  // namespace qvtest

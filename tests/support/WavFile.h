@@ -9,10 +9,11 @@ namespace qvtest {
 struct WavFile {
     int channels = 0;
     int sampleRate = 0;
-    int bitsPerSample = 0;
     std::vector<std::int16_t> samples;  // interleaved
 
-    double Seconds() const;
+    double Seconds() const {
+        return channels > 0 && sampleRate > 0 ? double(samples.size()) / channels / sampleRate : 0;
+    }
     // Root mean square of all channels over [from, to) seconds, as a fraction of full scale;
     // the part outside the file counts as absent, an empty stretch as 0.
     double Rms(double from, double to) const;

@@ -59,36 +59,3 @@ BEGIN_MESSAGE_MAP(CContractDlg, CDialog)
     ON_MESSAGE(MM_MCINOTIFY, &CContractDlg::OnNotify)
 END_MESSAGE_MAP()
 // clang-format on
-
-BOOL CContractDlg::OnInitDialog() {
-    CDialog::OnInitDialog();
-    if (CMenu* pMenu = GetSystemMenu(FALSE)) {
-        pMenu->AppendMenuA(MF_SEPARATOR);
-        pMenu->AppendMenuA(MF_STRING, IDM_C_PLAY, "&PLAY");
-    }
-    DragAcceptFiles(TRUE);
-    if (m_onInit) m_onInit(*this);
-    return TRUE;
-}
-
-void CContractDlg::DoDataExchange(CDataExchange* pDX) {
-    DDX_Control(pDX, IDC_C_LIST, m_list);
-    DDX_Control(pDX, IDC_C_COMBO, m_combo);
-    DDX_Check(pDX, IDC_C_FLAG, m_bFlag);
-}
-
-// A small buffer on purpose: a path that does not fit comes back cut, with its full length.
-void CContractDlg::OnDropFiles(HDROP hDropInfo) {
-    m_hLastDrop = hDropInfo;
-    UINT nCount = qv::DragQueryFileA(hDropInfo, qv::kDragQueryCount, nullptr, 0);
-    std::string line = "drop";
-    for (UINT i = 0; i < nCount; ++i) {
-        char buffer[16];
-        UINT nFull = qv::DragQueryFileA(hDropInfo, i, nullptr, 0);
-        UINT nCopied = qv::DragQueryFileA(hDropInfo, i, buffer, sizeof buffer);
-        line += "|" + std::string(buffer);
-        if (nCopied != nFull) line += " (" + std::to_string(nFull) + ")";
-    }
-    Log(line);
-    Default();
-}

@@ -31,7 +31,16 @@ class CContractDlg : public CDialog {
 public:
     explicit CContractDlg(CWnd* pParent = nullptr) : CDialog(IDD_CONTRACT, pParent) {}
 
-    BOOL OnInitDialog() override;
+    BOOL OnInitDialog() override {
+        CDialog::OnInitDialog();
+        if (CMenu* pMenu = GetSystemMenu(FALSE)) {
+            pMenu->AppendMenuA(MF_SEPARATOR);
+            pMenu->AppendMenuA(MF_STRING, IDM_C_PLAY, "&PLAY");
+        }
+        DragAcceptFiles(TRUE);
+        if (m_onInit) m_onInit(*this);
+        return TRUE;
+    }
 
     CListBox m_list;
     CComboBox m_combo;
@@ -49,7 +58,11 @@ public:
     }
 
 protected:
-    void DoDataExchange(CDataExchange* pDX) override;
+    void DoDataExchange(CDataExchange* pDX) override {
+        DDX_Control(pDX, IDC_C_LIST, m_list);
+        DDX_Control(pDX, IDC_C_COMBO, m_combo);
+        DDX_Check(pDX, IDC_C_FLAG, m_bFlag);
+    }
     void OnOK() override { Log("ok"), CDialog::OnOK(); }
     void OnCancel() override { Log("cancel"), CDialog::OnCancel(); }
 
@@ -70,7 +83,21 @@ protected:
         Default();
         Log("size " + std::to_string(nType));
     }
-    void OnDropFiles(HDROP hDropInfo);
+    // A small buffer on purpose: a path that does not fit comes back cut, with its full length.
+    void OnDropFiles(HDROP hDropInfo) {
+        m_hLastDrop = hDropInfo;
+        UINT nCount = qv::DragQueryFileA(hDropInfo, qv::kDragQueryCount, nullptr, 0);
+        std::string line = "drop";
+        for (UINT i = 0; i < nCount; ++i) {
+            char buffer[16];
+            UINT nFull = qv::DragQueryFileA(hDropInfo, i, nullptr, 0);
+            UINT nCopied = qv::DragQueryFileA(hDropInfo, i, buffer, sizeof buffer);
+            line += "|" + std::string(buffer);
+            if (nCopied != nFull) line += " (" + std::to_string(nFull) + ")";
+        }
+        Log(line);
+        Default();
+    }
     LRESULT OnNotify(WPARAM wParam, LPARAM lParam) {
         const bool onUiThread = std::this_thread::get_id() == m_uiThread;
         Log("notify " + std::to_string(wParam) + " " + std::to_string(lParam) +

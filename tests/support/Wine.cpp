@@ -2,8 +2,6 @@
 #include <windows.h>
 #endif
 
-#include <cstdlib>
-
 #include "tests/support/Wine.h"
 
 namespace qvtest {
@@ -15,10 +13,6 @@ bool UnderWine() {
 #else
     return false;
 #endif
-}
-
-bool SkipWineDifference() {
-    return UnderWine() && !std::getenv("QV_WINE_DIFFERENCES");
 }
 
 void DeleteSystemRegistryKey([[maybe_unused]] const char* path) {

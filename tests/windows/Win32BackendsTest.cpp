@@ -60,11 +60,9 @@ TEST(Win32MciTest, SystemSequencerMeasuresASongInMilliseconds) {
         GTEST_SKIP() << "Wine's sequencer needs a MIDI device: " << opened;
     ASSERT_EQ(opened, 0u);
     ASSERT_NE(open.wDeviceID, 0u);
-    qv::MCI_SET_PARMS set{};
-    set.dwTimeFormat = MCI_FORMAT_MILLISECONDS;
+    qv::MCI_SET_PARMS set{0, MCI_FORMAT_MILLISECONDS, 0};
     EXPECT_EQ(send(open.wDeviceID, MCI_SET, MCI_SET_TIME_FORMAT, &set), 0u);
-    qv::MCI_STATUS_PARMS status{};
-    status.dwItem = MCI_STATUS_LENGTH;
+    qv::MCI_STATUS_PARMS status{0, 0, MCI_STATUS_LENGTH, 0};
     EXPECT_EQ(send(open.wDeviceID, MCI_STATUS, MCI_STATUS_ITEM, &status), 0u);
     const std::uintptr_t length = status.dwReturn;
     send(open.wDeviceID, MCI_CLOSE, 0, nullptr);

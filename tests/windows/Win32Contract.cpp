@@ -17,10 +17,6 @@ namespace {
 using qv::win32::FromDisplay;
 using qv::win32::ToDisplay;
 
-::HWND Sys(qv::HWND h) {
-    return reinterpret_cast<::HWND>(h);
-}
-
 // What the dialog's own modal loop does with a message, and with each queued one.
 void Deliver(::HWND hDlg, MSG& msg) {
     if (!::IsWindow(hDlg) || !::IsDialogMessageA(hDlg, &msg)) {
@@ -49,25 +45,21 @@ public:
     // Real mouse messages: the list box itself decides what they select and notify.
     bool ClickBelowLines(int listId) override {
         ::HWND list = Usable(listId);
-        if (!list) return false;
         ::RECT client{}, last{};
-        ::GetClientRect(list, &client);
+        if (!list || !::GetClientRect(list, &client)) return false;
         const LRESULT count = ::SendMessageA(list, LB_GETCOUNT, 0, 0);
         if (count > 0)
             ::SendMessageA(list, LB_GETITEMRECT, count - 1, reinterpret_cast<LPARAM>(&last));
-        const int y = client.bottom - 2;
-        if (y <= last.bottom) return false;
-        MouseClick(list, 2, y, 0);
-        return true;
+        return client.bottom - 2 > last.bottom && MouseClick(list, 2, client.bottom - 2, 0);
     }
     bool ControlClickLine(int listId, int index) override {
         ::HWND list = Usable(listId);
         ::RECT line{};
-        if (!list || ::SendMessageA(list, LB_GETITEMRECT, static_cast<WPARAM>(index),
-                                    reinterpret_cast<LPARAM>(&line)) == LB_ERR)
-            return false;
-        MouseClick(list, (line.left + line.right) / 2, (line.top + line.bottom) / 2, MK_CONTROL);
-        return true;
+        return list &&
+               ::SendMessageA(list, LB_GETITEMRECT, static_cast<WPARAM>(index),
+                              reinterpret_cast<LPARAM>(&line)) != LB_ERR &&
+               MouseClick(list, (line.left + line.right) / 2, (line.top + line.bottom) / 2,
+                          MK_CONTROL);
     }
     bool ChooseItem(int comboId, int index) override {
         return Choose(comboId, index, CB_GETCOUNT, CB_SETCURSEL, CBN_SELCHANGE);
@@ -106,20 +98,16 @@ public:
         std::wstring names;
         for (const std::string& path : paths) names += ToDisplay(path) + L'\0';
         names += L'\0';
-        const std::size_t bytes = sizeof(DROPFILES) + names.size() * sizeof(wchar_t);
-        HGLOBAL block = ::GlobalAlloc(GHND, bytes);
+        HGLOBAL block = ::GlobalAlloc(GHND, sizeof(DROPFILES) + names.size() * sizeof(wchar_t));
         if (!block) return false;
         auto* drop = static_cast<DROPFILES*>(::GlobalLock(block));
         drop->pFiles = sizeof(DROPFILES);
         drop->fWide = TRUE;
         std::memcpy(drop + 1, names.data(), names.size() * sizeof(wchar_t));
         ::GlobalUnlock(block);
-        if (!::PostMessageA(Dlg(), WM_DROPFILES, reinterpret_cast<WPARAM>(block), 0)) {
-            ::GlobalFree(block);
-            return false;
-        }
-        Pump(Dlg());
-        return true;
+        if (!::PostMessageA(Dlg(), WM_DROPFILES, reinterpret_cast<WPARAM>(block), 0))
+            return ::GlobalFree(block), false;
+        return Pump(Dlg()), true;
     }
 
     std::vector<SeenMenuItem> SystemMenu() override {
@@ -162,14 +150,12 @@ public:
     }
 
 private:
-    ::HWND Dlg() const { return Sys(m_hDlg); }
+    ::HWND Dlg() const { return reinterpret_cast<::HWND>(m_hDlg); }
     bool CanAct() const { return ::IsWindow(Dlg()) && ::IsWindowEnabled(Dlg()); }
     // The control, when the user can reach it.
     ::HWND Usable(int id) const {
-        ::HWND control = ::GetDlgItem(Dlg(), id);
-        if (!CanAct() || !control || !::IsWindowVisible(control) || !::IsWindowEnabled(control))
-            return nullptr;
-        return control;
+        ::HWND c = ::GetDlgItem(Dlg(), id);
+        return CanAct() && ::IsWindowVisible(c) && ::IsWindowEnabled(c) ? c : nullptr;
     }
     // The selection the user's click makes, and the notification the control then sends.
     bool Choose(int id, int index, UINT countMsg, UINT selectMsg, WORD notification) {
@@ -182,12 +168,11 @@ private:
     }
     bool SetMinimised(bool minimised) {
         if (!CanAct() || (::IsIconic(Dlg()) != 0) == minimised) return false;
-        ::ShowWindow(Dlg(), minimised ? SW_MINIMIZE : SW_RESTORE);
-        return true;
+        return ::ShowWindow(Dlg(), minimised ? SW_MINIMIZE : SW_RESTORE), true;
     }
-    static void MouseClick(::HWND control, int x, int y, WPARAM keys) {
+    static bool MouseClick(::HWND control, int x, int y, WPARAM keys) {
         ::SendMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON | keys, MAKELPARAM(x, y));
-        ::SendMessageA(control, WM_LBUTTONUP, keys, MAKELPARAM(x, y));
+        return ::SendMessageA(control, WM_LBUTTONUP, keys, MAKELPARAM(x, y)), true;
     }
     // A key as the dialog manager takes it, with the focus on `focus` (or where it is).
     bool Key(::HWND focus, WPARAM key) {
@@ -199,27 +184,23 @@ private:
         msg.message = WM_KEYDOWN;
         msg.wParam = key;
         msg.lParam = 1 | (static_cast<LPARAM>(::MapVirtualKeyA(static_cast<UINT>(key), 0)) << 16);
-        Deliver(Dlg(), msg);
-        return true;
+        return Deliver(Dlg(), msg), true;
     }
 
     qv::HWND m_hDlg;
 };
 
-class Win32Backend;
-Win32Backend* g_backend = nullptr;  // the thread timers' procedure finds it here
-
 class Win32Backend final : public ScriptedBackend {
 public:
     Win32Backend() : m_system(::GetModuleHandleA(nullptr)) {
-        g_backend = this;
+        s_backend = this;
         m_system.SetDialogShownHook([this](qv::HWND hDlg, std::uint32_t templateId) {
             m_waiting[::SetTimer(nullptr, 0, 10, &Tick)] = {hDlg, templateId, false};
         });
     }
     ~Win32Backend() override {
         for (const auto& [timer, dialog] : m_waiting) ::KillTimer(nullptr, timer);
-        g_backend = nullptr;
+        s_backend = nullptr;
     }
 
     void AddTemplate(const qv::res::DialogTemplate& tpl) override { m_system.AddTemplate(tpl); }
@@ -232,7 +213,7 @@ private:
     };
 
     static void CALLBACK Tick(::HWND, UINT, UINT_PTR timer, DWORD) {
-        if (g_backend) g_backend->Due(timer);
+        if (s_backend) s_backend->Due(timer);
     }
 
     // The user starts once the dialog's own loop has shown it, as a real user would.
@@ -240,7 +221,7 @@ private:
         auto it = m_waiting.find(timer);
         if (it == m_waiting.end()) return;
         const Waiting dialog = it->second;
-        const ::HWND hDlg = Sys(dialog.hDlg);
+        const ::HWND hDlg = reinterpret_cast<::HWND>(dialog.hDlg);
         if (!dialog.acted && ::IsWindow(hDlg) && !::IsWindowVisible(hDlg)) return;  // not yet
         ::KillTimer(nullptr, timer);
         m_waiting.erase(it);
@@ -255,6 +236,7 @@ private:
             m_waiting[::SetTimer(nullptr, 0, 10, &Tick)] = {dialog.hDlg, dialog.templateId, true};
     }
 
+    static inline Win32Backend* s_backend = nullptr;  // the thread timers' procedure finds it here
     qv::win32::Win32WindowSystem m_system;
     qv::Installed<qv::IWindowSystem, qv::InstallWindowSystem> m_installed{m_system};
     std::map<UINT_PTR, Waiting> m_waiting;
