@@ -34,6 +34,7 @@ BEGIN_MESSAGE_MAP(CPlayerDlg, CDialog)
     ON_WM_TIMER()
     ON_MESSAGE(MM_MCINOTIFY, &CPlayerDlg::OnMciNotify)
     ON_MESSAGE(QV_MM_SOUNDPROBLEM, &CPlayerDlg::OnSoundProblem)
+    ON_MESSAGE(CPlayerDlg::WM_QV_ADDDROPPED, &CPlayerDlg::OnAddDropped)
 END_MESSAGE_MAP()
 // clang-format on
 
@@ -79,6 +80,7 @@ void CPlayerDlg::DoDataExchange(CDataExchange* pDX) {
 
 CString FormatMinutesSeconds(DWORD dwSeconds) {
     CString s;
-    s.Format("%02u:%02u", static_cast<unsigned>(dwSeconds / 60), static_cast<unsigned>(dwSeconds % 60));
+    s.Format("%02u:%02u", static_cast<unsigned>(dwSeconds / 60),
+             static_cast<unsigned>(dwSeconds % 60));
     return s;
 }

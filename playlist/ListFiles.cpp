@@ -185,6 +185,7 @@ BOOL CPlayerDlg::CopyFileTimes(const CString& strSource, const CString& strTarge
 }
 
 void CPlayerDlg::OnSave() {
+    FinishDrop();
     if (m_list.GetSize() == 0) return;
     CString strFilter;
     strFilter.Load(IDS_SAVE_FILTER);
