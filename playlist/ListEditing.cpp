@@ -78,9 +78,14 @@ void CPlayerDlg::OnClear() {
 
 void CPlayerDlg::OnShuffle() {
     FinishDrop();
+    // The refill reaches the control as one change, not one per line; nothing is drawn between
+    // the two either way.
+    m_listBox.SetRedraw(FALSE);
     m_listBox.ResetContent();
     m_list.Shuffle();
     for (int i = 0; i < m_list.GetSize(); ++i) m_listBox.AddString(m_list.GetText(i));
     // The selection stays at the current index, which now holds another entry.
     m_listBox.SetCurSel(m_nCurrent);
+    m_listBox.SetRedraw(TRUE);
+    m_listBox.InvalidateRect(nullptr, TRUE);
 }
