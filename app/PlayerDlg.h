@@ -45,7 +45,7 @@ public:
     // that it keeps answering while thousands of songs are listed; the list draws once, when
     // the drop is done. Another handler that works on the list first finishes (or, clearing,
     // forgets) what a drop still holds, so entries keep their order.
-    static constexpr UINT WM_QV_ADDDROPPED = 0x8002;  // private: the next slice of a drop
+    static constexpr UINT WM_QV_ADDDROPPED = 0x8002;  // WM_APP + 2: the next slice of a drop
     BOOL IsDropping() const;
     void AddDroppedSlice(BOOL bWhole);
     void StartDropItem(const CString& strPath);
