@@ -146,7 +146,8 @@ public:
         s.dropStep.push_back(m_beat.Longest());
         s.dropped = m_dlg.m_list.GetSize();
         s.listing.push_back(Listing(folder));
-        if (m_emptyKb > 0) s.residentKbPerEntry = (ResidentKb() - m_emptyKb) / entries;
+        // After the first drop, as a user who drops a folder on the new window has it.
+        if (s.drop.size() == 1) s.residentKbPerEntry = (ResidentKb() - m_emptyKb) / entries;
         // The same files in the same order, alone, side by side with the drop.
         const CStringArray paths = m_dlg.m_list.m_aPaths;
         s.model.push_back(ModelAlone(paths));

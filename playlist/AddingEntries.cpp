@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstring>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "app/PlayerDlg.h"
@@ -178,8 +179,12 @@ void CPlayerDlg::AddDroppedSlice(BOOL bWhole) {
     const Clock::time_point start = Clock::now();
     for (int nSteps = 1; IsDropping(); ++nSteps) {
         if (m_nDroppedNext < m_aDropped.GetSize()) {
-            if (AddExpanded(m_aDropped[m_nDroppedNext++])) ++m_nDroppedAdded;
+            // Each expanded path is let go once offered: a big drop is not held twice.
+            CString strItem = std::move(m_aDropped[m_nDroppedNext++]);
+            if (AddExpanded(strItem)) ++m_nDroppedAdded;
         } else if (m_pDropScan) {
+            m_aDropped.SetSize(0);
+            m_nDroppedNext = 0;
             BOOL bDone = m_pDropScan->Continue(kScanStep);
             for (const CString& strFound : *m_pDropScan) AddPlainPath(strFound, m_aDropped);
             m_pDropScan->SetSize(0);
