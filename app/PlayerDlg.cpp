@@ -80,7 +80,6 @@ void CPlayerDlg::DoDataExchange(CDataExchange* pDX) {
 
 CString FormatMinutesSeconds(DWORD dwSeconds) {
     CString s;
-    s.Format("%02u:%02u", static_cast<unsigned>(dwSeconds / 60),
-             static_cast<unsigned>(dwSeconds % 60));
+    s.Format("%02u:%02u", static_cast<unsigned>(dwSeconds / 60), static_cast<unsigned>(dwSeconds % 60));
     return s;
 }
