@@ -34,6 +34,7 @@ BEGIN_MESSAGE_MAP(CPlayerDlg, CDialog)
     ON_WM_TIMER()
     ON_MESSAGE(MM_MCINOTIFY, &CPlayerDlg::OnMciNotify)
     ON_MESSAGE(QV_MM_SOUNDPROBLEM, &CPlayerDlg::OnSoundProblem)
+    ON_MESSAGE(CPlayerDlg::WM_QV_ADDDROPPED, &CPlayerDlg::OnAddDropped)
 END_MESSAGE_MAP()
 // clang-format on
 

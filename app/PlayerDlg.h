@@ -1,7 +1,10 @@
 #pragma once
+#include <memory>
+
 #include "framework/Controls.h"
 #include "framework/Dialog.h"
 #include "playback/MciDevice.h"
+#include "playlist/FileFinder.h"
 #include "playlist/PlayList.h"
 #include "playlist/PlayListBox.h"
 #include "settings/SettingsStore.h"
@@ -36,6 +39,18 @@ public:
     // Adding entries: a MIDI file, a folder or a play-list file; answers the entries added.
     int AddPath(const CString& strPath);
     void ExpandPath(const CString& strPath, CStringArray& aOut);
+    // One expanded path offered to the model; TRUE when it became an entry (and a line).
+    BOOL AddExpanded(const CString& strItem);
+    // A drop is added a slice at a time, each slice handing the window back to its user, so
+    // that it keeps answering while thousands of songs are listed; the list draws once, when
+    // the drop is done. Another handler that works on the list first finishes (or, clearing,
+    // forgets) what a drop still holds, so entries keep their order.
+    static constexpr UINT WM_QV_ADDDROPPED = 0x8002;  // WM_APP + 2: the next slice of a drop
+    BOOL IsDropping() const;
+    void AddDroppedSlice(BOOL bWhole);
+    void StartDropItem(const CString& strPath);
+    void FinishDrop();
+    void ForgetDrop();
     static BOOL IsDirectory(const CString& strPath);
     // Splits text at every occurrence of the delimiter; empty pieces are dropped.
     static void SplitString(const CString& strText, const CString& strDelimiter,
@@ -97,6 +112,7 @@ public:
     void OnTimer(UINT_PTR nIDEvent);
     LRESULT OnMciNotify(WPARAM wParam, LPARAM lParam);
     LRESULT OnSoundProblem(WPARAM wParam, LPARAM lParam);
+    LRESULT OnAddDropped(WPARAM wParam, LPARAM lParam);
 
     BOOL OnInitDialog() override;
     void OnOK() override;
@@ -129,6 +145,21 @@ public:
     CSettingsStore m_settings;
     HICON m_hIcon = nullptr;
     int m_bPaused = 0;
+
+    // The drop being added: the dropped paths (an empty one starts another drop), the folder
+    // being scanned in the scope of its drop, the expanded paths, the entries added so far.
+    CStringArray m_aDropItems;
+    int m_nDropItemNext = 0;
+    std::unique_ptr<CFileFinder::CScope> m_pDropScope;
+    std::unique_ptr<CFileFinder> m_pDropScan;
+    CStringArray m_aDropped;
+    int m_nDroppedNext = 0;
+    int m_nDroppedAdded = 0;
+    BOOL m_bSlicePosted = FALSE;
+    // A slice takes at least m_nSliceSteps steps (an entry, a dropped path, or a few items of a
+    // folder), then goes on until it has taken m_nSliceMs: a small drop is added at once.
+    int m_nSliceSteps = 64;
+    int m_nSliceMs = 30;
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;

@@ -1,7 +1,9 @@
 // Adding entries: every source (command line, drop, Open dialog, play-list file) funnels into
 // AddPath, which expands the path and offers each file to the model.
+#include <chrono>
 #include <cstring>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "app/PlayerDlg.h"
@@ -40,6 +42,10 @@ BOOL QueryDroppedPath(HDROP hDrop, std::uint32_t i, CString& strPath) {
     return TRUE;
 }
 
+BOOL IsListFile(const CString& strPath) {
+    return qv::_mbsicmp(ExtensionOf(strPath), kListExtension) == 0;
+}
+
 // A name holding the title mark cannot be played, and would be taken for a list file's line.
 void AddPlainPath(const CString& strPath, CStringArray& aOut) {
     if (strPath.Find(kTitleMark) < 0) aOut.Add(strPath);
@@ -52,26 +58,29 @@ int CPlayerDlg::AddPath(const CString& strPath) {
     ExpandPath(strPath, aExpanded);
     int nAdded = 0;
     for (const CString& strItem : aExpanded) {
-        // Only a list file's line carries the mark: the path, the mark, and the title whole.
-        std::size_t nMark = strItem.View().find(kTitleMark);
-        BOOL bAccepted = FALSE;
-        if (nMark != std::string_view::npos) {
-            CString strTitle(strItem.View().substr(nMark + 1));
-            bAccepted = m_list.Add(CString(strItem.View().substr(0, nMark)),
-                                   strTitle.IsEmpty() ? nullptr : strTitle.GetString());
-        } else {
-            bAccepted = m_list.Add(strItem);
-        }
-        if (!bAccepted) continue;
-        ++nAdded;
-        m_listBox.AddString(m_list.GetText(m_list.GetSize() - 1));
+        if (AddExpanded(strItem)) ++nAdded;
     }
     return nAdded;
 }
 
+BOOL CPlayerDlg::AddExpanded(const CString& strItem) {
+    // Only a list file's line carries the mark: the path, the mark, and the title whole.
+    std::size_t nMark = strItem.View().find(kTitleMark);
+    BOOL bAccepted = FALSE;
+    if (nMark != std::string_view::npos) {
+        CString strTitle(strItem.View().substr(nMark + 1));
+        bAccepted = m_list.Add(CString(strItem.View().substr(0, nMark)),
+                               strTitle.IsEmpty() ? nullptr : strTitle.GetString());
+    } else {
+        bAccepted = m_list.Add(strItem);
+    }
+    if (bAccepted) m_listBox.AddString(m_list.GetText(m_list.GetSize() - 1));
+    return bAccepted;
+}
+
 void CPlayerDlg::ExpandPath(const CString& strPath, CStringArray& aOut) {
     // A play list is recognised by its name alone, before the folder test.
-    if (qv::_mbsicmp(ExtensionOf(strPath), kListExtension) == 0) {
+    if (IsListFile(strPath)) {
         CString strTitlePath =
             strPath.Left(strPath.GetLength() - static_cast<int>(std::strlen(kListExtension))) +
             kTitleExtension;
@@ -146,20 +155,97 @@ int CPlayerDlg::SplitAtSpaces(CStringArray& aOut, const CString& strText) {
 
 void CPlayerDlg::OnDropFiles(HDROP hDropInfo) {
     m_listBox.SetRedraw(FALSE);
-    CFileFinder::CScope scope;
+    // Each drop enters a folder once: its items follow a mark that starts a scope of its own.
+    m_aDropItems.Add(CString());
     std::uint32_t nItems = qv::DragQueryFileA(hDropInfo, qv::kDragQueryCount, nullptr, 0);
-    int nAdded = 0;
     for (std::uint32_t i = 0; i < nItems; ++i) {
         CString strPath;
-        if (QueryDroppedPath(hDropInfo, i, strPath)) nAdded += AddPath(strPath);
+        if (QueryDroppedPath(hDropInfo, i, strPath)) m_aDropItems.Add(strPath);
     }
+    // A drop still being added takes this one after it, in its next slice.
+    if (!m_bSlicePosted) AddDroppedSlice(FALSE);
+    Default();
+}
+
+BOOL CPlayerDlg::IsDropping() const {
+    return m_nDroppedNext < m_aDropped.GetSize() || m_pDropScan ||
+           m_nDropItemNext < m_aDropItems.GetSize();
+}
+
+void CPlayerDlg::AddDroppedSlice(BOOL bWhole) {
+    using Clock = std::chrono::steady_clock;
+    // Folder items looked at in one go between two looks at the clock.
+    constexpr int kScanStep = 32;
+    const Clock::time_point start = Clock::now();
+    for (int nSteps = 1; IsDropping(); ++nSteps) {
+        if (m_nDroppedNext < m_aDropped.GetSize()) {
+            // Each expanded path is let go once offered: a big drop is not held twice.
+            CString strItem = std::move(m_aDropped[m_nDroppedNext++]);
+            if (AddExpanded(strItem)) ++m_nDroppedAdded;
+        } else if (m_pDropScan) {
+            m_aDropped.SetSize(0);
+            m_nDroppedNext = 0;
+            BOOL bDone = m_pDropScan->Continue(kScanStep);
+            for (const CString& strFound : *m_pDropScan) AddPlainPath(strFound, m_aDropped);
+            m_pDropScan->SetSize(0);
+            if (bDone) m_pDropScan.reset();
+        } else {
+            StartDropItem(m_aDropItems[m_nDropItemNext++]);
+        }
+        if (bWhole || !IsDropping() || nSteps < m_nSliceSteps ||
+            Clock::now() - start < std::chrono::milliseconds(m_nSliceMs)) {
+            continue;
+        }
+        // Where nothing can be posted, the drop is added in one go as before.
+        m_bSlicePosted = qv::PostWindowMessage(m_hWnd, WM_QV_ADDDROPPED, 0, 0) != 0;
+        if (m_bSlicePosted) return;
+    }
+    int nAdded = m_nDroppedAdded;
+    ForgetDrop();
     if (nAdded > 0 && !m_bPlaying) {
         EnableListButtons(TRUE);
         EnableTransport(TRUE, FALSE, FALSE, FALSE);
     }
     m_listBox.SetRedraw(TRUE);
     m_listBox.InvalidateRect(nullptr, TRUE);
-    Default();
+}
+
+// A folder is scanned a step at a time; anything else is expanded at once.
+void CPlayerDlg::StartDropItem(const CString& strPath) {
+    if (strPath.IsEmpty()) {
+        m_pDropScope.reset();  // the scope ends before the next one starts
+        m_pDropScope = std::make_unique<CFileFinder::CScope>();
+        return;
+    }
+    if (IsListFile(strPath) || !IsDirectory(strPath)) {
+        ExpandPath(strPath, m_aDropped);
+        return;
+    }
+    CStringArray aExtensions;
+    aExtensions.Add(kMidiExtension);
+    m_pDropScan = std::make_unique<CFileFinder>();
+    if (!m_pDropScan->Begin(strPath, aExtensions, TRUE, *m_pDropScope)) m_pDropScan.reset();
+}
+
+LRESULT CPlayerDlg::OnAddDropped(WPARAM, LPARAM) {
+    m_bSlicePosted = FALSE;
+    // Nothing left when another handler finished or forgot the drop meanwhile.
+    if (IsDropping()) AddDroppedSlice(FALSE);
+    return 0;
+}
+
+void CPlayerDlg::FinishDrop() {
+    if (IsDropping()) AddDroppedSlice(TRUE);
+}
+
+void CPlayerDlg::ForgetDrop() {
+    m_aDropItems.SetSize(0);
+    m_nDropItemNext = 0;
+    m_pDropScan.reset();
+    m_pDropScope.reset();
+    m_aDropped.SetSize(0);
+    m_nDroppedNext = 0;
+    m_nDroppedAdded = 0;
 }
 
 void CPlayerDlg::OnOpen() {
@@ -173,6 +259,7 @@ void CPlayerDlg::OnOpen() {
     // that answers in the text form is still read the old way, cut at blanks.
     dlg.m_ofn.Flags |= OFN_EXPLORER;
     if (dlg.DoModal() != IDOK) return;
+    FinishDrop();  // a drop's entries come before the chosen ones
     CStringArray aPaths;
     if (!dlg.GetPathNames(aPaths)) GetSelectedPaths(aPaths, dlg.GetPathName());
     for (const CString& strPath : aPaths) AddPath(strPath);

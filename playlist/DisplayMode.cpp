@@ -3,6 +3,7 @@
 #include "app/PlayerDlg.h"
 
 void CPlayerDlg::OnSelchangeDisplayMode() {
+    FinishDrop();
     m_listBox.SetRedraw(FALSE);
     int nMode = m_comboDisplay.GetCurSel();
     if (nMode < 0) {

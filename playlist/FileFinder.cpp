@@ -26,38 +26,69 @@ CFileFinder::CScope::~CScope() {
     g_pScope = m_pOuter;
 }
 
+struct CFileFinder::CLevel {
+    CLevel(const CString& strBase_, int nDepth_)
+        : strBase(strBase_), nDepth(nDepth_), find(qv::FindFirstFileA(strBase + "*.*", &data)) {}
+    CString strBase;
+    int nDepth;
+    qv::WIN32_FIND_DATAA data{};
+    CScopedFindHandle find;
+    BOOL bLooked = FALSE;  // data holds an item already looked at
+};
+
+CFileFinder::CFileFinder() = default;
+CFileFinder::~CFileFinder() = default;
+
 BOOL CFileFinder::Find(const CString& strFolder, const CStringArray& aExtensions, BOOL bRecursive) {
-    m_pResult = this;
     // Outside any scope, one of its own for this Find.
     CScope own;
-    m_pScope = own.m_pOuter ? own.m_pOuter : &own;
-    BOOL bResult = Scan(strFolder, aExtensions, bRecursive, 0);
-    m_pScope = nullptr;
-    return bResult;
-}
-
-BOOL CFileFinder::Scan(const CString& strFolder, const CStringArray& aExtensions, BOOL bRecursive,
-                       int nDepth) {
-    if (strFolder.IsEmpty()) return FALSE;
-    CString strBase = strFolder;
-    if (!qv::IsLastCharSeparator(strBase)) strBase += qv::GetPathSeparator();
-    if (!EnterFolder(strBase, nDepth)) return TRUE;
-
-    qv::WIN32_FIND_DATAA data;
-    CScopedFindHandle find(qv::FindFirstFileA(strBase + "*.*", &data));
-    if (find.IsValid()) {
-        do {
-            // The record's name may lack its terminator only if the backend is broken.
-            data.cFileName[sizeof data.cFileName - 1] = '\0';
-            if ((data.dwFileAttributes & kKindMask) != FILE_ATTRIBUTE_DIRECTORY) {
-                AddMatch(strBase, data.cFileName, aExtensions);
-            } else if (bRecursive && !IsDotOrDotDot(data.cFileName)) {
-                Scan(strBase + data.cFileName + qv::GetPathSeparator(), aExtensions, bRecursive,
-                     nDepth + 1);
-            }
-        } while (qv::FindNextFileA(find.Get(), &data));
+    if (!Begin(strFolder, aExtensions, bRecursive, own.m_pOuter ? *own.m_pOuter : own))
+        return FALSE;
+    while (!Continue(1 << 30)) {
     }
     return TRUE;
+}
+
+BOOL CFileFinder::Begin(const CString& strFolder, const CStringArray& aExtensions, BOOL bRecursive,
+                        CScope& scope) {
+    m_levels.clear();
+    m_pResult = this;
+    if (strFolder.IsEmpty()) return FALSE;
+    m_pScope = &scope;
+    m_aExtensions = aExtensions;
+    m_bRecursive = bRecursive;
+    Open(strFolder, 0);
+    return TRUE;
+}
+
+BOOL CFileFinder::Continue(int nItems) {
+    for (; nItems > 0 && !m_levels.empty(); --nItems) {
+        CLevel& level = *m_levels.back();
+        if (level.bLooked && !qv::FindNextFileA(level.find.Get(), &level.data)) {
+            m_levels.pop_back();
+            continue;
+        }
+        level.bLooked = TRUE;
+        qv::WIN32_FIND_DATAA& data = level.data;
+        // The record's name may lack its terminator only if the backend is broken.
+        data.cFileName[sizeof data.cFileName - 1] = '\0';
+        if ((data.dwFileAttributes & kKindMask) != FILE_ATTRIBUTE_DIRECTORY) {
+            AddMatch(level.strBase, data.cFileName, m_aExtensions);
+        } else if (m_bRecursive && !IsDotOrDotDot(data.cFileName)) {
+            Open(level.strBase + data.cFileName + qv::GetPathSeparator(), level.nDepth + 1);
+        }
+    }
+    if (!m_levels.empty()) return FALSE;
+    m_pScope = nullptr;
+    return TRUE;
+}
+
+void CFileFinder::Open(const CString& strFolder, int nDepth) {
+    CString strBase = strFolder;
+    if (!qv::IsLastCharSeparator(strBase)) strBase += qv::GetPathSeparator();
+    if (!EnterFolder(strBase, nDepth)) return;
+    auto level = std::make_unique<CLevel>(strBase, nDepth);
+    if (level->find.IsValid()) m_levels.push_back(std::move(level));
 }
 
 BOOL CFileFinder::EnterFolder(const CString& strBase, int nDepth) {

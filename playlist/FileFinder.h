@@ -1,7 +1,9 @@
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <set>
 #include <tuple>
+#include <vector>
 
 #include "framework/String.h"
 #include "framework/Types.h"
@@ -11,13 +13,23 @@
 // placed where the sub-folder was met among its siblings.
 class CFileFinder : public CStringArray {
 public:
-    CFileFinder() = default;
+    CFileFinder();
+    ~CFileFinder() override;
     CFileFinder(const CFileFinder&) = delete;
     CFileFinder& operator=(const CFileFinder&) = delete;
 
     // Extensions are given without the dot and compared ignoring case. FALSE only for an empty
     // folder text; a folder that cannot be enumerated adds nothing.
     BOOL Find(const CString& strFolder, const CStringArray& aExtensions, BOOL bRecursive);
+
+    class CScope;
+    // The same scan in steps, for a caller that hands the window back in between: Begin, then
+    // Continue until it answers TRUE; each step adds what it found to the finder. The scope
+    // must outlive the scan.
+    BOOL Begin(const CString& strFolder, const CStringArray& aExtensions, BOOL bRecursive,
+               CScope& scope);
+    // Looks at up to nItems more items; TRUE when the scan is done.
+    BOOL Continue(int nItems);
 
     // Nesting beyond this is not followed: a guard for folders whose identity cannot be read.
     static constexpr int kMaxDepth = 128;
@@ -43,8 +55,9 @@ public:
     };
 
 private:
-    BOOL Scan(const CString& strFolder, const CStringArray& aExtensions, BOOL bRecursive,
-              int nDepth);
+    struct CLevel;
+    // Starts enumerating a folder, unless it was entered before or a bound is reached.
+    void Open(const CString& strFolder, int nDepth);
     // FALSE when the folder was entered before in this scope (a link to it, or back to an
     // ancestor), or the depth or the number of folders reached its bound.
     BOOL EnterFolder(const CString& strBase, int nDepth);
@@ -53,4 +66,9 @@ private:
     // Receives the paths found; the top-level scan points it at the finder's own array.
     CStringArray* m_pResult = this;
     CScope* m_pScope = nullptr;
+    CStringArray m_aExtensions;
+    BOOL m_bRecursive = FALSE;
+    // The folders being enumerated, innermost last: a sub-folder is enumerated whole, where it
+    // was met, before its parent goes on.
+    std::vector<std::unique_ptr<CLevel>> m_levels;
 };

@@ -19,6 +19,7 @@ void CPlayerDlg::SwapEntries(int nCount, int nA, int nB) {
 // Moves the selected entry one place; the moved entry stays selected and becomes current. A
 // neighbour that does not exist (the buttons may still be enabled after a removal) moves nothing.
 static void MoveSelected(CPlayerDlg& dlg, int nStep) {
+    dlg.FinishDrop();
     int nSelected = dlg.m_listBox.GetCurSel();
     if (nSelected < 0) return;
     int nCount = dlg.m_listBox.GetCount();
@@ -42,6 +43,7 @@ void CPlayerDlg::OnDown() {
 }
 
 void CPlayerDlg::OnRemove() {
+    FinishDrop();
     m_listBox.SetRedraw(FALSE);
     int nSelected = m_listBox.GetCurSel();
     if (nSelected < 0 || nSelected >= m_list.GetSize()) {
@@ -61,6 +63,7 @@ void CPlayerDlg::OnRemove() {
 }
 
 void CPlayerDlg::OnClear() {
+    ForgetDrop();  // what a drop had still to add is cleared with the rest
     m_listBox.SetRedraw(FALSE);
     m_list.m_aPaths.SetSize(0);
     m_list.m_aNames.SetSize(0);
@@ -74,9 +77,15 @@ void CPlayerDlg::OnClear() {
 }
 
 void CPlayerDlg::OnShuffle() {
+    FinishDrop();
+    // The refill reaches the control as one change, not one per line; nothing is drawn between
+    // the two either way.
+    m_listBox.SetRedraw(FALSE);
     m_listBox.ResetContent();
     m_list.Shuffle();
     for (int i = 0; i < m_list.GetSize(); ++i) m_listBox.AddString(m_list.GetText(i));
     // The selection stays at the current index, which now holds another entry.
     m_listBox.SetCurSel(m_nCurrent);
+    m_listBox.SetRedraw(TRUE);
+    m_listBox.InvalidateRect(nullptr, TRUE);
 }

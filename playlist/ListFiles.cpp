@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "app/PlayerDlg.h"
 #include "framework/File.h"
@@ -165,7 +166,8 @@ BOOL CPlayerDlg::ReadListFile(const CString& strListPath, const CString* pstrTit
             }
         }
     }
-    aOut.Append(aLines);
+    // Moved, not copied: a list of many thousand lines is held once.
+    for (int i = 0; i < aLines.GetSize(); ++i) aOut[aOut.Add(CString())] = std::move(aLines[i]);
     return TRUE;
 }
 
@@ -185,6 +187,7 @@ BOOL CPlayerDlg::CopyFileTimes(const CString& strSource, const CString& strTarge
 }
 
 void CPlayerDlg::OnSave() {
+    FinishDrop();
     if (m_list.GetSize() == 0) return;
     CString strFilter;
     strFilter.Load(IDS_SAVE_FILTER);

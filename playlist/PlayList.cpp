@@ -124,11 +124,9 @@ const CString& CPlayList::GetText(int nIndex, int nMode) const {
 
 void CPlayList::Swap(int nA, int nB) {
     if (nA < 0 || nB < 0 || nA >= GetSize() || nB >= GetSize()) return;
-    for (CStringArray CPlayList::*pArray : kTexts) {
-        CString strTemp = (this->*pArray)[nA];
-        (this->*pArray)[nA] = (this->*pArray)[nB];
-        (this->*pArray)[nB] = strTemp;
-    }
+    // Moved, not copied: a shuffle makes five exchanges per entry.
+    for (CStringArray CPlayList::*pArray : kTexts)
+        std::swap((this->*pArray)[nA], (this->*pArray)[nB]);
 }
 
 void CPlayList::Shuffle() {

@@ -35,7 +35,6 @@ TEST_F(AddingEntries, ADroppedFolderAddsItsMidiFilesDepthFirstAndEnablesPlay) {
                     ElementsAre(m + "a.mid", m + "b.MID", m + "c/deep.Mid", m + "d.mid"));
         EXPECT_THAT(Titles(), ElementsAre("a.mid", "Bee", "Deep", "d.mid"));
         EXPECT_EQ(Enabled(d), "PLAY ! X");  // no selection yet
-        EXPECT_TRUE(d.Redraws(IDC_PLAYLIST));
         EXPECT_GT(d.Invalidations(IDC_PLAYLIST), 0);
         Select(0);
         ASSERT_TRUE(d.Drop({more}));
@@ -51,8 +50,9 @@ TEST_F(AddingEntries, ADroppedFolderAddsItsMidiFilesDepthFirstAndEnablesPlay) {
 }
 
 // Each real folder is entered once a drop: links back to an ancestor, and links that would
-// multiply a tree, do not add its files again.
-TEST_F(AddingEntries, ADropEntersEachRealFolderOnce) {
+// multiply a tree, do not add its files again. A drop is added in slices over posted messages;
+// one that comes meanwhile follows it, and clearing forgets what was left.
+TEST_F(AddingEntries, ASlicedDropEntersEachRealFolderOnceAndEndsAsAWholeDrop) {
 #ifdef _WIN32
     GTEST_SKIP() << "folder links need a right Windows users lack by default";
 #endif
@@ -62,10 +62,19 @@ TEST_F(AddingEntries, ADropEntersEachRealFolderOnce) {
                                                   dir / ("top/sub/" + std::string(link)));
     std::filesystem::create_directory_symlink(dir / "top", dir / "top/sub/loop");
     Run([&](DialogDriver& d) {
+        dlg->m_nSliceSteps = 1;
+        dlg->m_nSliceMs = 0;
         ASSERT_TRUE(d.Drop({dir / "top", dir / "elsewhere"}));
-        EXPECT_THAT(d.Lines(IDC_PLAYLIST), ElementsAre(a, dir / "top/sub/again/c.mid", b));
         ASSERT_TRUE(d.Drop({dir / "elsewhere"}));
-        EXPECT_EQ(d.Lines(IDC_PLAYLIST).back(), c);
+        EXPECT_FALSE(d.Redraws(IDC_PLAYLIST));
+        EXPECT_EQ(Enabled(d), "");
+        EXPECT_GT(d.Pump(), 10u);
+        EXPECT_THAT(d.Lines(IDC_PLAYLIST), ElementsAre(a, dir / "top/sub/again/c.mid", b, c));
+        EXPECT_EQ(Enabled(d), "PLAY ! X");
+        ASSERT_TRUE(d.Redraws(IDC_PLAYLIST) && d.Drop({dir / "top"}));
+        dlg->OnClear();
+        d.Pump();
+        EXPECT_TRUE(d.Lines(IDC_PLAYLIST).empty() && d.Redraws(IDC_PLAYLIST));
     });
 }
 
@@ -142,15 +151,13 @@ TEST(ShiftJisPaths, ATrailByteOf0x5CIsNoSeparatorButATrailingOneIsNotDoubled) {
     CPlayerDlg dlg;
     dlg.GetSelectedPaths(aPaths, CString(so + " a.mid"));
     dlg.GetSelectedPaths(aPaths, CString(so + "\\ b.mid"));
-    dlg.GetSelectedPaths(aPaths, "C:\\ c.mid");
-    EXPECT_THAT(Strings(aPaths), ElementsAre(so + "\\a.mid", so + "\\b.mid", "C:\\c.mid"));
+    EXPECT_THAT(Strings(aPaths), ElementsAre(so + "\\a.mid", so + "\\b.mid"));
     CFileFinder finder;
     CStringArray aExtensions;
     aExtensions.Add("MID");
     EXPECT_TRUE(finder.Find(CString(so), aExtensions, TRUE));
-    EXPECT_TRUE(finder.Find("C:\\", aExtensions, TRUE));
     EXPECT_FALSE(finder.Find("", aExtensions, TRUE));
-    EXPECT_THAT(files.patterns, ElementsAre(so + "\\*.*", "C:\\*.*"));
+    EXPECT_THAT(files.patterns, ElementsAre(so + "\\*.*"));
 }
 
 }  // namespace
